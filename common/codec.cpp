@@ -1,0 +1,216 @@
+#include "codec.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace codec {
+
+void open(bytein& in, std::FILE* f, std::size_t chunk)
+{
+    in.f = f;
+    in.fd = f ? fileno(f) : -1;
+    in.chunk = chunk == 0 || chunk > bufsize ? bufsize : chunk;
+    in.pos = in.len = 0;
+    in.error = 0;
+    in.eof = false;
+}
+
+void open(byteout& out, std::FILE* f)
+{
+    out.f = f;
+    out.fd = f ? fileno(f) : -1;
+    out.len = 0;
+    out.error = 0;
+}
+
+bool refill(bytein& in)
+{
+    in.pos = in.len = 0;
+    if (in.eof)
+        return false;
+    if (in.fd >= 0) {
+        for (;;) {
+            ssize_t n = read(in.fd, in.buf, in.chunk);
+            if (n > 0) {
+                in.len = static_cast<std::size_t>(n);
+                return true;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                in.error = errno;
+            in.eof = true;
+            return false;
+        }
+    }
+    std::size_t n = std::fread(in.buf, 1, in.chunk, in.f);
+    if (n > 0) {
+        in.len = n;
+        return true;
+    }
+    if (std::ferror(in.f))
+        in.error = errno ? errno : EIO;
+    in.eof = true;
+    return false;
+}
+
+bool drain(byteout& out)
+{
+    std::size_t n = out.len;
+    out.len = 0;
+    if (out.error)
+        return false;
+    if (out.fd >= 0) {
+        const unsigned char* p = out.buf;
+        while (n > 0) {
+            ssize_t w = write(out.fd, p, n);
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0) {
+                out.error = w < 0 ? errno : EIO;
+                return false;
+            }
+            p += w;
+            n -= static_cast<std::size_t>(w);
+        }
+        return true;
+    }
+    if (n > 0 && std::fwrite(out.buf, 1, n, out.f) != n) {
+        out.error = errno ? errno : EIO;
+        return false;
+    }
+    return true;
+}
+
+bool finish(byteout& out)
+{
+    if (!drain(out))
+        return false;
+    if (std::fflush(out.f) != 0) {
+        out.error = errno ? errno : EIO;
+        return false;
+    }
+    return true;
+}
+
+void putbytes(byteout& out, const unsigned char* p, std::size_t n)
+{
+    if (bufsize - out.len < n)
+        drain(out);
+    if (n > bufsize) {
+        // Larger than a whole buffer: never happens for characters, but
+        // keep the writer sound for any caller.
+        while (n > 0) {
+            std::size_t k = n < bufsize ? n : bufsize;
+            std::memcpy(out.buf, p, k);
+            out.len = k;
+            drain(out);
+            p += k;
+            n -= k;
+        }
+        return;
+    }
+    std::memcpy(out.buf + out.len, p, n);
+    out.len += n;
+}
+
+// The rest of a UTF-8 sequence whose first byte b1 is 0x80 or above.
+// 110xxxxx starts two bytes and 11110xxx four; every other byte, the
+// continuation bytes and 0xF8 to 0xFF included, starts three bytes, whose
+// result keeps sixteen bits. Continuation bytes are not checked.
+lchar getutf8tail(bytein& in, int b1)
+{
+    if ((b1 & 0xE0) == 0xC0) {
+        int b2 = getbyte(in);
+        if (b2 < 0)
+            return endofinput;
+        return ((b1 << 6) & 0x7C0) | (b2 & 0x3F);
+    }
+    if (b1 >= 0xF0 && b1 <= 0xF7) {
+        int b2 = getbyte(in);
+        if (b2 < 0)
+            return endofinput;
+        int b3 = getbyte(in);
+        if (b3 < 0)
+            return endofinput;
+        int b4 = getbyte(in);
+        if (b4 < 0)
+            return endofinput;
+        return ((b1 & 0x07) << 18) | ((b2 & 0x3F) << 12) | ((b3 & 0x3F) << 6) | (b4 & 0x3F);
+    }
+    int b2 = getbyte(in);
+    if (b2 < 0)
+        return endofinput;
+    int b3 = getbyte(in);
+    if (b3 < 0)
+        return endofinput;
+    return ((b1 << 12) & 0xFFFF) | ((b2 << 6) & 0xFC0) | (b3 & 0x3F);
+}
+
+// One 16-bit code unit in the input byte order; -1 when the input ends
+// before both of its bytes are read.
+static lchar getunit(input& in)
+{
+    if (in.pendunit != nochar) {
+        lchar u = in.pendunit;
+        in.pendunit = nochar;
+        return u;
+    }
+    int b1 = getbyte(in.bytes);
+    if (b1 < 0)
+        return endofinput;
+    int b2 = getbyte(in.bytes);
+    if (b2 < 0)
+        return endofinput;
+    return in.il ? (b1 | (b2 << 8)) : ((b1 << 8) | b2);
+}
+
+static bool ishigh(lchar u) { return u >= 0xD800 && u <= 0xDBFF; }
+static bool islow(lchar u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+// A high surrogate and the low surrogate right after it are one character.
+// A surrogate without its partner is handed on alone, and the unit that
+// broke the pair is kept to be read next.
+lchar getucs2(input& in)
+{
+    lchar u = getunit(in);
+    if (!ishigh(u))
+        return u;
+    lchar v = getunit(in);
+    if (islow(v))
+        return 0x10000 + ((u - 0xD800) << 10) + (v - 0xDC00);
+    if (v >= 0)
+        in.pendunit = v;
+    return u;
+}
+
+static void putunit(output& out, lchar u)
+{
+    unsigned char lo = static_cast<unsigned char>(u & 0xFF);
+    unsigned char hi = static_cast<unsigned char>((u >> 8) & 0xFF);
+    if (out.ol) {
+        putbyte(out.bytes, lo);
+        putbyte(out.bytes, hi);
+    } else {
+        putbyte(out.bytes, hi);
+        putbyte(out.bytes, lo);
+    }
+}
+
+// A character above U+FFFF becomes its surrogate pair. Codes past U+10FFFF
+// (only malformed UTF-8 makes them) have no UTF-16 form and become U+FFFD.
+void putucs2(output& out, lchar c)
+{
+    if (c > 0x10FFFF)
+        c = 0xFFFD;
+    if (c > 0xFFFF) {
+        c -= 0x10000;
+        putunit(out, 0xD800 | (c >> 10));
+        putunit(out, 0xDC00 | (c & 0x3FF));
+        return;
+    }
+    putunit(out, c);
+}
+
+} // namespace codec

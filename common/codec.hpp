@@ -1,0 +1,158 @@
+// The character codec shared by the three converters: buffered byte input
+// and output over any stdio stream, and the character reader and writer for
+// UTF-8 and for UCS-2/UTF-16 in both byte orders.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+namespace codec {
+
+// A character code: a Unicode code point, or -1 at the end of the input.
+using lchar = std::int32_t;
+
+constexpr lchar endofinput = -1;
+// Marks an empty pushback slot. No character and not the end of input, so a
+// slot can hold U+0000 and -1 alike.
+constexpr lchar nochar = INT32_MIN;
+
+// Block size of every read and write. GNU cat measured 128-256 KiB as the
+// point past which larger blocks stop paying.
+constexpr std::size_t bufsize = std::size_t{1} << 17;
+
+// Buffered byte input. Reads go straight to the file descriptor when the
+// stream has one (so a pipe's short reads are taken as they come), and
+// through fread otherwise (fmemopen and the like).
+struct bytein {
+    std::FILE* f = nullptr;
+    int fd = -1;
+    std::size_t chunk = bufsize; // the most asked of one read; tests shrink it
+    std::size_t pos = 0;
+    std::size_t len = 0;
+    int error = 0;   // errno of the read that failed, 0 while none has
+    bool eof = false; // end of input or a read error: nothing more is read
+    unsigned char buf[bufsize];
+};
+
+// Buffered byte output, the same way round.
+struct byteout {
+    std::FILE* f = nullptr;
+    int fd = -1;
+    std::size_t len = 0;
+    int error = 0; // errno of the write that failed; later bytes are dropped
+    unsigned char buf[bufsize];
+};
+
+void open(bytein& in, std::FILE* f, std::size_t chunk = bufsize);
+void open(byteout& out, std::FILE* f);
+
+// Fills an empty input buffer; false at the end of input or after an error.
+bool refill(bytein& in);
+// Writes out what is buffered; false once any write has failed.
+bool drain(byteout& out);
+// Drains the buffer and flushes the stream; false once any write has failed.
+bool finish(byteout& out);
+
+inline int getbyte(bytein& in)
+{
+    if (in.pos == in.len && !refill(in))
+        return -1;
+    return in.buf[in.pos++];
+}
+
+// Steps back over the byte that the last getbyte returned. That byte is
+// always still in the buffer, since a refill happens only before a read.
+inline void ungetbyte(bytein& in) { --in.pos; }
+
+inline void putbyte(byteout& out, unsigned char b)
+{
+    if (out.len == bufsize)
+        drain(out);
+    out.buf[out.len++] = b;
+}
+
+void putbytes(byteout& out, const unsigned char* p, std::size_t n);
+
+// The character reader: the input form flags and the pushback slots.
+struct input {
+    bytein bytes;
+    bool il = false; // little-endian UCS-2 (tested first)
+    bool ib = false; // big-endian UCS-2; UTF-8 when neither is set
+    // A character read one too far, handed out by the next getuch.
+    lchar queueduch = nochar;
+    // A UCS-2 code unit read after a high surrogate that it did not pair
+    // with; it is the next unit read.
+    lchar pendunit = nochar;
+};
+
+// The character writer: the output form flags.
+struct output {
+    byteout bytes;
+    bool ol = false; // little-endian UCS-2 (tested first)
+    bool ob = false; // big-endian UCS-2; UTF-8 when neither is set
+};
+
+lchar getutf8tail(bytein& in, int b1);
+lchar getucs2(input& in);
+
+// The next character of the input, or -1 at its end. A sequence cut by the
+// end of the input gives -1, never part of a character.
+inline lchar getuch(input& in)
+{
+    if (in.queueduch != nochar) {
+        lchar c = in.queueduch;
+        in.queueduch = nochar;
+        return c;
+    }
+    if (in.il || in.ib)
+        return getucs2(in);
+    int b1 = getbyte(in.bytes);
+    if (b1 < 0x80)
+        return b1;
+    return getutf8tail(in.bytes, b1);
+}
+
+// UTF-8 bytes of one code point; at most four, the count is returned.
+constexpr int utf8encode(lchar c, unsigned char* p)
+{
+    if (c > 0xFFFF) {
+        p[0] = static_cast<unsigned char>(0xF0 | ((c >> 18) & 0x07));
+        p[1] = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+        p[2] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+        p[3] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        return 4;
+    }
+    if (c > 0x7FF) {
+        p[0] = static_cast<unsigned char>(0xE0 | ((c >> 12) & 0x0F));
+        p[1] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+        p[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        return 3;
+    }
+    if (c > 0x7F) {
+        p[0] = static_cast<unsigned char>(0xC0 | (c >> 6));
+        p[1] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    p[0] = static_cast<unsigned char>(c & 0xFF);
+    return 1;
+}
+
+void putucs2(output& out, lchar c);
+
+// Writes one character in the output form.
+inline void putuch(output& out, lchar c)
+{
+    if (out.ol || out.ob) {
+        putucs2(out, c);
+        return;
+    }
+    if (c >= 0 && c < 0x80) {
+        putbyte(out.bytes, static_cast<unsigned char>(c));
+        return;
+    }
+    unsigned char b[4];
+    putbytes(out.bytes, b, static_cast<std::size_t>(utf8encode(c, b)));
+}
+
+} // namespace codec
