@@ -1,1 +1,80 @@
-// placeholder
+// The conversion dictionary and its filling from the tables.
+#include "convert.hpp"
+#include "tables.hpp"
+
+namespace kavrel {
+
+namespace {
+
+// A zero-terminated table field as a unit.
+tchar unitof(const lchar* s, int slots)
+{
+    tchar u;
+    while (u.n < slots && u.n < 4 && s[u.n] != 0) {
+        u.c[u.n] = s[u.n];
+        ++u.n;
+    }
+    return u;
+}
+
+int copyout(lchar* to, const lchar* from)
+{
+    int n = 0;
+    while (n < 2 && from[n] != 0) {
+        to[n] = from[n];
+        ++n;
+    }
+    return n;
+}
+
+unsigned bucket(lchar first) { return static_cast<unsigned>(first) & 0xFF; }
+
+} // namespace
+
+const convnode* lookup(const dictionary& d, const tchar& unit)
+{
+    const convnode* node = d.convtab[bucket(unit.c[0])];
+    while (node && !(node->roman == unit))
+        node = node->next;
+    return node;
+}
+
+convnode* install(dictionary& d, const convrec& r)
+{
+    tchar key = unitof(r.roman, 5);
+    convnode* node = const_cast<convnode*>(lookup(d, key));
+    bool fresh = node == nullptr;
+    if (fresh) {
+        if (d.used == maxnodes)
+            return nullptr;
+        node = &d.pool[d.used++];
+        node->roman = key;
+    }
+    node->consonant = r.dep[0] == SYL_CONSONANT;
+    node->nindep = copyout(node->indep, r.indep);
+    node->ndep = node->consonant ? 0 : copyout(node->dep, r.dep);
+    if (fresh) {
+        node->next = d.convtab[bucket(key.c[0])];
+        d.convtab[bucket(key.c[0])] = node;
+    }
+    return node;
+}
+
+bool fill(dictionary& d, const options& opt)
+{
+    d = dictionary{};
+    for (const convrec& r : convlist)
+        if (!install(d, r))
+            return false;
+    if (opt.dnnum)
+        for (const convrec& r : numlist)
+            if (!install(d, r))
+                return false;
+    if (opt.skt)
+        for (const convrec& r : avagraha)
+            if (!install(d, r))
+                return false;
+    return true;
+}
+
+} // namespace kavrel

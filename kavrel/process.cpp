@@ -1,1 +1,143 @@
-// placeholder
+// The driver of one conversion: options, the input and output forms, the
+// byte-order marks, and the loop of unit reader and syllable writer.
+#include "convert.hpp"
+
+#include <cstring>
+
+namespace kavrel {
+
+bool parseargs(int argc, char** argv, options& opt, const char*& file)
+{
+    file = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (a[0] != '-') {
+            file = a; // every argument after the file name is ignored
+            return true;
+        }
+        if (!std::strcmp(a, "-ib"))
+            opt.ib = true, opt.il = false, opt.iu = false;
+        else if (!std::strcmp(a, "-il"))
+            opt.ib = false, opt.il = true, opt.iu = false;
+        else if (!std::strcmp(a, "-iu"))
+            opt.ib = false, opt.il = false, opt.iu = true;
+        else if (!std::strcmp(a, "-ob"))
+            opt.ob = true, opt.ol = false, opt.ou = false;
+        else if (!std::strcmp(a, "-ol"))
+            opt.ob = false, opt.ol = true, opt.ou = false;
+        else if (!std::strcmp(a, "-ou"))
+            opt.ob = false, opt.ol = false, opt.ou = true;
+        else if (!std::strcmp(a, "-n"))
+            opt.dnnum = true;
+        else if (!std::strcmp(a, "-s"))
+            opt.skt = true;
+        else
+            return false;
+    }
+    return true;
+}
+
+bool start(state& st, const options& opt, std::FILE* in, std::FILE* out)
+{
+    st.opt = opt;
+    st.in.il = opt.il;
+    st.in.ib = opt.ib;
+    st.in.queueduch = codec::nochar;
+    st.in.pendunit = codec::nochar;
+    st.out.ol = opt.ol;
+    st.out.ob = opt.ob;
+    codec::open(st.in.bytes, in);
+    codec::open(st.out.bytes, out);
+    st.queuedtch = tchar{};
+    st.queued = false;
+    st.sylstate = SYL_VOWEL;
+    return fill(st.dict, opt);
+}
+
+namespace {
+
+// Reads the first character, or a byte-order mark in its place, and settles
+// the input form. False when the input ends before a whole first character:
+// then nothing at all is written.
+bool readfirst(state& st)
+{
+    codec::input& in = st.in;
+    int b1 = codec::getbyte(in.bytes);
+    if (b1 < 0)
+        return false;
+    int b2 = codec::getbyte(in.bytes);
+    bool forced = st.opt.il || st.opt.ib || st.opt.iu;
+
+    // A mark is consumed whether or not an option overrides it.
+    if (b1 == 0xFF && b2 == 0xFE) {
+        if (!forced)
+            in.il = true, in.ib = false;
+        return true;
+    }
+    if (b1 == 0xFE && b2 == 0xFF) {
+        if (!forced)
+            in.ib = true, in.il = false;
+        return true;
+    }
+    if (in.il || in.ib) {
+        if (b2 < 0)
+            return false;
+        // Read again as a code unit, so that a high surrogate here still
+        // pairs with the low surrogate after it.
+        in.pendunit = in.il ? (b1 | (b2 << 8)) : ((b1 << 8) | b2);
+        return true;
+    }
+    if (b1 < 0x80) {
+        if (b2 >= 0)
+            codec::ungetbyte(in.bytes);
+        in.queueduch = b1;
+        return true;
+    }
+    if (b2 < 0)
+        return false;
+    if ((b1 & 0xE0) == 0xC0) {
+        in.queueduch = ((b1 << 6) & 0x7C0) | (b2 & 0x3F);
+        return true;
+    }
+    int b3 = codec::getbyte(in.bytes);
+    if (b3 < 0)
+        return false;
+    if (b1 >= 0xF0 && b1 <= 0xF7) {
+        int b4 = codec::getbyte(in.bytes);
+        if (b4 < 0)
+            return false;
+        in.queueduch = ((b1 & 0x07) << 18) | ((b2 & 0x3F) << 12) | ((b3 & 0x3F) << 6) | (b4 & 0x3F);
+        return true;
+    }
+    lchar c = ((b1 << 12) & 0xFFFF) | ((b2 << 6) & 0xFC0) | (b3 & 0x3F);
+    // A UTF-8 byte-order mark is skipped and never written.
+    if (c != 0xFEFF && c != 0xFFFE)
+        in.queueduch = c;
+    return true;
+}
+
+} // namespace
+
+void process(state& st)
+{
+    if (!readfirst(st))
+        return;
+    // Without an output option the output takes the input's form.
+    if (!st.opt.ob && !st.opt.ol && !st.opt.ou) {
+        st.out.ob = st.in.ib;
+        st.out.ol = st.in.il;
+    }
+    if (st.out.ol) {
+        codec::putbyte(st.out.bytes, 0xFF);
+        codec::putbyte(st.out.bytes, 0xFE);
+    } else if (st.out.ob) {
+        codec::putbyte(st.out.bytes, 0xFE);
+        codec::putbyte(st.out.bytes, 0xFF);
+    }
+    tchar unit;
+    do
+        gettch(st, unit);
+    while (putdch(st, unit) >= 0 && !st.out.bytes.error);
+}
+
+} // namespace kavrel

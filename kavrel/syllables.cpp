@@ -1,1 +1,130 @@
-// placeholder
+// The syllable writer: writes each consonant letter at once and remembers
+// whether it still waits for its vowel; the next unit then decides between a
+// dependent vowel sign, nothing (the inherent a) and the virama.
+#include "convert.hpp"
+
+namespace kavrel {
+
+namespace {
+
+constexpr lchar virama = 0x094D;
+constexpr lchar avagrahasign = 0x093D;
+constexpr lchar colon = 0x003A;
+constexpr lchar space = 0x0020;
+constexpr lchar apostrophe = 0x0027;
+constexpr lchar rightquote = 0x2019;
+constexpr lchar anusvaradot = 0x1E41;     // m dot above
+constexpr lchar anusvaracapital = 0x1E40; // M dot above
+
+bool lone(const tchar& u, lchar c) { return u.n == 1 && u.c[0] == c; }
+
+bool loneapostrophe(const tchar& u) { return lone(u, apostrophe) || lone(u, rightquote); }
+
+void put(state& st, lchar c) { codec::putuch(st.out, c); }
+
+void putall(state& st, const lchar* s, int n)
+{
+    for (int i = 0; i < n; ++i)
+        put(st, s[i]);
+}
+
+// Reads the unit after the current one into the pushback, where the next
+// gettch of the conversion loop finds it.
+const tchar& readahead(state& st)
+{
+    gettch(st, st.queuedtch);
+    st.queued = true;
+    return st.queuedtch;
+}
+
+int general(state& st, const tchar& u)
+{
+    if (const convnode* e = lookup(st.dict, u)) {
+        if (st.sylstate == SYL_CONSONANT) {
+            if (e->consonant) {
+                // Consonant after consonant: close the first with the virama.
+                put(st, virama);
+                putall(st, e->indep, e->nindep);
+            } else {
+                putall(st, e->dep, e->ndep);
+                st.sylstate = SYL_VOWEL;
+            }
+            return 1;
+        }
+        putall(st, e->indep, e->nindep);
+        st.sylstate = e->consonant ? SYL_CONSONANT : SYL_VOWEL;
+        return 1;
+    }
+    // Not in the dictionary: a pending consonant is closed, then the unit is
+    // copied unchanged. The end of input only closes the consonant.
+    if (st.sylstate == SYL_CONSONANT)
+        put(st, virama);
+    if (u.c[0] == codec::endofinput)
+        return -1;
+    putall(st, u.c, u.n);
+    st.sylstate = SYL_OTHER;
+    return 1;
+}
+
+// A lone colon keeps two letters from being read as one unit (k:h, a:i) and
+// vanishes; outside Sanskrit mode it also introduces the avagraha (:').
+int colonrule(state& st, const tchar& u)
+{
+    if (st.sylstate == SYL_OTHER && st.opt.skt) {
+        put(st, colon);
+        return 1;
+    }
+    const tchar& next = readahead(st);
+    if (!st.opt.skt && loneapostrophe(next)) {
+        if (st.sylstate == SYL_CONSONANT)
+            put(st, virama);
+        put(st, avagrahasign);
+        st.sylstate = SYL_VOWEL;
+        st.queued = false; // the apostrophe is used up
+        return 1;
+    }
+    if (lookup(st.dict, next))
+        return 1;
+    return general(st, u);
+}
+
+// Sanskrit mode: a space after a consonant is closed up when a listed unit
+// follows, and a space before an avagraha after a vowel is dropped.
+int spacerule(state& st, const tchar& u)
+{
+    const tchar& next = readahead(st);
+    if (st.sylstate == SYL_CONSONANT && lookup(st.dict, next))
+        return 1;
+    if (st.sylstate == SYL_VOWEL && loneapostrophe(next))
+        return 1;
+    return general(st, u);
+}
+
+// Sanskrit mode: an anusvara after an avagraha is written before it.
+int apostropherule(state& st, tchar& u)
+{
+    tchar& next = const_cast<tchar&>(readahead(st));
+    if (lone(next, anusvaradot) || lone(next, anusvaracapital)) {
+        u = tchar{{anusvaradot}, 1};
+        next = tchar{{apostrophe}, 1};
+    }
+    return general(st, u);
+}
+
+} // namespace
+
+int putdch(state& st, tchar& unit)
+{
+    if (unit.n == 1) {
+        lchar c = unit.c[0];
+        if (c == colon)
+            return colonrule(st, unit);
+        if (c == space && st.opt.skt)
+            return spacerule(st, unit);
+        if ((c == apostrophe || c == rightquote) && st.opt.skt)
+            return apostropherule(st, unit);
+    }
+    return general(st, unit);
+}
+
+} // namespace kavrel
