@@ -2,6 +2,9 @@
 
 #include "tables.hpp"
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace pellam {
@@ -13,78 +16,131 @@ namespace {
 // four-byte moves) always fits without a bounds check per byte.
 constexpr std::size_t step = codec::bufsize / 4;
 
-void ignoring(state& st, unsigned b)
+// The index packed for the hot loop, one word a byte: the character's four
+// bytes where a copy from the word's start finds them, and beside them its
+// length and a flag for the slow path.
+struct packedindex {
+    std::uint64_t w[256];
+};
+
+constexpr packedindex pack()
 {
-    std::fprintf(st.msgs, "Ignoring character 0x%x at line %ld\n", b, st.line);
+    packedindex x{};
+    for (int b = 0; b < 256; ++b) {
+        const entry& e = index.bytes[b];
+        std::uint64_t little = 0, big = 0;
+        for (int i = 0; i < 4; ++i) {
+            little |= std::uint64_t{e.out.b[i]} << (8 * i);
+            big = big << 8 | e.out.b[i];
+        }
+        std::uint64_t meta = std::uint64_t{e.len} | std::uint64_t{e.k > kind::key} << 8;
+        if constexpr (std::endian::native == std::endian::little)
+            x.w[b] = little | meta << 32;
+        else
+            x.w[b] = big << 32 | meta;
+    }
+    return x;
 }
 
-void unsupported(state& st, unsigned b)
-{
-    std::fprintf(st.msgs, "Use of %s not supported at line %ld\n", b == atr ? "ATR" : "EXT",
-                 st.line);
-}
+constexpr packedindex packed = pack();
 
-unsigned char* put(unsigned char* o, const utf8char& u)
+constexpr std::uint64_t metaof(std::uint64_t w)
+{
+    return std::endian::native == std::endian::little ? w >> 32 : w & 0xFFFFFFFF;
+}
+constexpr bool slow(std::uint64_t w) { return metaof(w) >> 8; }
+constexpr std::size_t length(std::uint64_t w) { return metaof(w) & 0xFF; }
+
+bool iskey(unsigned char b) { return index.bytes[b].k == kind::key; }
+
+unsigned char* put(unsigned char* o, const utf8char& u, std::size_t len = 3)
 {
     std::memcpy(o, u.b, 4);
-    return o + 3; // every character of the tables takes three bytes
+    return o + len;
 }
 
-// Converts p..end to o and returns the new end of the output. A key at the
-// very end is held, and an ATR or EXT at the very end leaves its dropped
-// byte to the next block.
+// Converts p..end to o and returns the new end of the output.
+//
+// Plain bytes and keys are written at once. A nukta byte after a key that
+// was written by itself takes back the key's three bytes and writes the
+// joined character instead. A key at the very end of the block is held
+// back for the next block, and the byte after an ATR or EXT at the very end
+// is dropped there. Line feeds are counted only when a message needs the
+// line number and at the end of the block.
 unsigned char* convert(state& st, const unsigned char* p, const unsigned char* end,
                        unsigned char* o)
 {
+    const unsigned char* const start = p;
+    const unsigned char* counted = p;      // line feeds before this are in st.line
+    const unsigned char* dropped = nullptr; // the last byte dropped after ATR or EXT
+    auto lineat = [&](const unsigned char* at) {
+        st.line += std::count(counted, at, '\n');
+        counted = at;
+        return st.line;
+    };
+
     if (st.skip && p < end) {
         st.skip = false;
-        st.line += *p++ == '\n';
+        dropped = p++;
     }
     if (st.held >= 0 && p < end) {
-        if (*p == nuktabyte) {
-            o = put(o, index.joined[st.held]);
-            ++p;
-        } else {
-            o = put(o, index.single[st.held]);
-        }
+        bool joins = *p == nuktabyte;
+        o = put(o, joins ? index.joined[st.held] : index.bytes[st.held].out);
+        p += joins;
         st.held = -1;
     }
-    while (p < end) {
-        unsigned b = *p++;
-        switch (index.kinds[b]) {
-        case kind::copy:
-            *o++ = static_cast<unsigned char>(b);
-            st.line += b == '\n';
+    const unsigned char* last = end;
+    if (p < end && iskey(end[-1]))
+        --last; // decided below, once the bytes before it are done
+
+    while (p < last) {
+        // The hot loop: one packed look-up, one four-byte store a byte.
+        while (p < last) {
+            std::uint64_t w = packed.w[*p];
+            if (slow(w))
+                break;
+            std::memcpy(o, &w, 4);
+            o += length(w);
+            ++p;
+        }
+        if (p == last)
             break;
-        case kind::conv:
-            o = put(o, index.single[b]);
-            break;
-        case kind::key:
-            if (p == end) {
-                st.held = static_cast<int>(b);
-                return o;
-            }
-            if (*p == nuktabyte) {
-                o = put(o, index.joined[b]);
-                ++p;
-            } else {
-                o = put(o, index.single[b]);
-            }
+        unsigned b = *p;
+        switch (index.bytes[b].k) {
+        case kind::nukta:
+            if (p > start && iskey(p[-1]) && p - 1 != dropped)
+                o = put(o - 3, index.joined[p[-1]]);
+            else
+                o = put(o, index.bytes[b].out);
+            ++p;
             break;
         case kind::ignore:
-            ignoring(st, b);
+            std::fprintf(st.msgs, "Ignoring character 0x%x at line %ld\n", b, lineat(p));
+            ++p;
             break;
         case kind::attr:
         case kind::extn:
-            unsupported(st, b);
-            if (p == end) {
-                st.skip = true;
-                return o;
+            std::fprintf(st.msgs, "Use of %s not supported at line %ld\n", b == atr ? "ATR" : "EXT",
+                         lineat(p));
+            if (p + 1 < last) {
+                dropped = p + 1;
+                p += 2;
+            } else {
+                st.skip = true; // the byte after it is in the next block, or is the held key
+                ++p;
             }
-            st.line += *p++ == '\n';
             break;
+        default:
+            break; // plain bytes and keys never stop the fast loop
         }
     }
+    if (last < end) {
+        if (st.skip)
+            st.skip = false; // the key is the byte after an ATR or EXT
+        else
+            st.held = *last;
+    }
+    lineat(end);
     return o;
 }
 
@@ -121,7 +177,7 @@ void process(state& st)
     if (st.held >= 0 && !out.error) {
         if (codec::bufsize - out.len < 4)
             codec::drain(out);
-        out.len = static_cast<std::size_t>(put(out.buf + out.len, index.single[st.held]) - out.buf);
+        out.len = static_cast<std::size_t>(put(out.buf + out.len, index.bytes[st.held].out) - out.buf);
         st.held = -1;
     }
 }

@@ -70,11 +70,12 @@ constexpr std::array<std::uint16_t, 15> unukta = {
 constexpr std::uint8_t atr = 0xEF; // attribute code, not supported
 constexpr std::uint8_t ext = 0xF0; // extension code, not supported
 
-// What a byte does, by itself.
+// What a byte does, by itself. The first two write their character at
+// once; the rest take the converter's slow path.
 enum class kind : std::uint8_t {
-    copy,   // below 0x80: copied unchanged
-    conv,   // one character of udev
-    key,    // one character of udev, or with 0xE9 after it one of unukta
+    plain,  // copied (below 0x80) or one character of udev
+    key,    // one character of udev, replaced by one of unukta when 0xE9 follows
+    nukta,  // 0xE9: the nukta sign, unless it completes a key before it
     ignore, // no character: dropped with a message
     attr,   // ATR: dropped with the byte after it
     extn,   // EXT: dropped with the byte after it
@@ -85,9 +86,15 @@ struct utf8char {
     unsigned char b[4];
 };
 
+// What one byte writes when nothing joins it to its neighbour.
+struct entry {
+    utf8char out;
+    std::uint8_t len;
+    kind k;
+};
+
 struct byteindex {
-    kind kinds[256];
-    utf8char single[256]; // for conv and key bytes
+    entry bytes[256];
     utf8char joined[256]; // for key bytes followed by 0xE9
 };
 
@@ -101,16 +108,18 @@ constexpr utf8char encode(std::uint16_t code)
 constexpr byteindex makeindex()
 {
     byteindex x{};
-    for (int b = 0; b < 256; ++b)
-        x.kinds[b] = b < 0x80 ? kind::copy : kind::ignore;
-    x.kinds[atr] = kind::attr;
-    x.kinds[ext] = kind::extn;
-    for (std::size_t i = 0; i < iscii.size(); ++i) {
-        x.kinds[iscii[i]] = kind::conv;
-        x.single[iscii[i]] = encode(udev[i]);
+    for (int b = 0; b < 256; ++b) {
+        x.bytes[b].k = b < 0x80 ? kind::plain : kind::ignore;
+        x.bytes[b].out.b[0] = static_cast<unsigned char>(b);
+        x.bytes[b].len = 1;
     }
+    x.bytes[atr].k = kind::attr;
+    x.bytes[ext].k = kind::extn;
+    for (std::size_t i = 0; i < iscii.size(); ++i)
+        x.bytes[iscii[i]] = {encode(udev[i]), 3, kind::plain};
+    x.bytes[nuktabyte].k = kind::nukta;
     for (std::size_t k = 0; k < nukta.size(); ++k) {
-        x.kinds[nukta[k]] = kind::key;
+        x.bytes[nukta[k]].k = kind::key;
         x.joined[nukta[k]] = encode(unukta[k]);
     }
     return x;
