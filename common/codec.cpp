@@ -185,32 +185,44 @@ lchar getucs2(input& in)
     return u;
 }
 
-static void putunit(output& out, lchar u)
+// UCS-2 bytes of one character: a character above U+FFFF becomes its
+// surrogate pair. Codes past U+10FFFF (only malformed UTF-8 makes them) have
+// no UTF-16 form and become U+FFFD. Returns the count, 2 or 4.
+static int ucs2encode(lchar c, bool little, unsigned char* p)
 {
-    unsigned char lo = static_cast<unsigned char>(u & 0xFF);
-    unsigned char hi = static_cast<unsigned char>((u >> 8) & 0xFF);
-    if (out.ol) {
-        putbyte(out.bytes, lo);
-        putbyte(out.bytes, hi);
-    } else {
-        putbyte(out.bytes, hi);
-        putbyte(out.bytes, lo);
-    }
-}
-
-// A character above U+FFFF becomes its surrogate pair. Codes past U+10FFFF
-// (only malformed UTF-8 makes them) have no UTF-16 form and become U+FFFD.
-void putucs2(output& out, lchar c)
-{
+    auto unit = [little](lchar u, unsigned char* q) {
+        unsigned char lo = static_cast<unsigned char>(u & 0xFF);
+        unsigned char hi = static_cast<unsigned char>((u >> 8) & 0xFF);
+        q[0] = little ? lo : hi;
+        q[1] = little ? hi : lo;
+    };
     if (c > 0x10FFFF)
         c = 0xFFFD;
     if (c > 0xFFFF) {
         c -= 0x10000;
-        putunit(out, 0xD800 | (c >> 10));
-        putunit(out, 0xDC00 | (c & 0x3FF));
-        return;
+        unit(0xD800 | (c >> 10), p);
+        unit(0xDC00 | (c & 0x3FF), p + 2);
+        return 4;
     }
-    putunit(out, c);
+    unit(c, p);
+    return 2;
+}
+
+void putucs2(output& out, lchar c)
+{
+    unsigned char b[4];
+    putbytes(out.bytes, b, static_cast<std::size_t>(ucs2encode(c, out.ol, b)));
+}
+
+bool append(shortbytes& s, const output& out, lchar c)
+{
+    if (s.n + 4u > sizeof s.b)
+        return false;
+    if (out.ol || out.ob)
+        s.n = static_cast<std::uint8_t>(s.n + ucs2encode(c, out.ol, s.b + s.n));
+    else
+        s.n = static_cast<std::uint8_t>(s.n + utf8encode(c, s.b + s.n));
+    return true;
 }
 
 } // namespace codec

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace codec {
 
@@ -74,6 +75,21 @@ inline void putbyte(byteout& out, unsigned char b)
 
 void putbytes(byteout& out, const unsigned char* p, std::size_t n);
 
+// A short run of output bytes kept ready to write: a character or two in
+// whichever output form, padded so that a write is one fixed-size move.
+struct shortbytes {
+    unsigned char b[16] = {};
+    std::uint8_t n = 0;
+};
+
+inline void putshort(byteout& out, const shortbytes& s)
+{
+    if (bufsize - out.len < sizeof s.b)
+        drain(out);
+    std::memcpy(out.buf + out.len, s.b, sizeof s.b);
+    out.len += s.n;
+}
+
 // The character reader: the input form flags and the pushback slots.
 struct input {
     bytein bytes;
@@ -139,6 +155,10 @@ constexpr int utf8encode(lchar c, unsigned char* p)
 }
 
 void putucs2(output& out, lchar c);
+
+// Adds one character's bytes in the output form to `s`; false when they do
+// not fit.
+bool append(shortbytes& s, const output& out, lchar c);
 
 // Writes one character in the output form.
 inline void putuch(output& out, lchar c)

@@ -48,15 +48,24 @@ struct convnode {
     int nindep = 0;
     int ndep = 0;
     bool consonant = false; // `dep` began with the consonant marker
+    // The outputs as bytes in the run's output form, made once the form is
+    // settled: `indep`, `dep`, and the virama followed by `indep`.
+    codec::shortbytes indepbytes, depbytes, conjunctbytes;
 };
 
 // Every record of every table fits, so filling never allocates.
 constexpr int maxnodes = 210;
 
+// Lone units below this code are also found through a direct index.
+constexpr lchar lonemax = 0x2000;
+
 // The conversion dictionary: a chained hash table of 256 buckets keyed on
-// the low byte of the unit's first character.
+// the low byte of the unit's first character. The entries of lone units
+// are also indexed by their character, which makes the commonest look-up
+// one array read; install keeps the two in step.
 struct dictionary {
     convnode* convtab[256] = {};
+    const convnode* lone[lonemax] = {};
     convnode pool[maxnodes];
     int used = 0;
 };
@@ -66,6 +75,11 @@ struct dictionary {
 // entry is linked into its bucket only once it is whole.
 convnode* install(dictionary& d, const convrec& r);
 const convnode* lookup(const dictionary& d, const tchar& unit);
+// The same look-up through the buckets alone.
+const convnode* walk(const dictionary& d, const tchar& unit);
+
+// Makes every entry's output bytes for the settled output form.
+void encode(dictionary& d, const codec::output& out);
 
 struct options {
     bool il = false, ib = false, iu = false; // input form, as given

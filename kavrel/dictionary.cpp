@@ -31,12 +31,19 @@ unsigned bucket(lchar first) { return static_cast<unsigned>(first) & 0xFF; }
 
 } // namespace
 
-const convnode* lookup(const dictionary& d, const tchar& unit)
+const convnode* walk(const dictionary& d, const tchar& unit)
 {
     const convnode* node = d.convtab[bucket(unit.c[0])];
     while (node && !(node->roman == unit))
         node = node->next;
     return node;
+}
+
+const convnode* lookup(const dictionary& d, const tchar& unit)
+{
+    if (unit.n == 1 && unit.c[0] >= 0 && unit.c[0] < lonemax)
+        return d.lone[unit.c[0]];
+    return walk(d, unit);
 }
 
 convnode* install(dictionary& d, const convrec& r)
@@ -56,8 +63,26 @@ convnode* install(dictionary& d, const convrec& r)
     if (fresh) {
         node->next = d.convtab[bucket(key.c[0])];
         d.convtab[bucket(key.c[0])] = node;
+        if (key.n == 1 && key.c[0] >= 0 && key.c[0] < lonemax)
+            d.lone[key.c[0]] = node;
     }
     return node;
+}
+
+void encode(dictionary& d, const codec::output& out)
+{
+    constexpr lchar virama = 0x094D;
+    for (int i = 0; i < d.used; ++i) {
+        convnode& e = d.pool[i];
+        e.indepbytes = e.depbytes = e.conjunctbytes = {};
+        codec::append(e.conjunctbytes, out, virama);
+        for (int k = 0; k < e.nindep; ++k) {
+            codec::append(e.indepbytes, out, e.indep[k]);
+            codec::append(e.conjunctbytes, out, e.indep[k]);
+        }
+        for (int k = 0; k < e.ndep; ++k)
+            codec::append(e.depbytes, out, e.dep[k]);
+    }
 }
 
 bool fill(dictionary& d, const options& opt)

@@ -127,6 +127,7 @@ void process(state& st)
         st.out.ob = st.in.ib;
         st.out.ol = st.in.il;
     }
+    encode(st.dict, st.out);
     if (st.out.ol) {
         codec::putbyte(st.out.bytes, 0xFF);
         codec::putbyte(st.out.bytes, 0xFE);

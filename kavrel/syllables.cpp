@@ -43,15 +43,14 @@ int general(state& st, const tchar& u)
         if (st.sylstate == SYL_CONSONANT) {
             if (e->consonant) {
                 // Consonant after consonant: close the first with the virama.
-                put(st, virama);
-                putall(st, e->indep, e->nindep);
+                codec::putshort(st.out.bytes, e->conjunctbytes);
             } else {
-                putall(st, e->dep, e->ndep);
+                codec::putshort(st.out.bytes, e->depbytes);
                 st.sylstate = SYL_VOWEL;
             }
             return 1;
         }
-        putall(st, e->indep, e->nindep);
+        codec::putshort(st.out.bytes, e->indepbytes);
         st.sylstate = e->consonant ? SYL_CONSONANT : SYL_VOWEL;
         return 1;
     }

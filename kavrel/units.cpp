@@ -69,7 +69,7 @@ void gettch(state& st, tchar& unit)
             unit.n = 2;
             return;
         }
-    } else if (aspirable(c0) && (c1 == 'h' || c1 == 'H')) {
+    } else if ((c1 == 'h' || c1 == 'H') && aspirable(c0)) {
         unit.c[1] = 'h';
         unit.n = 2;
         return;

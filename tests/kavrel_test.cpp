@@ -256,6 +256,15 @@ TEST(Kavrel, Dictionary)
     EXPECT_EQ(kavrel::lookup(*d, unit(U"1")), nullptr);
     EXPECT_EQ(d->used, 198); // every key distinct
 
+    // The direct index of lone units finds what the buckets find.
+    auto all = std::make_unique<kavrel::dictionary>();
+    ASSERT_TRUE(kavrel::fill(*all, {.dnnum = true, .skt = true}));
+    for (kavrel::lchar c = -1; c < kavrel::lonemax + 0x100; ++c)
+        ASSERT_EQ(kavrel::lookup(*all, unit(std::u32string(1, static_cast<char32_t>(c)))),
+                  kavrel::walk(*all, unit(std::u32string(1, static_cast<char32_t>(c)))))
+            << c;
+    EXPECT_EQ(all->used, kavrel::maxnodes);
+
     // A key installed again keeps its node and takes the new outputs.
     kavrel::convrec again{{'k'}, {0x0958}, {0x0941}};
     const kavrel::convnode* before = kavrel::lookup(*d, unit(U"k"));
