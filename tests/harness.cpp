@@ -1,6 +1,12 @@
 #include "harness.hpp"
 
+#include "kavrel/convert.hpp"
+#include "pellam/convert.hpp"
+#include "sonwick/convert.hpp"
+
 #include <cstdlib>
+#include <deque>
+#include <memory>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
@@ -65,8 +71,52 @@ std::FILE* memin(const std::string& data)
 {
     // fmemopen reads from the buffer it is given: keep a copy alive for the
     // life of the test program (tests are short and inputs small).
-    auto* copy = new std::string(data);
-    return fmemopen(copy->data(), copy->size(), "r");
+    static std::deque<std::string> copies;
+    std::string& copy = copies.emplace_back(data);
+    return fmemopen(copy.data(), copy.size(), "r");
+}
+
+std::string pellamconvert(const std::string& in, std::size_t chunk, std::string* msgs)
+{
+    auto st = std::make_unique<pellam::state>();
+    std::string copy = in;
+    memout out, err;
+    std::FILE* f = fmemopen(copy.data(), copy.size(), "r");
+    pellam::start(*st, f, out.f, err.f);
+    codec::open(st->in, f, chunk);
+    pellam::process(*st);
+    codec::finish(st->out);
+    std::fclose(f);
+    if (msgs)
+        *msgs = err.take();
+    return out.take();
+}
+
+std::string kavrelconvert(const kavrel::options& opt, const std::string& in, std::size_t chunk)
+{
+    auto st = std::make_unique<kavrel::state>();
+    std::string copy = in;
+    memout out;
+    std::FILE* f = fmemopen(copy.data(), copy.size(), "r");
+    kavrel::start(*st, opt, f, out.f);
+    codec::open(st->in.bytes, f, chunk);
+    kavrel::process(*st);
+    codec::finish(st->out.bytes);
+    std::fclose(f);
+    return out.take();
+}
+
+std::string sonwickconvert(const std::string& in, std::size_t chunk)
+{
+    auto st = std::make_unique<sonwick::state>();
+    std::string copy = in;
+    memout out;
+    std::FILE* f = fmemopen(copy.data(), copy.size(), "r");
+    sonwick::start(*st, f, out.f, chunk);
+    sonwick::process(*st);
+    codec::finish(st->out.bytes);
+    std::fclose(f);
+    return out.take();
 }
 
 memout::memout() { f = open_memstream(&buf, &len); }

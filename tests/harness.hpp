@@ -2,9 +2,15 @@
 // a built program end to end.
 #pragma once
 
+#include "codec.hpp"
+
 #include <cstdio>
 #include <string>
 #include <vector>
+
+namespace kavrel {
+struct options;
+}
 
 namespace harness {
 
@@ -20,6 +26,13 @@ std::string ucs2(std::u32string_view text, bool little);
 
 // A stream reading the given bytes (fmemopen; empty input works too).
 std::FILE* memin(const std::string& data);
+
+// The in-process conversions, input read at most `chunk` bytes at a time.
+std::string pellamconvert(const std::string& in, std::size_t chunk = codec::bufsize,
+                          std::string* msgs = nullptr);
+std::string kavrelconvert(const kavrel::options& opt, const std::string& in,
+                          std::size_t chunk = codec::bufsize);
+std::string sonwickconvert(const std::string& in, std::size_t chunk = codec::bufsize);
 
 // A stream collecting what is written to it; read it back with take().
 struct memout {
