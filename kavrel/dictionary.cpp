@@ -2,6 +2,9 @@
 #include "convert.hpp"
 #include "tables.hpp"
 
+#include <algorithm>
+#include <iterator>
+
 namespace kavrel {
 
 namespace {
@@ -87,7 +90,10 @@ void encode(dictionary& d, const codec::output& out)
 
 bool fill(dictionary& d, const options& opt)
 {
-    d = dictionary{};
+    // Emptied in place: the pool's entries are rewritten as they are taken.
+    std::fill(std::begin(d.convtab), std::end(d.convtab), nullptr);
+    std::fill(std::begin(d.lone), std::end(d.lone), nullptr);
+    d.used = 0;
     for (const convrec& r : convlist)
         if (!install(d, r))
             return false;

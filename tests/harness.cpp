@@ -78,7 +78,8 @@ std::FILE* memin(const std::string& data)
 
 std::string pellamconvert(const std::string& in, std::size_t chunk, std::string* msgs)
 {
-    auto st = std::make_unique<pellam::state>();
+    // One state for every call: each conversion must start fresh from it.
+    static const auto st = std::make_unique<pellam::state>();
     std::string copy = in;
     memout out, err;
     std::FILE* f = fmemopen(copy.data(), copy.size(), "r");
@@ -94,7 +95,8 @@ std::string pellamconvert(const std::string& in, std::size_t chunk, std::string*
 
 std::string kavrelconvert(const kavrel::options& opt, const std::string& in, std::size_t chunk)
 {
-    auto st = std::make_unique<kavrel::state>();
+    // One state for every call: each conversion must start fresh from it.
+    static const auto st = std::make_unique<kavrel::state>();
     std::string copy = in;
     memout out;
     std::FILE* f = fmemopen(copy.data(), copy.size(), "r");
@@ -108,7 +110,8 @@ std::string kavrelconvert(const kavrel::options& opt, const std::string& in, std
 
 std::string sonwickconvert(const std::string& in, std::size_t chunk)
 {
-    auto st = std::make_unique<sonwick::state>();
+    // One state for every call: each conversion must start fresh from it.
+    static const auto st = std::make_unique<sonwick::state>();
     std::string copy = in;
     memout out;
     std::FILE* f = fmemopen(copy.data(), copy.size(), "r");

@@ -1,0 +1,17 @@
+// sonwick on arbitrary bytes: no crash, no sanitizer report, and the same
+// output whether the input is read whole or in small pieces.
+#include "harness.hpp"
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0)
+        return 0;
+    std::size_t chunk = 1 + data[0] % 16;
+    std::string in(reinterpret_cast<const char*>(data) + 1, size - 1);
+    if (harness::sonwickconvert(in) != harness::sonwickconvert(in, chunk))
+        std::abort();
+    return 0;
+}
