@@ -16,8 +16,8 @@ $(BUILD)/CMakeCache.txt:
 demo: all
 	@echo '$$ pellam samples/hindi.iscii'
 	@$(BUILD)/pellam/pellam samples/hindi.iscii
-	@if [ -f samples/sanskrit.txt ]; then \
-	  echo '$$ kavrel samples/sanskrit.txt'; $(BUILD)/kavrel/kavrel samples/sanskrit.txt; fi
+	@if [ -f samples/roman.txt ]; then \
+	  echo '$$ kavrel samples/roman.txt'; $(BUILD)/kavrel/kavrel samples/roman.txt; fi
 	@if [ -f samples/devanagari.txt ]; then \
 	  echo '$$ sonwick samples/devanagari.txt'; $(BUILD)/sonwick/sonwick samples/devanagari.txt; fi
 

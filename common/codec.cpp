@@ -121,31 +121,16 @@ void putbytes(byteout& out, const unsigned char* p, std::size_t n)
 // result keeps sixteen bits. Continuation bytes are not checked.
 lchar getutf8tail(bytein& in, int b1)
 {
-    if ((b1 & 0xE0) == 0xC0) {
-        int b2 = getbyte(in);
-        if (b2 < 0)
+    int count = (b1 & 0xE0) == 0xC0 ? 1 : b1 >= 0xF0 && b1 <= 0xF7 ? 3 : 2;
+    int t[3];
+    for (int i = 0; i < count; ++i)
+        if ((t[i] = getbyte(in)) < 0)
             return endofinput;
-        return ((b1 << 6) & 0x7C0) | (b2 & 0x3F);
-    }
-    if (b1 >= 0xF0 && b1 <= 0xF7) {
-        int b2 = getbyte(in);
-        if (b2 < 0)
-            return endofinput;
-        int b3 = getbyte(in);
-        if (b3 < 0)
-            return endofinput;
-        int b4 = getbyte(in);
-        if (b4 < 0)
-            return endofinput;
-        return ((b1 & 0x07) << 18) | ((b2 & 0x3F) << 12) | ((b3 & 0x3F) << 6) | (b4 & 0x3F);
-    }
-    int b2 = getbyte(in);
-    if (b2 < 0)
-        return endofinput;
-    int b3 = getbyte(in);
-    if (b3 < 0)
-        return endofinput;
-    return ((b1 << 12) & 0xFFFF) | ((b2 << 6) & 0xFC0) | (b3 & 0x3F);
+    if (count == 1)
+        return ((b1 << 6) & 0x7C0) | (t[0] & 0x3F);
+    if (count == 3)
+        return ((b1 & 0x07) << 18) | ((t[0] & 0x3F) << 12) | ((t[1] & 0x3F) << 6) | (t[2] & 0x3F);
+    return ((b1 << 12) & 0xFFFF) | ((t[0] << 6) & 0xFC0) | (t[1] & 0x3F);
 }
 
 // One 16-bit code unit in the input byte order; -1 when the input ends

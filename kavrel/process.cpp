@@ -87,31 +87,22 @@ bool readfirst(state& st)
         in.pendunit = in.il ? (b1 | (b2 << 8)) : ((b1 << 8) | b2);
         return true;
     }
+    // UTF-8: the second byte goes back and the first character is read
+    // whole from the first byte on.
+    if (b2 >= 0)
+        codec::ungetbyte(in.bytes);
     if (b1 < 0x80) {
-        if (b2 >= 0)
-            codec::ungetbyte(in.bytes);
         in.queueduch = b1;
         return true;
     }
-    if (b2 < 0)
+    lchar c = codec::getutf8tail(in.bytes, b1);
+    if (c == codec::endofinput)
         return false;
-    if ((b1 & 0xE0) == 0xC0) {
-        in.queueduch = ((b1 << 6) & 0x7C0) | (b2 & 0x3F);
-        return true;
-    }
-    int b3 = codec::getbyte(in.bytes);
-    if (b3 < 0)
-        return false;
-    if (b1 >= 0xF0 && b1 <= 0xF7) {
-        int b4 = codec::getbyte(in.bytes);
-        if (b4 < 0)
-            return false;
-        in.queueduch = ((b1 & 0x07) << 18) | ((b2 & 0x3F) << 12) | ((b3 & 0x3F) << 6) | (b4 & 0x3F);
-        return true;
-    }
-    lchar c = ((b1 << 12) & 0xFFFF) | ((b2 << 6) & 0xFC0) | (b3 & 0x3F);
-    // A UTF-8 byte-order mark is skipped and never written.
-    if (c != 0xFEFF && c != 0xFFFE)
+    // A UTF-8 byte-order mark is skipped and never written. Only the
+    // three-byte form is taken for one: two bytes cannot make it, and four
+    // make it only as an overlong form.
+    bool threebytes = (b1 & 0xE0) != 0xC0 && !(b1 >= 0xF0 && b1 <= 0xF7);
+    if (!(threebytes && (c == 0xFEFF || c == 0xFFFE)))
         in.queueduch = c;
     return true;
 }
