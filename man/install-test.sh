@@ -1,0 +1,55 @@
+#!/bin/sh
+# Installs the build with `cmake --install` into DESTDIR under a prefix of its
+# own and checks that the three programs and their manual pages land in the
+# right places, and nowhere else.
+#
+# Usage: install-test.sh CMAKE BUILD_DIR SCRATCH_DIR MAN_SOURCE_DIR MAN_SUFFIX
+#   MAN_SUFFIX  ".gz" when the pages are installed compressed, else ""
+set -u
+
+if [ $# -ne 5 ]; then
+    echo "usage: install-test.sh CMAKE BUILD_DIR SCRATCH_DIR MAN_SOURCE_DIR MAN_SUFFIX" >&2
+    exit 2
+fi
+cmake=$1 build=$2 scratch=$3 mansrc=$4 suffix=$5
+prefix=/opt/devanagari-test
+
+rm -rf "$scratch"
+mkdir -p "$scratch"
+if ! DESTDIR="$scratch/root" "$cmake" --install "$build" --prefix "$prefix" >"$scratch/log" 2>&1; then
+    cat "$scratch/log"
+    echo "cmake --install failed"
+    exit 1
+fi
+
+root=$scratch/root$prefix
+status=0
+fail() {
+    echo "$*"
+    status=1
+}
+
+for prog in kavrel sonwick pellam; do
+    [ -x "$root/bin/$prog" ] || fail "missing or not executable: bin/$prog"
+    man=$root/share/man/man1/$prog.1$suffix
+    if [ ! -f "$man" ]; then
+        fail "missing: share/man/man1/$prog.1$suffix"
+    elif [ -n "$suffix" ]; then
+        gzip -dc "$man" | cmp -s - "$mansrc/$prog.1" || fail "$prog.1$suffix is not the page $prog.1"
+    else
+        cmp -s "$man" "$mansrc/$prog.1" || fail "$prog.1 is not the page $prog.1"
+    fi
+done
+
+# Nothing may be written outside DESTDIR + prefix.
+stray=$(cd "$scratch/root" && find . -type f ! -path ".$prefix/*")
+[ -z "$stray" ] || fail "files outside the prefix: $stray"
+count=$(find "$root" -type f | wc -l)
+[ "$count" -eq 6 ] || fail "expected 6 installed files, found $count: $(cd "$root" && find . -type f)"
+
+# The installed program runs.
+out=$(printf 'ka' | "$root/bin/kavrel")
+[ "$out" = "क" ] || fail "installed kavrel converts ka to '$out'"
+
+[ $status -eq 0 ] && echo "installed 6 files under DESTDIR$prefix"
+exit $status
