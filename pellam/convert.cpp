@@ -2,7 +2,6 @@
 
 #include "tables.hpp"
 
-#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -53,6 +52,19 @@ constexpr std::size_t length(std::uint64_t w) { return metaof(w) & 0xFF; }
 
 bool iskey(unsigned char b) { return index.bytes[b].k == kind::key; }
 
+// The line feeds in p..end, found with memchr, which looks at many bytes a
+// step.
+long linefeeds(const unsigned char* p, const unsigned char* end)
+{
+    long n = 0;
+    while (p < end && (p = static_cast<const unsigned char*>(
+                           std::memchr(p, '\n', static_cast<std::size_t>(end - p))))) {
+        ++n;
+        ++p;
+    }
+    return n;
+}
+
 unsigned char* put(unsigned char* o, const utf8char& u, std::size_t len = 3)
 {
     std::memcpy(o, u.b, 4);
@@ -74,7 +86,7 @@ unsigned char* convert(state& st, const unsigned char* p, const unsigned char* e
     const unsigned char* counted = p;      // line feeds before this are in st.line
     const unsigned char* dropped = nullptr; // the last byte dropped after ATR or EXT
     auto lineat = [&](const unsigned char* at) {
-        st.line += std::count(counted, at, '\n');
+        st.line += linefeeds(counted, at);
         counted = at;
         return st.line;
     };
