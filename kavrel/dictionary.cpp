@@ -52,7 +52,9 @@ const convnode* lookup(const dictionary& d, const tchar& unit)
 convnode* install(dictionary& d, const convrec& r)
 {
     tchar key = unitof(r.roman, 5);
-    convnode* node = const_cast<convnode*>(lookup(d, key));
+    convnode* node = d.convtab[bucket(key.c[0])];
+    while (node && !(node->roman == key))
+        node = node->next;
     bool fresh = node == nullptr;
     if (fresh) {
         if (d.used == maxnodes)

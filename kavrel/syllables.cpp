@@ -30,7 +30,7 @@ void putall(state& st, const lchar* s, int n)
 
 // Reads the unit after the current one into the pushback, where the next
 // gettch of the conversion loop finds it.
-const tchar& readahead(state& st)
+tchar& readahead(state& st)
 {
     gettch(st, st.queuedtch);
     st.queued = true;
@@ -102,7 +102,7 @@ int spacerule(state& st, const tchar& u)
 // Sanskrit mode: an anusvara after an avagraha is written before it.
 int apostropherule(state& st, tchar& u)
 {
-    tchar& next = const_cast<tchar&>(readahead(st));
+    tchar& next = readahead(st);
     if (lone(next, anusvaradot) || lone(next, anusvaracapital)) {
         u = tchar{{anusvaradot}, 1};
         next = tchar{{apostrophe}, 1};
