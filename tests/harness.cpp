@@ -4,11 +4,11 @@
 #include "pellam/convert.hpp"
 #include "sonwick/convert.hpp"
 
+#include <cstdio>
 #include <cstdlib>
-#include <deque>
-#include <memory>
 #include <fcntl.h>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,114 +27,85 @@ std::string utf8(std::u32string_view text)
 {
     std::string s;
     for (char32_t c : text) {
-        if (c < 0x80) {
-            s += static_cast<char>(c);
-        } else if (c < 0x800) {
-            s += static_cast<char>(0xC0 | (c >> 6));
-            s += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            s += static_cast<char>(0xE0 | (c >> 12));
-            s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            s += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            s += static_cast<char>(0xF0 | (c >> 18));
-            s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            s += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        int tail = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+        static const unsigned char lead[] = {0x00, 0xC0, 0xE0, 0xF0};
+        s += static_cast<char>(lead[tail] | (c >> (6 * tail)));
+        for (int i = tail - 1; i >= 0; --i)
+            s += static_cast<char>(0x80 | ((c >> (6 * i)) & 0x3F));
     }
     return s;
 }
 
-static void unit(std::string& s, unsigned u, bool little)
+std::string hex(const std::string& s)
 {
-    char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
-    s += little ? lo : hi;
-    s += little ? hi : lo;
-}
-
-std::string ucs2(std::u32string_view text, bool little)
-{
-    std::string s;
-    for (char32_t c : text) {
-        if (c > 0xFFFF) {
-            unit(s, 0xD800 | ((c - 0x10000) >> 10), little);
-            unit(s, 0xDC00 | ((c - 0x10000) & 0x3FF), little);
-        } else {
-            unit(s, c, little);
-        }
+    std::string h;
+    char b[4];
+    for (unsigned char c : s) {
+        std::snprintf(b, sizeof b, "%02x ", c);
+        h += b;
     }
-    return s;
+    return h;
 }
 
-std::FILE* memin(const std::string& data)
-{
-    // fmemopen reads from the buffer it is given: keep a copy alive for the
-    // life of the test program (tests are short and inputs small).
-    static std::deque<std::string> copies;
-    std::string& copy = copies.emplace_back(data);
-    return fmemopen(copy.data(), copy.size(), "r");
-}
+namespace {
 
+// A stream over a copy of `data`, and one that collects what is written.
+struct streams {
+    std::string data;
+    std::FILE* in;
+    char* buf = nullptr;
+    std::size_t len = 0;
+    std::FILE* out = open_memstream(&buf, &len);
+    explicit streams(const std::string& d) : data(d), in(fmemopen(data.data(), data.size(), "r")) {}
+    ~streams()
+    {
+        std::fclose(in);
+        std::fclose(out);
+        std::free(buf);
+    }
+    std::string take()
+    {
+        std::fflush(out);
+        return std::string(buf, len);
+    }
+};
+
+} // namespace
+
+// Each conversion reuses one state, as it must be able to: start() makes it
+// fresh.
 std::string pellamconvert(const std::string& in, std::size_t chunk, std::string* msgs)
 {
-    // One state for every call: each conversion must start fresh from it.
     static const auto st = std::make_unique<pellam::state>();
-    std::string copy = in;
-    memout out, err;
-    std::FILE* f = fmemopen(copy.data(), copy.size(), "r");
-    pellam::start(*st, f, out.f, err.f);
-    codec::open(st->in, f, chunk);
+    streams s(in), m("");
+    pellam::start(*st, s.in, s.out, m.out);
+    codec::open(st->in, s.in, chunk);
     pellam::process(*st);
     codec::finish(st->out);
-    std::fclose(f);
     if (msgs)
-        *msgs = err.take();
-    return out.take();
+        *msgs = m.take();
+    return s.take();
 }
 
 std::string kavrelconvert(const kavrel::options& opt, const std::string& in, std::size_t chunk)
 {
-    // One state for every call: each conversion must start fresh from it.
     static const auto st = std::make_unique<kavrel::state>();
-    std::string copy = in;
-    memout out;
-    std::FILE* f = fmemopen(copy.data(), copy.size(), "r");
-    kavrel::start(*st, opt, f, out.f);
-    codec::open(st->in.bytes, f, chunk);
+    streams s(in);
+    kavrel::start(*st, opt, s.in, s.out);
+    codec::open(st->in.bytes, s.in, chunk);
     kavrel::process(*st);
     codec::finish(st->out.bytes);
-    std::fclose(f);
-    return out.take();
+    return s.take();
 }
 
 std::string sonwickconvert(const std::string& in, std::size_t chunk)
 {
-    // One state for every call: each conversion must start fresh from it.
     static const auto st = std::make_unique<sonwick::state>();
-    std::string copy = in;
-    memout out;
-    std::FILE* f = fmemopen(copy.data(), copy.size(), "r");
-    sonwick::start(*st, f, out.f, chunk);
+    streams s(in);
+    sonwick::start(*st, s.in, s.out, chunk);
     sonwick::process(*st);
     codec::finish(st->out.bytes);
-    std::fclose(f);
-    return out.take();
-}
-
-memout::memout() { f = open_memstream(&buf, &len); }
-
-memout::~memout()
-{
-    if (f)
-        std::fclose(f);
-    std::free(buf);
-}
-
-std::string memout::take()
-{
-    std::fflush(f);
-    return std::string(buf, len);
+    return s.take();
 }
 
 tempfile::tempfile(const std::string& data)
@@ -142,47 +113,31 @@ tempfile::tempfile(const std::string& data)
     char name[] = "/tmp/devconv-test-XXXXXX";
     int fd = mkstemp(name);
     path = name;
-    if (fd >= 0) {
-        std::size_t done = 0;
-        while (done < data.size()) {
-            ssize_t w = write(fd, data.data() + done, data.size() - done);
-            if (w <= 0)
-                break;
-            done += static_cast<std::size_t>(w);
-        }
-        close(fd);
-    }
+    std::ofstream(path, std::ios::binary) << data;
+    close(fd);
 }
 
 tempfile::~tempfile() { unlink(path.c_str()); }
 
 static std::string slurp(const std::string& path)
 {
-    std::ifstream f(path, std::ios::binary);
     std::ostringstream s;
-    s << f.rdbuf();
+    s << std::ifstream(path, std::ios::binary).rdbuf();
     return s.str();
 }
 
-result run(const std::string& prog, const std::vector<std::string>& args,
-           const std::string& input, const char* outpath, bool closeout)
+result run(const std::string& prog, const std::vector<std::string>& args, const std::string& input,
+           const char* outpath, bool closeout)
 {
     tempfile in(input), out(""), err("");
     pid_t pid = fork();
     if (pid == 0) {
-        int i = open(in.path.c_str(), O_RDONLY);
-        int o = open(outpath ? outpath : out.path.c_str(), O_WRONLY | O_TRUNC);
-        int e = open(err.path.c_str(), O_WRONLY | O_TRUNC);
-        dup2(i, 0);
-        dup2(o, 1);
-        dup2(e, 2);
-        close(i);
-        close(o);
-        close(e);
+        dup2(open(in.path.c_str(), O_RDONLY), 0);
+        dup2(open(outpath ? outpath : out.path.c_str(), O_WRONLY | O_TRUNC), 1);
+        dup2(open(err.path.c_str(), O_WRONLY | O_TRUNC), 2);
         if (closeout)
             close(1);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(prog.c_str()));
+        std::vector<char*> argv{const_cast<char*>(prog.c_str())};
         for (const auto& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
@@ -191,24 +146,7 @@ result run(const std::string& prog, const std::vector<std::string>& args,
     }
     int ws = 0;
     waitpid(pid, &ws, 0);
-    result r;
-    r.out = slurp(out.path);
-    r.err = slurp(err.path);
-    r.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
-    return r;
-}
-
-std::string hex(const std::string& s)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string h;
-    for (unsigned char c : s) {
-        if (!h.empty())
-            h += ' ';
-        h += digits[c >> 4];
-        h += digits[c & 15];
-    }
-    return h;
+    return {slurp(out.path), slurp(err.path), WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws)};
 }
 
 } // namespace harness
