@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <filesystem>
 #include <random>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -37,7 +38,7 @@ const program programs[] = {
 // written still arrives whole, and its end is a normal end.
 harness::result runonvanishingpipe(const program& p)
 {
-    std::string fifo = "/tmp/devconv-fifo-" + std::to_string(getpid());
+    std::string fifo = std::filesystem::temp_directory_path() / ("devconv-fifo-" + std::to_string(getpid()));
     mkfifo(fifo.c_str(), 0600);
     if (fork() == 0) {
         int fd = open(fifo.c_str(), O_WRONLY);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -110,8 +111,8 @@ std::string sonwickconvert(const std::string& in, std::size_t chunk)
 
 tempfile::tempfile(const std::string& data)
 {
-    char name[] = "/tmp/devconv-test-XXXXXX";
-    int fd = mkstemp(name);
+    std::string name = std::filesystem::temp_directory_path() / "devconv-test-XXXXXX";
+    int fd = mkstemp(name.data());
     path = name;
     std::ofstream(path, std::ios::binary) << data;
     close(fd);
