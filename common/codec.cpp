@@ -26,9 +26,11 @@ void open(byteout& out, std::FILE* f)
 
 bool refill(bytein& in)
 {
-    in.pos = in.len = 0;
     if (in.eof)
         return false;
+    if (in.drainfirst && in.len < in.chunk)
+        drain(*in.drainfirst);
+    in.pos = in.len = 0;
     if (in.fd >= 0) {
         for (;;) {
             ssize_t n = read(in.fd, in.buf, in.chunk);

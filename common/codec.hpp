@@ -22,12 +22,18 @@ constexpr lchar nochar = INT32_MIN;
 // point past which larger blocks stop paying.
 constexpr std::size_t bufsize = std::size_t{1} << 17;
 
+struct byteout;
+
 // Buffered byte input. Reads go straight to the file descriptor when the
 // stream has one (so a pipe's short reads are taken as they come), and
 // through fread otherwise (fmemopen and the like).
 struct bytein {
     std::FILE* f = nullptr;
     int fd = -1;
+    // Drained before a read that follows a short one: when the writer at the
+    // other end of a pipe or terminal pauses, what is converted so far goes
+    // out instead of waiting for a full buffer.
+    byteout* drainfirst = nullptr;
     std::size_t chunk = bufsize; // the most asked of one read; tests shrink it
     std::size_t pos = 0;
     std::size_t len = 0;

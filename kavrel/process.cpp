@@ -48,6 +48,7 @@ bool start(state& st, const options& opt, std::FILE* in, std::FILE* out)
     st.out.ob = opt.ob;
     codec::open(st.in.bytes, in);
     codec::open(st.out.bytes, out);
+    st.in.bytes.drainfirst = &st.out.bytes;
     st.queuedtch = tchar{};
     st.queued = false;
     st.sylstate = SYL_VOWEL;

@@ -162,6 +162,7 @@ void start(state& st, std::FILE* in, std::FILE* out, std::FILE* msgs)
 {
     codec::open(st.in, in);
     codec::open(st.out, out);
+    st.in.drainfirst = &st.out;
     st.msgs = msgs;
     st.line = 1;
     st.held = -1;

@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <filesystem>
+#include <poll.h>
 #include <random>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -98,6 +99,35 @@ TEST(CommandLine, EachProgram)
         EXPECT_EQ(res.status, 0) << p.name;
         EXPECT_EQ(harness::hex(res.out), harness::hex(p.expected)) << p.name;
     }
+}
+
+// What is converted goes out when the writer at the other end of a pipe
+// pauses, not only when a buffer fills or the input ends.
+TEST(CommandLine, OutputFlowsWhileTheInputIsOpen)
+{
+    int in[2], out[2];
+    ASSERT_EQ(pipe(in), 0);
+    ASSERT_EQ(pipe(out), 0);
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        close(in[1]);
+        close(out[0]);
+        execl(PELLAM_BIN, PELLAM_BIN, nullptr);
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    ASSERT_EQ(write(in[1], "ab\n", 3), 3);
+    pollfd ready{out[0], POLLIN, 0};
+    char got[8] = {};
+    bool arrived = poll(&ready, 1, 10000) == 1 && read(out[0], got, sizeof got) == 3;
+    close(in[1]);
+    waitpid(pid, nullptr, 0);
+    close(out[0]);
+    EXPECT_TRUE(arrived);
+    EXPECT_STREQ(got, "ab\n");
 }
 
 TEST(CommandLine, FiftyMegabyteLine)
