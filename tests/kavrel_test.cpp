@@ -123,6 +123,7 @@ TEST(Kavrel, FormsAndByteOrderMarks)
         {{}, ffe + smilele, ffe + smilele},
         {{"-ib", "-ou"}, smilebe + bytes({0, 'a'}), smile8 + utf8(U"\u0905")},
         {{"-ol"}, smile8, ffe + smilele},
+        {{"-ol"}, bytes({'a', 0xF7, 0xBF, 0xBF, 0xBF}), ffe + bytes({0x05, 0x09, 0xFD, 0xFF})}, // past U+10FFFF
         {{"-il"}, bytes({0x00, 0xD8, 'a', 0}), ffe + bytes({0x00, 0xD8, 0x05, 0x09})},
         {{"-ib"}, bytes({0xDC, 0, 0xD8, 0, 0xD8, 0, 0xDC, 0}), fef + bytes({0xDC, 0, 0xD8, 0, 0xD8, 0, 0xDC, 0})},
         // An input that ends inside its first character gives nothing.

@@ -118,6 +118,8 @@ TEST(SonwickTransliterate, BytesAtTheEdges)
         {ka + "\r\n" + ka + "\r\n", "ka\r\nka\r\n"},
         {ka + harness::bytes({0xE0, 0xA4}), "ka"},
         {harness::bytes({'x', 0xF0, 0x9F, 0x98}), "x"},
+        // Continuation bytes and 0xF8 to 0xFF lead three-byte sequences.
+        {harness::bytes({0x80, 0x81, 0x82, 0xF8, 0xA4, 0x95}), "B" + harness::bytes({0xE8, 0xA4, 0x95})},
     };
     for (const auto& c : cases)
         EXPECT_EQ(hex(harness::sonwickconvert(c.in)), hex(c.out)) << hex(c.in);
