@@ -19,6 +19,10 @@ int main(int argc, char** argv)
             return 1;
         }
     }
+    // A file that is not ISCII can give a message for every other byte:
+    // gather them in a buffer rather than make a system call for each.
+    static char msgbuf[1 << 16];
+    std::setvbuf(stderr, msgbuf, _IOFBF, sizeof msgbuf);
     static pellam::state st;
     pellam::start(st, f, stdout, stderr);
     pellam::process(st);
