@@ -1,130 +1,44 @@
 #!/usr/bin/env bash
-# Throughput of sonwick (Devanagari to ISO 15919 Roman) against cat and
-# against ICU's uconv Devanagari-Latin transliterator, on one generated
-# Devanagari text, plus the peak memory of sonwick.
+# sonwick against cat and ICU's Devanagari-Latin transliterator, in one run
+# on the same Devanagari text (UTF-8), and sonwick's peak memory.
 #
 # Run from anywhere: bench/sonwick.sh
-#   SONWICK=path/to/sonwick  the binary (default build/sonwick/sonwick, built
-#                            in Release with cmake when missing)
-#   SIZE_MB=24               size of the generated text
-#   RUNS=3                   runs of sonwick and cat; the best one counts
-#   UCONV_RUNS=1             runs of uconv (slow)
+#   SIZE_MB=20      size of the Devanagari text (1 MB = 10^6 bytes), about
+#   UCONV_RUNS=3    runs of uconv (it is slow)
+#   SONWICK=path    the binary (default build/sonwick/sonwick, built by make)
 set -euo pipefail
+# shellcheck source-path=SCRIPTDIR source=lib.sh
+source "$(dirname "$0")/lib.sh"
 
-cd "$(dirname "$0")/.."
-bin=${SONWICK:-build/sonwick/sonwick}
-size_mb=${SIZE_MB:-24}
-runs=${RUNS:-3}
-uconv_runs=${UCONV_RUNS:-1}
+size_mb=${SIZE_MB:-20}
+bench_build
+bench_need "$SONWICK" "$PELLAM"
+bench_tmp
+in=$tmp/text.txt
 
-if [ ! -x "$bin" ]; then
-    echo "building $bin (Release)"
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build build --target sonwick -j2 >/dev/null
-fi
+# The words of the ISCII benchmark (consonants with and without vowel
+# signs, conjuncts, nukta letters, anusvara, independent vowels, dandas,
+# numbers, lines of 40 to 120 bytes), turned into UTF-8 by pellam; each
+# ISCII byte becomes about 2.4 bytes.
+python3 bench/gen.py iscii $((size_mb * 1000000 * 10 / 24)) "$tmp/text.iscii"
+"$PELLAM" "$tmp/text.iscii" >"$in"
+bytes=$(bench_size "$in")
 
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-text=$tmp/text.txt
+echo "sonwick: $(bench_div "$bytes" 1000000) MB of Devanagari, best of $RUNS or more runs, output to /dev/null"
+cat "$in" >/dev/null # into the page cache
+t_sonwick=$(bench_time "$RUNS" "$SONWICK" "$in")
+t_cat=$(bench_time "$RUNS" cat "$in")
+bench_row sonwick "$(bench_mbps "$bytes" "$t_sonwick")"
+bench_row cat "$(bench_mbps "$bytes" "$t_cat")" "sonwick/cat $(bench_div "$t_cat" "$t_sonwick" 3)x"
 
-# Words of two to four syllables: consonants bare or with a vowel sign,
-# conjuncts joined by the virama, anusvara and visarga, independent vowels
-# at word starts; lines of about twelve words, now and then a danda.
-python3 - "$text" "$size_mb" <<'EOF'
-import random, sys
-
-path, size = sys.argv[1], int(sys.argv[2]) * 1000 * 1000
-rnd = random.Random(15919)
-cons = [chr(c) for c in list(range(0x0915, 0x0929)) + list(range(0x092A, 0x0931))
-        + [0x0932, 0x0935, 0x0936, 0x0937, 0x0938, 0x0939]]
-common = [chr(c) for c in (0x0915, 0x0928, 0x0930, 0x0924, 0x092E, 0x0938, 0x0932,
-                           0x092A, 0x0926, 0x0935, 0x092F, 0x0939, 0x091C, 0x0917)]
-signs = [chr(c) for c in (0x093E, 0x093F, 0x0940, 0x0941, 0x0942, 0x0947, 0x0948,
-                          0x094B, 0x094C, 0x0943)]
-vowels = [chr(c) for c in (0x0905, 0x0906, 0x0907, 0x0908, 0x0909, 0x090F, 0x0913)]
-virama, anusvara, visarga, danda = '\u094d', '\u0902', '\u0903', '\u0964'
-
-def consonant():
-    return rnd.choice(common) if rnd.random() < 0.6 else rnd.choice(cons)
-
-def syllable():
-    s = consonant()
-    if rnd.random() < 0.15:
-        s += virama + consonant()
-    if rnd.random() < 0.6:
-        s += rnd.choice(signs)
-    r = rnd.random()
-    if r < 0.07:
-        s += anusvara
-    elif r < 0.08:
-        s += visarga
-    return s
-
-def word():
-    w = rnd.choice(vowels) if rnd.random() < 0.12 else ''
-    return w + ''.join(syllable() for _ in range(rnd.randint(2, 4)))
-
-vocab = [word() for _ in range(20000)]
-out, n = [], 0
-while n < size:
-    line = ' '.join(rnd.choices(vocab, k=rnd.randint(8, 16)))
-    if rnd.random() < 0.3:
-        line += ' ' + danda
-    b = (line + '\n').encode('utf-8')
-    out.append(b)
-    n += len(b)
-with open(path, 'wb') as f:
-    f.write(b''.join(out))
-EOF
-
-bytes=$(wc -c <"$text")
-
-# Best wall time in seconds of `runs` runs of a command, output to /dev/null.
-best() {
-    local n=$1 t best=
-    shift
-    for ((i = 0; i < n; i++)); do
-        local t0 t1
-        t0=$(date +%s.%N)
-        "$@" >/dev/null
-        t1=$(date +%s.%N)
-        t=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.6f", b - a }')
-        if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then
-            best=$t
-        fi
-    done
-    echo "$best"
-}
-
-mbps() { awk -v b="$bytes" -v t="$1" 'BEGIN { printf "%.1f", b / 1e6 / t }'; }
-
-t_sonwick=$(best "$runs" "$bin" "$text")
-t_cat=$(best "$runs" cat "$text")
 if command -v uconv >/dev/null; then
-    t_uconv=$(best "$uconv_runs" uconv -f utf-8 -t utf-8 -x Devanagari-Latin "$text")
+    t_uconv=$(bench_time "${UCONV_RUNS:-3}" uconv -f utf-8 -t utf-8 -x Devanagari-Latin "$in")
+    verdict=$( ((t_uconv >= 25 * t_sonwick)) && echo OK || echo "BELOW TARGET")
+    bench_row "uconv Devanagari-Latin" "$(bench_mbps "$bytes" "$t_uconv")" \
+        "sonwick/uconv $(bench_div "$t_uconv" "$t_sonwick")x (target >= 25x: $verdict)"
 else
-    t_uconv=
+    echo "uconv: not installed (Debian package icu-devtools); no comparison"
 fi
 
-printf 'input: %.1f MB of Devanagari text\n' "$(awk -v b="$bytes" 'BEGIN { print b / 1e6 }')"
-printf '%-8s %10s MB/s  (%.3f s)\n' sonwick "$(mbps "$t_sonwick")" "$t_sonwick"
-printf '%-8s %10s MB/s  (%.3f s)\n' cat "$(mbps "$t_cat")" "$t_cat"
-if [ -n "$t_uconv" ]; then
-    printf '%-8s %10s MB/s  (%.3f s)\n' uconv "$(mbps "$t_uconv")" "$t_uconv"
-    printf 'sonwick/uconv: %.1fx\n' "$(awk -v a="$t_uconv" -v b="$t_sonwick" 'BEGIN { print a / b }')"
-else
-    echo "uconv: not installed (package icu-devtools)"
-fi
-printf 'sonwick/cat:   %.2fx\n' "$(awk -v a="$t_cat" -v b="$t_sonwick" 'BEGIN { print a / b }')"
-
-if [ -x /usr/bin/time ]; then
-    if /usr/bin/time -f %M -o "$tmp/mem" "$bin" "$text" >/dev/null 2>&1; then
-        kb=$(tail -n 1 "$tmp/mem")
-    else
-        /usr/bin/time -v -o "$tmp/mem" "$bin" "$text" >/dev/null 2>&1
-        kb=$(awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }' "$tmp/mem")
-    fi
-    echo "sonwick peak memory: ${kb} KB"
-else
-    echo "sonwick peak memory: /usr/bin/time is missing"
-fi
+kb=$(bench_rss "$SONWICK" "$in")
+echo "sonwick peak memory: $kb KB $(bench_kb_verdict "$kb")"
