@@ -117,13 +117,11 @@ void putbytes(byteout& out, const unsigned char* p, std::size_t n)
     out.len += n;
 }
 
-// The rest of a UTF-8 sequence whose first byte b1 is 0x80 or above.
-// 110xxxxx starts two bytes and 11110xxx four; every other byte, the
-// continuation bytes and 0xF8 to 0xFF included, starts three bytes, whose
-// result keeps sixteen bits. Continuation bytes are not checked.
+// The rest of a UTF-8 sequence whose first byte b1 is 0x80 or above. A
+// three-byte result keeps sixteen bits; continuation bytes are not checked.
 lchar getutf8tail(bytein& in, int b1)
 {
-    int count = (b1 & 0xE0) == 0xC0 ? 1 : b1 >= 0xF0 && b1 <= 0xF7 ? 3 : 2;
+    int count = utf8tail(b1);
     int t[3];
     for (int i = 0; i < count; ++i)
         if ((t[i] = getbyte(in)) < 0)
@@ -150,7 +148,7 @@ static lchar getunit(input& in)
     int b2 = getbyte(in.bytes);
     if (b2 < 0)
         return endofinput;
-    return in.il ? (b1 | (b2 << 8)) : ((b1 << 8) | b2);
+    return ucs2unit(in.il, b1, b2);
 }
 
 static bool ishigh(lchar u) { return u >= 0xD800 && u <= 0xDBFF; }

@@ -115,6 +115,14 @@ struct output {
     bool ob = false; // big-endian UCS-2; UTF-8 when neither is set
 };
 
+// Bytes after a UTF-8 first byte of 0x80 or above: 110xxxxx starts two
+// bytes and 11110xxx four; every other byte, the continuation bytes and
+// 0xF8 to 0xFF included, starts three.
+constexpr int utf8tail(int b1) { return (b1 & 0xE0) == 0xC0 ? 1 : b1 >= 0xF0 && b1 <= 0xF7 ? 3 : 2; }
+
+// A UCS-2 code unit from its two bytes in input order.
+constexpr lchar ucs2unit(bool little, int b1, int b2) { return little ? b1 | (b2 << 8) : (b1 << 8) | b2; }
+
 lchar getutf8tail(bytein& in, int b1);
 lchar getucs2(input& in);
 

@@ -32,29 +32,31 @@ int copyout(lchar* to, const lchar* from)
 
 unsigned bucket(lchar first) { return static_cast<unsigned>(first) & 0xFF; }
 
-} // namespace
+// Whether the unit's entry is also in the direct index.
+bool indexed(const tchar& u) { return u.n == 1 && u.c[0] >= 0 && u.c[0] < lonemax; }
 
-const convnode* walk(const dictionary& d, const tchar& unit)
+// The entry of the unit's bucket whose key is the unit, or null.
+convnode* chain(const dictionary& d, const tchar& unit)
 {
-    const convnode* node = d.convtab[bucket(unit.c[0])];
+    convnode* node = d.convtab[bucket(unit.c[0])];
     while (node && !(node->roman == unit))
         node = node->next;
     return node;
 }
 
+} // namespace
+
+const convnode* walk(const dictionary& d, const tchar& unit) { return chain(d, unit); }
+
 const convnode* lookup(const dictionary& d, const tchar& unit)
 {
-    if (unit.n == 1 && unit.c[0] >= 0 && unit.c[0] < lonemax)
-        return d.lone[unit.c[0]];
-    return walk(d, unit);
+    return indexed(unit) ? d.lone[unit.c[0]] : chain(d, unit);
 }
 
 convnode* install(dictionary& d, const convrec& r)
 {
     tchar key = unitof(r.roman, 5);
-    convnode* node = d.convtab[bucket(key.c[0])];
-    while (node && !(node->roman == key))
-        node = node->next;
+    convnode* node = chain(d, key);
     bool fresh = node == nullptr;
     if (fresh) {
         if (d.used == maxnodes)
@@ -68,7 +70,7 @@ convnode* install(dictionary& d, const convrec& r)
     if (fresh) {
         node->next = d.convtab[bucket(key.c[0])];
         d.convtab[bucket(key.c[0])] = node;
-        if (key.n == 1 && key.c[0] >= 0 && key.c[0] < lonemax)
+        if (indexed(key))
             d.lone[key.c[0]] = node;
     }
     return node;

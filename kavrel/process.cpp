@@ -2,9 +2,33 @@
 // byte-order marks, and the loop of unit reader and syllable writer.
 #include "convert.hpp"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace kavrel {
+
+namespace {
+
+// The options, matched as whole arguments. A later option of the same
+// group overrides an earlier one: setting a form clears the others of its
+// side.
+enum class group { input, output, alone };
+
+struct optionrow {
+    const char* name;
+    bool options::*flag;
+    group side;
+};
+
+constexpr optionrow optionlist[] = {
+    {"-ib", &options::ib, group::input},  {"-il", &options::il, group::input},
+    {"-iu", &options::iu, group::input},  {"-ob", &options::ob, group::output},
+    {"-ol", &options::ol, group::output}, {"-ou", &options::ou, group::output},
+    {"-n", &options::dnnum, group::alone}, {"-s", &options::skt, group::alone},
+};
+
+} // namespace
 
 bool parseargs(int argc, char** argv, options& opt, const char*& file)
 {
@@ -15,24 +39,15 @@ bool parseargs(int argc, char** argv, options& opt, const char*& file)
             file = a; // every argument after the file name is ignored
             return true;
         }
-        if (!std::strcmp(a, "-ib"))
-            opt.ib = true, opt.il = false, opt.iu = false;
-        else if (!std::strcmp(a, "-il"))
-            opt.ib = false, opt.il = true, opt.iu = false;
-        else if (!std::strcmp(a, "-iu"))
-            opt.ib = false, opt.il = false, opt.iu = true;
-        else if (!std::strcmp(a, "-ob"))
-            opt.ob = true, opt.ol = false, opt.ou = false;
-        else if (!std::strcmp(a, "-ol"))
-            opt.ob = false, opt.ol = true, opt.ou = false;
-        else if (!std::strcmp(a, "-ou"))
-            opt.ob = false, opt.ol = false, opt.ou = true;
-        else if (!std::strcmp(a, "-n"))
-            opt.dnnum = true;
-        else if (!std::strcmp(a, "-s"))
-            opt.skt = true;
-        else
+        const optionrow* row = std::find_if(std::begin(optionlist), std::end(optionlist),
+                                            [a](const optionrow& r) { return !std::strcmp(a, r.name); });
+        if (row == std::end(optionlist))
             return false;
+        if (row->side == group::input)
+            opt.il = opt.ib = opt.iu = false;
+        else if (row->side == group::output)
+            opt.ol = opt.ob = opt.ou = false;
+        opt.*row->flag = true;
     }
     return true;
 }
@@ -85,7 +100,7 @@ bool readfirst(state& st)
             return false;
         // Read again as a code unit, so that a high surrogate here still
         // pairs with the low surrogate after it.
-        in.pendunit = in.il ? (b1 | (b2 << 8)) : ((b1 << 8) | b2);
+        in.pendunit = codec::ucs2unit(in.il, b1, b2);
         return true;
     }
     // UTF-8: the second byte goes back and the first character is read
@@ -102,8 +117,7 @@ bool readfirst(state& st)
     // A UTF-8 byte-order mark is skipped and never written. Only the
     // three-byte form is taken for one: two bytes cannot make it, and four
     // make it only as an overlong form.
-    bool threebytes = (b1 & 0xE0) != 0xC0 && !(b1 >= 0xF0 && b1 <= 0xF7);
-    if (!(threebytes && (c == 0xFEFF || c == 0xFFFE)))
+    if (!(codec::utf8tail(b1) == 2 && (c == 0xFEFF || c == 0xFFFE)))
         in.queueduch = c;
     return true;
 }

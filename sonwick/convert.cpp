@@ -29,12 +29,10 @@ void start(state& st, std::FILE* in, std::FILE* out, std::size_t chunk)
     st.ctx = neutral;
 }
 
-namespace {
-
 // One character: the "a" and colon its context asks for and its row's
 // text, all worked out in advance and written as one fixed-size move, then
 // the character itself when it has no row.
-inline void translit(state& st, lchar c)
+void puttch(state& st, lchar c)
 {
     const dentry& e = entryof(c);
     const daction& a = e.act[st.ctx];
@@ -43,10 +41,6 @@ inline void translit(state& st, lchar c)
         codec::putuch(st.out, c);
     st.ctx = a.next;
 }
-
-} // namespace
-
-void puttch(state& st, lchar c) { translit(st, c); }
 
 void puttend(state& st)
 {
@@ -70,11 +64,11 @@ void process(state& st)
             continue;
         }
         if (held >= 0)
-            translit(st, held);
+            puttch(st, held);
         held = c;
     }
     if (held >= 0 && !st.out.bytes.error)
-        translit(st, held);
+        puttch(st, held);
     puttend(st);
 }
 
