@@ -89,10 +89,13 @@ lchar getcuch(state& st)
     }
     if (!latinletter(c))
         return c;
-    // In UTF-8 a byte below 0xCC begins a character below U+0300, which is
-    // no mark: the common case is settled without reading on.
+    // In UTF-8 an ASCII byte, or a two-byte lead below 0xCC, begins a
+    // character below U+0300, which is no mark: the common case is settled
+    // without reading on. (A stray continuation byte leads three bytes,
+    // which may make any character.)
     const codec::bytein& b = st.in.bytes;
-    if (!st.in.il && !st.in.ib && st.in.queueduch == codec::nochar && b.pos < b.len && b.buf[b.pos] < 0xCC)
+    if (!st.in.il && !st.in.ib && st.in.queueduch == codec::nochar && b.pos < b.len &&
+        (b.buf[b.pos] < 0x80 || (b.buf[b.pos] >= 0xC0 && b.buf[b.pos] < 0xCC)))
         return c;
     lchar next = codec::getuch(st.in);
     if (combiningclass(next) == 0) {

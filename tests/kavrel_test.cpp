@@ -128,6 +128,8 @@ TEST(Kavrel, DecomposedLetters)
         {def, ffe + bytes({'a', 0, 0x04, 0x03}), ffe + bytes({0x06, 0x09})},
         {def, fef + bytes({0, 'a', 0x03, 0x04}), fef + bytes({0x09, 0x06})},
         {{.il = true}, bytes({'a', 0, 0x04, 0x03}), ffe + bytes({0x06, 0x09})},
+        // A stray continuation byte leads three bytes: 80 8C 81 is U+0301.
+        {def, bytes({'k', 'a', 0x80, 0x8C, 0x81}), utf8(U"\u0915")},
     };
     for (const auto& f : forms)
         for (std::size_t chunk : {codec::bufsize, std::size_t{1}, std::size_t{3}})
