@@ -11,6 +11,7 @@ void open(bytein& in, std::FILE* f, std::size_t chunk)
     in.f = f;
     in.fd = f ? fileno(f) : -1;
     in.chunk = chunk == 0 || chunk > bufsize ? bufsize : chunk;
+    in.lastread = 0;
     in.pos = in.len = 0;
     in.error = 0;
     in.eof = false;
@@ -28,14 +29,20 @@ bool refill(bytein& in)
 {
     if (in.eof)
         return false;
-    if (in.drainfirst && in.len < in.chunk)
+    if (in.drainfirst && in.lastread < in.chunk)
         drain(*in.drainfirst);
-    in.pos = in.len = 0;
+    std::size_t keep = in.len - in.pos;
+    if (keep > 0 && in.pos > 0)
+        std::memmove(in.buf, in.buf + in.pos, keep);
+    in.pos = 0;
+    in.len = keep;
+    std::size_t want = bufsize - keep < in.chunk ? bufsize - keep : in.chunk;
     if (in.fd >= 0) {
         for (;;) {
-            ssize_t n = read(in.fd, in.buf, in.chunk);
+            ssize_t n = read(in.fd, in.buf + keep, want);
             if (n > 0) {
-                in.len = static_cast<std::size_t>(n);
+                in.lastread = static_cast<std::size_t>(n);
+                in.len += in.lastread;
                 return true;
             }
             if (n < 0 && errno == EINTR)
@@ -46,15 +53,24 @@ bool refill(bytein& in)
             return false;
         }
     }
-    std::size_t n = std::fread(in.buf, 1, in.chunk, in.f);
+    std::size_t n = std::fread(in.buf + keep, 1, want, in.f);
     if (n > 0) {
-        in.len = n;
+        in.lastread = n;
+        in.len += n;
         return true;
     }
     if (std::ferror(in.f))
         in.error = errno ? errno : EIO;
     in.eof = true;
     return false;
+}
+
+bool ensure(bytein& in, std::size_t n)
+{
+    while (in.len - in.pos < n)
+        if (!refill(in))
+            return false;
+    return true;
 }
 
 bool drain(byteout& out)
@@ -117,20 +133,18 @@ void putbytes(byteout& out, const unsigned char* p, std::size_t n)
     out.len += n;
 }
 
-// The rest of a UTF-8 sequence whose first byte b1 is 0x80 or above. A
-// three-byte result keeps sixteen bits; continuation bytes are not checked.
+// The rest of a UTF-8 sequence whose first byte b1 is 0x80 or above.
 lchar getutf8tail(bytein& in, int b1)
 {
     int count = utf8tail(b1);
-    int t[3];
-    for (int i = 0; i < count; ++i)
-        if ((t[i] = getbyte(in)) < 0)
+    unsigned char t[3];
+    for (int i = 0; i < count; ++i) {
+        int b = getbyte(in);
+        if (b < 0)
             return endofinput;
-    if (count == 1)
-        return ((b1 << 6) & 0x7C0) | (t[0] & 0x3F);
-    if (count == 3)
-        return ((b1 & 0x07) << 18) | ((t[0] & 0x3F) << 12) | ((t[1] & 0x3F) << 6) | (t[2] & 0x3F);
-    return ((b1 << 12) & 0xFFFF) | ((t[0] << 6) & 0xFC0) | (t[1] & 0x3F);
+        t[i] = static_cast<unsigned char>(b);
+    }
+    return utf8value(b1, t);
 }
 
 // One 16-bit code unit in the input byte order; -1 when the input ends

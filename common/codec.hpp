@@ -35,7 +35,8 @@ struct bytein {
     // out instead of waiting for a full buffer.
     byteout* drainfirst = nullptr;
     std::size_t chunk = bufsize; // the most asked of one read; tests shrink it
-    std::size_t pos = 0;
+    std::size_t lastread = 0;    // bytes the last read gave
+    std::size_t pos = 0;         // the next byte to take
     std::size_t len = 0;
     int error = 0;   // errno of the read that failed, 0 while none has
     bool eof = false; // end of input or a read error: nothing more is read
@@ -54,8 +55,13 @@ struct byteout {
 void open(bytein& in, std::FILE* f, std::size_t chunk = bufsize);
 void open(byteout& out, std::FILE* f);
 
-// Fills an empty input buffer; false at the end of input or after an error.
+// Reads more input after the bytes not yet taken, which move to the front
+// of the buffer (the carried tail: a character cut by the end of the last
+// read); false at the end of input or after an error.
 bool refill(bytein& in);
+// Reads until at least n bytes are there to take, or the input ends;
+// whether they are there.
+bool ensure(bytein& in, std::size_t n);
 // Writes out what is buffered; false once any write has failed.
 bool drain(byteout& out);
 // Drains the buffer and flushes the stream; false once any write has failed.
@@ -122,6 +128,21 @@ constexpr int utf8tail(int b1) { return (b1 & 0xE0) == 0xC0 ? 1 : b1 >= 0xF0 && 
 
 // A UCS-2 code unit from its two bytes in input order.
 constexpr lchar ucs2unit(bool little, int b1, int b2) { return little ? b1 | (b2 << 8) : (b1 << 8) | b2; }
+
+// The code of a UTF-8 sequence from its first byte b1 (0x80 or above) and
+// the utf8tail(b1) bytes t after it. A three-byte result keeps sixteen
+// bits; continuation bytes are not checked.
+constexpr lchar utf8value(int b1, const unsigned char* t)
+{
+    switch (utf8tail(b1)) {
+    case 1:
+        return ((b1 << 6) & 0x7C0) | (t[0] & 0x3F);
+    case 3:
+        return ((b1 & 0x07) << 18) | ((t[0] & 0x3F) << 12) | ((t[1] & 0x3F) << 6) | (t[2] & 0x3F);
+    default:
+        return ((b1 << 12) & 0xFFFF) | ((t[0] << 6) & 0xFC0) | (t[1] & 0x3F);
+    }
+}
 
 lchar getutf8tail(bytein& in, int b1);
 lchar getucs2(input& in);

@@ -4,6 +4,7 @@
 
 #include "codec.hpp"
 
+#include <cstdint>
 #include <cstdio>
 
 namespace kavrel {
@@ -49,37 +50,39 @@ struct convnode {
     int ndep = 0;
     bool consonant = false; // `dep` began with the consonant marker
     // The outputs as bytes in the run's output form, made once the form is
-    // settled: `indep`, `dep`, and the virama followed by `indep`.
-    codec::shortbytes indepbytes, depbytes, conjunctbytes;
+    // settled: out[0] when no consonant is pending (`indep`), out[1] right
+    // after a consonant (`dep`, or for a consonant the virama and `indep`).
+    codec::shortbytes out[2];
 };
 
 // Every record of every table fits, so filling never allocates.
 constexpr int maxnodes = 210;
 
-// Lone units below this code are also found through a direct index.
+// Units whose first character is below this code are also found through a
+// direct index of that character.
 constexpr lchar lonemax = 0x2000;
 
 // The conversion dictionary: a chained hash table of 256 buckets keyed on
-// the low byte of the unit's first character. The entries of lone units
-// are also indexed by their character, which makes the commonest look-up
-// one array read; install keeps the two in step.
+// the low byte of the unit's first character, and the direct index of lone
+// units, which answers the commonest look-up in one read (install keeps the
+// two in step).
 struct dictionary {
     convnode* convtab[256] = {};
-    const convnode* lone[lonemax] = {};
+    std::uint8_t lone[lonemax] = {}; // the entry of a lone unit, from 1; 0 for none
     convnode pool[maxnodes];
     int used = 0;
 };
 
+// The number of an entry: its place in the pool, from 1; 0 for none.
+inline int number(const dictionary& d, const convnode* e) { return e ? static_cast<int>(e - d.pool) + 1 : 0; }
+
 // Makes the record's unit map to its outputs, replacing the outputs of an
 // entry already there. Returns the entry, or null when no room is left; an
-// entry is linked into its bucket only once it is whole.
+// entry is linked only once it is whole.
 convnode* install(dictionary& d, const convrec& r);
 const convnode* lookup(const dictionary& d, const tchar& unit);
 // The same look-up through the buckets alone.
 const convnode* walk(const dictionary& d, const tchar& unit);
-
-// Makes every entry's output bytes for the settled output form.
-void encode(dictionary& d, const codec::output& out);
 
 struct options {
     bool il = false, ib = false, iu = false; // input form, as given
@@ -91,6 +94,13 @@ struct options {
 // Reads the options from argv[1] on; `file` is the first argument that does
 // not start with '-', or null. False for an unknown option.
 bool parseargs(int argc, char** argv, options& opt, const char*& file);
+
+// Fills the dictionary from the tables chosen by the options; false when
+// the dictionary ran out of room.
+bool fill(dictionary& d, const options& opt);
+
+// Makes every entry's output bytes for the settled output form.
+void encode(dictionary& d, const codec::output& out);
 
 // Canonical composition. A Latin letter directly followed by combining
 // marks is read as the canonical composition (NFC) of the letter and its
@@ -104,8 +114,10 @@ constexpr int maxcomposed = 1 + maxmarks;
 // Additional.
 constexpr bool latinletter(lchar c)
 {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0x00C0 && c <= 0x02AF) ||
-           (c >= 0x1E00 && c <= 0x1EFF);
+    // One unsigned comparison for each range, joined without branches:
+    // letters and other text alternate too often for a branch to guess.
+    auto u = static_cast<std::uint32_t>(c);
+    return ((u | 0x20) - 'a' < 26) | (u - 0x00C0 < 0x01F0) | (u - 0x1E00 < 0x0100);
 }
 
 int combiningclassof(lchar c);
@@ -119,13 +131,78 @@ inline int combiningclass(lchar c) { return c < 0x0300 ? 0 : combiningclassof(c)
 // is not 1 to maxcomposed or the result does not fit in `room`.
 int nfc(const lchar* in, int n, lchar* out, int room);
 
-// Characters composed and not yet read, and the character that ended their
-// run of marks.
-struct composer {
-    lchar q[4 * maxcomposed];
-    int head = 0, n = 0;
-    lchar ahead = codec::nochar;
+// The characters of the input, decoded from its form and with each letter
+// and its marks composed, a block at a time. The slot before the next one
+// to read always holds the last one read, so that the unit reader can step
+// back over the character it read one too far. Once the input has ended,
+// -1 follows its last character.
+constexpr std::size_t charcap = 4096;
+struct chars {
+    lchar c[charcap];
+    std::size_t pos = 0, len = 0;
+    bool ended = false;
 };
+
+// The fast lane's tables, made from the dictionary once the output form is
+// settled. The fast lane takes the input a character at a time: each
+// character starts a unit, or is the second character of the unit before
+// it, which the unit reader's rules settle from the two characters alone
+// (no letter that starts a diphthong or an aspirate can end one). So a
+// character's unit is found from it and the next character, without the
+// unit before, and the syllable state from the unit before, without its
+// own state: no step waits on the one before it to be looked up.
+namespace lane {
+
+// The syllable states as indices from 0: -1 - sylstate.
+constexpr int sylindex(lchar sylstate) { return -1 - sylstate; }
+
+// What one unit writes from one syllable state, padded to half a cache
+// line so that its place is a shift.
+struct alignas(32) step {
+    codec::shortbytes bytes;
+};
+constexpr unsigned stepsize = sizeof(step);
+constexpr unsigned stateoffset(lchar sylstate) { return static_cast<unsigned>(sylindex(sylstate)) * stepsize; }
+
+// Each unit has a step for each of the three states and one left empty:
+// 128 bytes, whose offset leaves seven low bits for what else the fast
+// lane needs to know of the unit.
+constexpr unsigned unitsize = 4 * stepsize;
+constexpr unsigned two = 1;          // two characters long: the next one is part of it
+constexpr unsigned valid = 2;        // the fast lane writes it (not: a rule of the syllable writer's)
+constexpr unsigned aftermask = 0x60; // the state after it, as a step offset
+static_assert(((stepsize | 2 * stepsize) & ~aftermask) == 0, "the states' offsets fit the after bits");
+
+// The units: 0 writes nothing (the second character of a unit); then the
+// dictionary entries from 1, and the ASCII characters that are copied.
+constexpr unsigned copies = maxnodes + 1;
+constexpr unsigned units = copies + 128;
+static_assert(units * unitsize <= 0x10000, "a unit fits sixteen bits");
+
+// What a character is to the unit it follows: nothing (0), one of the four
+// second letters of a diphthong (1 to 4), an aspirating h (5), or a mark
+// (6), after which the general way cuts the unit.
+constexpr int roles = 7;
+constexpr int hrole = 5, markrole = 6;
+
+// A character below lonemax as the first of a unit: the unit it makes with
+// a next character of each role (0 where the general way must cut it), and
+// its own role; and whether it is the space of Sanskrit mode.
+struct alignas(16) entry {
+    std::uint16_t units[roles] = {};
+    std::uint8_t role = 0;
+    bool space = false;
+};
+
+struct tables {
+    step steps[units][4];
+    entry chars[lonemax + 1]; // the last for every character from lonemax up, and -1
+};
+
+// Makes the tables from the filled and encoded dictionary.
+void prepare(tables& t, const dictionary& d, const options& opt, const codec::output& out);
+
+} // namespace lane
 
 // Everything one conversion needs, so each run starts fresh.
 struct state {
@@ -133,30 +210,44 @@ struct state {
     codec::input in;
     codec::output out;
     dictionary dict;
-    composer comp;
-    lchar queueduch = codec::nochar; // a character the unit reader read one too far
-    tchar queuedtch;                 // a unit the syllable writer read ahead
+    lane::tables lanes;
+    chars ch;
+    tchar queuedtch; // a unit the syllable writer read ahead
     bool queued = false;
     lchar sylstate = SYL_VOWEL;
+    // Whole runs of common units go through the fast lane, which writes the
+    // same bytes as the unit reader and the syllable writer; off, every
+    // unit takes the general way (the tests compare the two).
+    bool fastlane = true;
 };
-
-// Fills the dictionary from the tables chosen by the options; false when
-// the dictionary ran out of room.
-bool fill(dictionary& d, const options& opt);
 
 // Fresh state for one conversion with the given options and streams. False
 // when the dictionary could not be filled.
 bool start(state& st, const options& opt, std::FILE* in, std::FILE* out);
 
-// The next character of the input, a letter and its marks composed: the
-// character in `queueduch` first, then those composed, then the stream.
-lchar getcuch(state& st);
+// Decodes the next block of characters into st.ch, keeping the last one
+// read; reads the input when nothing whole is left in it.
+void fillchars(state& st);
+
+// The next character of the input, and the step back over it.
+inline lchar getch(state& st)
+{
+    if (st.ch.pos == st.ch.len)
+        fillchars(st);
+    return st.ch.c[st.ch.pos++];
+}
+inline void pushback(state& st) { --st.ch.pos; }
 
 // The next transliteration unit of the input.
 void gettch(state& st, tchar& unit);
 
 // Writes the Devanagari for one unit; -1 once the unit is the end of input.
 int putdch(state& st, tchar& unit);
+
+// Converts units from the character buffer for as long as they are common
+// ones (letters, spaces, punctuation) whose unit is settled within the
+// buffer; stops before anything else, which the general way converts.
+void fastlane(state& st);
 
 // Settles the forms from the options and a byte-order mark, writes the
 // output's mark and converts the whole input.

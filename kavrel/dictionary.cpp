@@ -1,5 +1,6 @@
 // The conversion dictionary and its filling from the tables.
 #include "convert.hpp"
+#include "letters.hpp"
 #include "tables.hpp"
 
 #include <algorithm>
@@ -33,7 +34,7 @@ int copyout(lchar* to, const lchar* from)
 unsigned bucket(lchar first) { return static_cast<unsigned>(first) & 0xFF; }
 
 // Whether the unit's entry is also in the direct index.
-bool indexed(const tchar& u) { return u.n == 1 && u.c[0] >= 0 && u.c[0] < lonemax; }
+bool lone(const tchar& u) { return u.n == 1 && indexed(u.c[0]); }
 
 // The entry of the unit's bucket whose key is the unit, or null.
 convnode* chain(const dictionary& d, const tchar& unit)
@@ -79,7 +80,10 @@ const convnode* walk(const dictionary& d, const tchar& unit) { return chain(d, u
 
 const convnode* lookup(const dictionary& d, const tchar& unit)
 {
-    return indexed(unit) ? d.lone[unit.c[0]] : chain(d, unit);
+    if (!lone(unit))
+        return chain(d, unit);
+    int k = d.lone[unit.c[0]];
+    return k ? &d.pool[k - 1] : nullptr;
 }
 
 convnode* install(dictionary& d, const convrec& r)
@@ -99,8 +103,8 @@ convnode* install(dictionary& d, const convrec& r)
     if (fresh) {
         node->next = d.convtab[bucket(key.c[0])];
         d.convtab[bucket(key.c[0])] = node;
-        if (indexed(key))
-            d.lone[key.c[0]] = node;
+        if (lone(key))
+            d.lone[key.c[0]] = static_cast<std::uint8_t>(number(d, node));
     }
     return node;
 }
@@ -110,14 +114,17 @@ void encode(dictionary& d, const codec::output& out)
     constexpr lchar virama = 0x094D;
     for (int i = 0; i < d.used; ++i) {
         convnode& e = d.pool[i];
-        e.indepbytes = e.depbytes = e.conjunctbytes = {};
-        codec::append(e.conjunctbytes, out, virama);
+        e.out[0] = e.out[1] = {};
+        // After a consonant, a consonant closes it with the virama.
+        if (e.consonant)
+            codec::append(e.out[1], out, virama);
         for (int k = 0; k < e.nindep; ++k) {
-            codec::append(e.indepbytes, out, e.indep[k]);
-            codec::append(e.conjunctbytes, out, e.indep[k]);
+            codec::append(e.out[0], out, e.indep[k]);
+            if (e.consonant)
+                codec::append(e.out[1], out, e.indep[k]);
         }
         for (int k = 0; k < e.ndep; ++k)
-            codec::append(e.depbytes, out, e.dep[k]);
+            codec::append(e.out[1], out, e.dep[k]);
     }
 }
 
@@ -125,7 +132,7 @@ bool fill(dictionary& d, const options& opt)
 {
     // Emptied in place: the pool's entries are rewritten as they are taken.
     std::fill(std::begin(d.convtab), std::end(d.convtab), nullptr);
-    std::fill(std::begin(d.lone), std::end(d.lone), nullptr);
+    std::fill(std::begin(d.lone), std::end(d.lone), 0);
     d.used = 0;
     for (const convrec& r : composedlist())
         if (!install(d, r))

@@ -57,16 +57,13 @@ bool start(state& st, const options& opt, std::FILE* in, std::FILE* out)
     st.opt = opt;
     st.in.il = opt.il;
     st.in.ib = opt.ib;
-    st.in.queueduch = codec::nochar;
-    st.in.pendunit = codec::nochar;
     st.out.ol = opt.ol;
     st.out.ob = opt.ob;
     codec::open(st.in.bytes, in);
     codec::open(st.out.bytes, out);
     st.in.bytes.drainfirst = &st.out.bytes;
-    st.comp.head = st.comp.n = 0;
-    st.comp.ahead = codec::nochar;
-    st.queueduch = codec::nochar;
+    st.ch.pos = st.ch.len = 0;
+    st.ch.ended = false;
     st.queuedtch = tchar{};
     st.queued = false;
     st.sylstate = SYL_VOWEL;
@@ -75,53 +72,48 @@ bool start(state& st, const options& opt, std::FILE* in, std::FILE* out)
 
 namespace {
 
-// Reads the first character, or a byte-order mark in its place, and settles
-// the input form. False when the input ends before a whole first character:
-// then nothing at all is written.
+// Settles the input form from the options and a byte-order mark, which is
+// taken from the input; the first character itself stays there to be read.
+// False when the input ends before a whole first character: then nothing at
+// all is written.
 bool readfirst(state& st)
 {
     codec::input& in = st.in;
-    int b1 = codec::getbyte(in.bytes);
-    if (b1 < 0)
+    codec::bytein& b = in.bytes;
+    codec::ensure(b, 2);
+    std::size_t there = b.len - b.pos;
+    if (there == 0)
         return false;
-    int b2 = codec::getbyte(in.bytes);
+    int b1 = b.buf[b.pos];
+    int b2 = there > 1 ? b.buf[b.pos + 1] : -1;
     bool forced = st.opt.il || st.opt.ib || st.opt.iu;
 
-    // A mark is consumed whether or not an option overrides it.
+    // A mark is taken whether or not an option overrides it.
     if (b1 == 0xFF && b2 == 0xFE) {
         if (!forced)
             in.il = true, in.ib = false;
+        b.pos += 2;
         return true;
     }
     if (b1 == 0xFE && b2 == 0xFF) {
         if (!forced)
             in.ib = true, in.il = false;
+        b.pos += 2;
         return true;
     }
-    if (in.il || in.ib) {
-        if (b2 < 0)
-            return false;
-        // Read again as a code unit, so that a high surrogate here still
-        // pairs with the low surrogate after it.
-        in.pendunit = codec::ucs2unit(in.il, b1, b2);
+    if (in.il || in.ib)
+        return b2 >= 0;
+    if (b1 < 0x80)
         return true;
-    }
-    // UTF-8: the second byte goes back and the first character is read
-    // whole from the first byte on.
-    if (b2 >= 0)
-        codec::ungetbyte(in.bytes);
-    if (b1 < 0x80) {
-        in.queueduch = b1;
-        return true;
-    }
-    lchar c = codec::getutf8tail(in.bytes, b1);
-    if (c == codec::endofinput)
+    int tail = codec::utf8tail(b1);
+    if (!codec::ensure(b, 1 + static_cast<std::size_t>(tail)))
         return false;
     // A UTF-8 byte-order mark is skipped and never written. Only the
     // three-byte form is taken for one: two bytes cannot make it, and four
     // make it only as an overlong form.
-    if (!(codec::utf8tail(b1) == 2 && (c == 0xFEFF || c == 0xFFFE)))
-        in.queueduch = c;
+    lchar c = codec::utf8value(b1, b.buf + b.pos + 1);
+    if (tail == 2 && (c == 0xFEFF || c == 0xFFFE))
+        b.pos += 3;
     return true;
 }
 
@@ -137,6 +129,7 @@ void process(state& st)
         st.out.ol = st.in.il;
     }
     encode(st.dict, st.out);
+    lane::prepare(st.lanes, st.dict, st.opt, st.out);
     if (st.out.ol) {
         codec::putbyte(st.out.bytes, 0xFF);
         codec::putbyte(st.out.bytes, 0xFE);
@@ -145,9 +138,11 @@ void process(state& st)
         codec::putbyte(st.out.bytes, 0xFF);
     }
     tchar unit;
-    do
+    do {
+        if (st.fastlane && !st.queued)
+            fastlane(st);
         gettch(st, unit);
-    while (putdch(st, unit) >= 0 && !st.out.bytes.error);
+    } while (putdch(st, unit) >= 0 && !st.out.bytes.error);
 }
 
 } // namespace kavrel

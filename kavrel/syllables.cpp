@@ -40,17 +40,9 @@ tchar& readahead(state& st)
 int general(state& st, const tchar& u)
 {
     if (const convnode* e = lookup(st.dict, u)) {
-        if (st.sylstate == SYL_CONSONANT) {
-            if (e->consonant) {
-                // Consonant after consonant: close the first with the virama.
-                codec::putshort(st.out.bytes, e->conjunctbytes);
-            } else {
-                codec::putshort(st.out.bytes, e->depbytes);
-                st.sylstate = SYL_VOWEL;
-            }
-            return 1;
-        }
-        codec::putshort(st.out.bytes, e->indepbytes);
+        // After a consonant: the vowel's sign, or for another consonant the
+        // virama that closes the first; else the independent form.
+        codec::putshort(st.out.bytes, e->out[st.sylstate == SYL_CONSONANT]);
         st.sylstate = e->consonant ? SYL_CONSONANT : SYL_VOWEL;
         return 1;
     }

@@ -1,0 +1,207 @@
+// The characters of kavrel's input: decoded a block at a time from UTF-8 or
+// UCS-2 of either byte order, with each Latin letter and the combining
+// marks after it read as their canonical composition. Roman text in normal
+// form D (a macron typed after its a, as macOS and many input methods
+// write it) so reads as its composed form does, and every spelling of a
+// letter that Unicode holds equivalent converts alike. Only a letter and
+// its marks are composed; all other text is read as it came.
+#include "convert.hpp"
+
+#include <utf8proc.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace kavrel {
+
+int combiningclassof(lchar c) { return utf8proc_get_property(c)->combining_class; }
+
+int nfc(const lchar* in, int n, lchar* out, int room)
+{
+    constexpr auto nfcoptions = static_cast<utf8proc_option_t>(UTF8PROC_STABLE | UTF8PROC_COMPOSE);
+    // Canonical decompositions are at most four characters long.
+    constexpr int most = 4 * maxcomposed;
+    if (n < 1 || n > maxcomposed)
+        return -1;
+    unsigned char text[4 * maxcomposed];
+    std::size_t len = 0;
+    for (int i = 0; i < n; ++i)
+        len += static_cast<std::size_t>(codec::utf8encode(in[i], text + len));
+    utf8proc_int32_t buf[most];
+    utf8proc_ssize_t k = utf8proc_decompose(text, static_cast<utf8proc_ssize_t>(len), buf, most, nfcoptions);
+    if (k < 0 || k > most)
+        return -1;
+    k = utf8proc_normalize_utf32(buf, k, nfcoptions);
+    if (k < 0 || k > room)
+        return -1;
+    std::copy(buf, buf + k, out);
+    return static_cast<int>(k);
+}
+
+namespace {
+
+// One character decoded at p: its code and its length in bytes; length 0
+// when the bytes before `end` do not hold all of it.
+struct decoded {
+    lchar c;
+    int len;
+};
+
+// UTF-8, as getuch reads it: the first byte tells the length, and the
+// continuation bytes are not checked.
+struct utf8form {
+    static decoded at(const unsigned char* p, const unsigned char* end, bool)
+    {
+        int b1 = p[0];
+        if (b1 < 0x80)
+            return {b1, 1};
+        int tail = codec::utf8tail(b1);
+        if (end - p <= tail)
+            return {0, 0};
+        return {codec::utf8value(b1, p + 1), 1 + tail};
+    }
+    // Whether the character at p is certainly below U+0300, and so no mark,
+    // from its first byte alone: ASCII, or a two-byte lead below 0xCC. (A
+    // stray continuation byte leads three bytes, which may make any code.)
+    static bool plain(const unsigned char* p) { return (p[0] < 0x80) | (p[0] - 0xC0u < 0x0C); }
+    // The count of bytes from p that are ASCII and each followed by an
+    // ASCII byte: characters that decode as themselves and are neither
+    // marks nor letters that marks follow. Looked at eight bytes at a time.
+    static std::size_t asciirun(const unsigned char* p, const unsigned char* end)
+    {
+        if (end - p < 8)
+            return 0;
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        std::uint64_t high = w & 0x8080808080808080u;
+        if (high == 0)
+            return 7;
+        int first = std::endian::native == std::endian::little ? std::countr_zero(high) : std::countl_zero(high);
+        return first / 8 > 0 ? static_cast<std::size_t>(first / 8 - 1) : 0;
+    }
+};
+
+// UCS-2 of one byte order. A high surrogate and the low surrogate right
+// after it are one character; a surrogate without its partner is read
+// alone. Whether a high surrogate pairs is known only once the next unit
+// is there, or the input has ended.
+template <bool little> struct ucs2form {
+    static lchar unit(const unsigned char* p) { return codec::ucs2unit(little, p[0], p[1]); }
+    static decoded at(const unsigned char* p, const unsigned char* end, bool ended)
+    {
+        if (end - p < 2)
+            return {0, 0};
+        lchar u = unit(p);
+        if (u < 0xD800 || u > 0xDBFF)
+            return {u, 2};
+        if (end - p < 4)
+            return ended ? decoded{u, 2} : decoded{0, 0};
+        lchar v = unit(p + 2);
+        if (v < 0xDC00 || v > 0xDFFF)
+            return {u, 2};
+        return {0x10000 + ((u - 0xD800) << 10) + (v - 0xDC00), 4};
+    }
+    static bool plain(const unsigned char*) { return false; }
+    static std::size_t asciirun(const unsigned char*, const unsigned char*) { return 0; }
+};
+
+// The most characters one letter and its marks make.
+constexpr std::ptrdiff_t runroom = 4 * maxcomposed;
+
+// Decodes the whole characters among the bytes not yet taken into o..oend
+// and returns how many it made. A letter is held back, its bytes left for
+// the next read, while the marks after it may go on past the bytes there;
+// a character cut by the end of the bytes is held back the same way. Once
+// the input has ended (`ended`), nothing is held back and a cut character
+// is dropped.
+template <typename F> std::size_t decode(codec::bytein& in, bool ended, lchar* o, lchar* oend)
+{
+    const unsigned char* p = in.buf + in.pos;
+    const unsigned char* const end = in.buf + in.len;
+    lchar* const start = o;
+    while (p < end && oend - o >= runroom) {
+        if (std::size_t n = F::asciirun(p, end)) {
+            for (int k = 0; k < 8; ++k)
+                o[k] = p[k];
+            o += n;
+            p += n;
+            continue;
+        }
+        decoded d = F::at(p, end, ended);
+        if (d.len == 0)
+            break;
+        const unsigned char* q = p + d.len;
+        if (!latinletter(d.c) | ((q < end) && F::plain(q))) {
+            *o++ = d.c;
+            p = q;
+            continue;
+        }
+        // A letter: read on over its marks.
+        lchar run[maxcomposed + 1];
+        int n = 0;
+        run[n++] = d.c;
+        bool whole = true;
+        while (n <= maxcomposed) {
+            decoded m = q < end ? F::at(q, end, ended) : decoded{0, 0};
+            if (m.len == 0) {
+                whole = ended; // the marks may go on in the next read
+                break;
+            }
+            if (combiningclass(m.c) == 0)
+                break;
+            run[n++] = m.c;
+            q += m.len;
+        }
+        if (!whole)
+            break;
+        // More than maxmarks marks: the letter and its marks stay as they
+        // came, and the marks after them follow as they come.
+        int made = n > 1 && n <= maxcomposed ? nfc(run, n, o, static_cast<int>(oend - o)) : -1;
+        if (made < 0) {
+            std::copy(run, run + n, o);
+            made = n;
+        }
+        o += made;
+        p = q;
+    }
+    in.pos = static_cast<std::size_t>(p - in.buf);
+    return static_cast<std::size_t>(o - start);
+}
+
+std::size_t decodeform(state& st, bool ended, lchar* o, lchar* oend)
+{
+    if (st.in.il)
+        return decode<ucs2form<true>>(st.in.bytes, ended, o, oend);
+    if (st.in.ib)
+        return decode<ucs2form<false>>(st.in.bytes, ended, o, oend);
+    return decode<utf8form>(st.in.bytes, ended, o, oend);
+}
+
+} // namespace
+
+void fillchars(state& st)
+{
+    chars& ch = st.ch;
+    if (ch.len > 0) {
+        ch.c[0] = ch.c[ch.len - 1];
+        ch.len = 1;
+    }
+    ch.pos = ch.len;
+    for (;;) {
+        std::size_t made = decodeform(st, ch.ended, ch.c + ch.len, ch.c + charcap);
+        ch.len += made;
+        if (made > 0)
+            return;
+        if (ch.ended)
+            break;
+        // Nothing whole is left: read on. Once the input has ended (or
+        // failed), what was held back is read as it is, and a character
+        // cut by the end is dropped.
+        if (!codec::refill(st.in.bytes))
+            ch.ended = true;
+    }
+    ch.c[ch.len++] = codec::endofinput;
+}
+
+} // namespace kavrel

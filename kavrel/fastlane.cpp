@@ -1,0 +1,185 @@
+// The fast lane: the common units of running text (letters alone, with an
+// aspirating h or as a diphthong, spaces, line ends, punctuation) converted
+// straight from the character buffer, without the unit pushback and the
+// read-ahead of the general way. It cuts each unit as gettch does and
+// writes what putdch writes, from the same dictionary entries, through
+// tables made from them; anything else (marks, the colon, the apostrophe in
+// Sanskrit mode, a character from U+2000 up or one that is copied and not
+// ASCII, the end of the buffer) is left to the general way.
+#include "convert.hpp"
+#include "letters.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kavrel {
+
+namespace lane {
+
+namespace {
+
+constexpr lchar virama = 0x094D;
+
+constexpr unsigned after(lchar sylstate) { return stateoffset(sylstate); }
+
+} // namespace
+
+void prepare(tables& t, const dictionary& d, const options& opt, const codec::output& out)
+{
+    constexpr int vowel = sylindex(SYL_VOWEL), consonant = sylindex(SYL_CONSONANT),
+                  other = sylindex(SYL_OTHER);
+    std::fill(&t.steps[0][0], &t.steps[0][0] + units * 4, step{});
+
+    // A listed unit writes its entry's outputs; an ASCII character that is
+    // not listed is copied, after the virama that closes a pending
+    // consonant.
+    for (int i = 0; i < d.used; ++i) {
+        const convnode& e = d.pool[i];
+        step* s = t.steps[i + 1];
+        s[vowel].bytes = s[other].bytes = e.out[0];
+        s[consonant].bytes = e.out[1];
+    }
+    for (lchar c = 0; c < 128; ++c) {
+        step* s = t.steps[copies + c];
+        codec::append(s[consonant].bytes, out, virama);
+        codec::append(s[vowel].bytes, out, c);
+        codec::append(s[consonant].bytes, out, c);
+        s[other] = s[vowel];
+    }
+
+    // The units at each character, cut as the unit reader cuts them: a
+    // diphthong after a or A, an aspirate after an aspirable consonant,
+    // else the character alone; none where a mark follows. A unit that the
+    // syllable writer has a rule for (the colon; in Sanskrit mode the
+    // apostrophe) is not valid, for the general way to take it, but keeps
+    // its place, which tells whether it is listed.
+    auto unitof = [&](const tchar& u) -> std::uint16_t {
+        const convnode* e = lookup(d, u);
+        unsigned k = static_cast<unsigned>(number(d, e));
+        if (k == 0 && u.n == 1 && u.c[0] < 128)
+            k = copies + static_cast<unsigned>(u.c[0]);
+        if (k == 0)
+            return 0;
+        unsigned flags = (u.n == 2 ? two : 0) | after(e && e->consonant ? SYL_CONSONANT : e ? SYL_VOWEL : SYL_OTHER);
+        if (!(u.n == 1 && (u.c[0] == ':' || (opt.skt && u.c[0] == '\''))))
+            flags |= valid;
+        return static_cast<std::uint16_t>(k * unitsize | flags);
+    };
+    for (lchar c = 0; c <= lonemax; ++c) {
+        entry& f = t.chars[c];
+        f = {};
+        if (c == lonemax)
+            break;
+        std::uint16_t alone = unitof(tchar{{c}, 1});
+        for (int r = 0; r < markrole; ++r)
+            f.units[r] = alone;
+        if (c == 'a' || c == 'A')
+            for (int s = 0; s < 4; ++s)
+                f.units[1 + s] = unitof(tchar{{c, diphthongseconds[s].plain}, 2});
+        if (aspirable(c))
+            f.units[hrole] = unitof(tchar{{c, 'h'}, 2});
+        f.role = static_cast<std::uint8_t>(ismark(c) ? markrole : ishletter(c) ? hrole
+                                                                      : letterclasses[static_cast<std::size_t>(c)].second);
+        f.space = opt.skt && c == ' ';
+    }
+}
+
+} // namespace lane
+
+namespace {
+
+using namespace lane;
+
+// a when `which`, else b, without a branch (which a compiler may well
+// make of the conditional operator, and which would guess wrong often).
+constexpr unsigned choose(bool which, unsigned a, unsigned b) { return b ^ ((a ^ b) & (0u - which)); }
+
+// Converts the characters from st.ch.pos; see fastlane. Each character's
+// unit is looked up once, while the character before it is converted.
+template <bool skt> void walk(state& st)
+{
+    const entry* const chars = st.lanes.chars;
+    const auto* const steps = reinterpret_cast<const unsigned char*>(st.lanes.steps);
+    codec::byteout& out = st.out.bytes;
+    const lchar* const c = st.ch.c;
+    std::size_t i = st.ch.pos;
+    // Two characters after each one are there to look at: the next, which
+    // may belong to its unit, and the one after, which with the next makes
+    // the next unit.
+    const std::size_t end = st.ch.len < 2 ? 0 : st.ch.len - 2;
+    constexpr unsigned vowel = stateoffset(SYL_VOWEL), consonant = stateoffset(SYL_CONSONANT);
+    auto at = [chars](lchar ch) {
+        return &chars[std::min(static_cast<std::uint32_t>(ch), static_cast<std::uint32_t>(lonemax))];
+    };
+    unsigned syl = stateoffset(st.sylstate);
+    unsigned unit = 0;
+    constexpr std::size_t stepbytes = sizeof(codec::shortbytes::b);
+    while (i < end && !out.error) {
+        if (codec::bufsize - out.len < stepbytes)
+            codec::drain(out);
+        // Each character writes at most one padded step: as many as fit go
+        // without a check.
+        unsigned char* o = out.buf + out.len;
+        std::size_t stop = std::min(end, i + (codec::bufsize - out.len) / stepbytes);
+        const entry* e0 = at(c[i]);
+        const entry* e1 = at(c[i + 1]);
+        // A unit starts here (the unit of a second character is carried on).
+        if (!unit)
+            unit = e0->units[e1->role];
+        for (; i < stop; ++i) {
+            const entry* e2 = at(c[i + 2]);
+            unsigned next = e1->units[e2->role];
+            unsigned k = unit;
+            if constexpr (skt) {
+                // The space of Sanskrit mode after a consonant is closed up
+                // before a listed unit; after a vowel it is dropped before
+                // a lone avagraha. (Elsewhere it is copied.)
+                lchar c1 = c[i + 1];
+                bool apostrophe = (c1 == '\'') | (c1 == 0x2019);
+                if (e0->space & ((syl == consonant) | apostrophe)) {
+                    if (c1 == 0x2019 || next == 0)
+                        break; // the general way settles it
+                    bool listed = next >= unitsize && next < copies * unitsize;
+                    if ((syl == consonant && listed) || (syl == vowel && apostrophe)) {
+                        e0 = e1;
+                        e1 = e2;
+                        unit = next;
+                        continue;
+                    }
+                }
+            }
+            if (!(k & valid))
+                break;
+            const auto& s = *reinterpret_cast<const step*>(steps + (k & ~(unitsize - 1)) + syl);
+            std::memcpy(o, s.bytes.b, stepbytes);
+            o += s.bytes.n;
+            syl = k & aftermask;
+            // The second character of a two-character unit writes nothing
+            // and leaves the state the unit left.
+            unit = choose(k & two, valid | syl, next);
+            e0 = e1;
+            e1 = e2;
+        }
+        out.len = static_cast<std::size_t>(o - out.buf);
+        if (i < stop)
+            break;
+    }
+    // The second character of a two-character unit is not where a unit
+    // starts: it is taken with its unit.
+    if (unit && unit < unitsize)
+        ++i;
+    st.ch.pos = i;
+    st.sylstate = -1 - static_cast<lchar>(syl / stepsize);
+}
+
+} // namespace
+
+void fastlane(state& st)
+{
+    if (st.opt.skt)
+        walk<true>(st);
+    else
+        walk<false>(st);
+}
+
+} // namespace kavrel
