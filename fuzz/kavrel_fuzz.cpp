@@ -1,6 +1,7 @@
 // kavrel on arbitrary bytes under every option combination: no crash, no
 // sanitizer report, and the same output whether the input is read whole or
-// in small pieces.
+// in small pieces, and whether common units take the fast lane or every
+// unit the general way.
 #include "harness.hpp"
 #include "kavrel/convert.hpp"
 
@@ -17,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string in(reinterpret_cast<const char*>(data) + 2, size - 2);
     std::string whole = harness::kavrelconvert(opt, in);
     std::string pieces = harness::kavrelconvert(opt, in, chunk);
-    if (whole != pieces)
+    std::string general = harness::kavrelconvert(opt, in, codec::bufsize, false);
+    if (whole != pieces || whole != general)
         std::abort();
     return 0;
 }

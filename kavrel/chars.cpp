@@ -61,24 +61,54 @@ struct utf8form {
             return {0, 0};
         return {codec::utf8value(b1, p + 1), 1 + tail};
     }
-    // Whether the character at p is certainly below U+0300, and so no mark,
-    // from its first byte alone: ASCII, or a two-byte lead below 0xCC. (A
-    // stray continuation byte leads three bytes, which may make any code.)
+    // Whether the character at p is certainly no mark, from its first byte
+    // alone: ASCII, or a two-byte lead below 0xCC (a code below U+0300).
+    // (A stray continuation byte leads three bytes, which may make any
+    // code.)
     static bool plain(const unsigned char* p) { return (p[0] < 0x80) | (p[0] - 0xC0u < 0x0C); }
-    // The count of bytes from p that are ASCII and each followed by an
-    // ASCII byte: characters that decode as themselves and are neither
-    // marks nor letters that marks follow. Looked at eight bytes at a time.
-    static std::size_t asciirun(const unsigned char* p, const unsigned char* end)
+    // The same from the first two bytes, which also know the three-byte
+    // letters of Latin Extended Additional (E1 B8 to E1 BB), none of them a
+    // mark.
+    static bool plain2(const unsigned char* p) { return plain(p) | ((p[0] == 0xE1) & (p[1] - 0xB8u < 4)); }
+
+    // Decodes from p for as long as the characters need no composing and
+    // at least 16 bytes are left, and stops before anything else: a letter
+    // that may be followed by a mark, a four-byte sequence. ASCII is taken
+    // eight bytes at a time, and the one- or two-byte character after it
+    // without a branch on its length.
+    static void bulk(const unsigned char*& p, const unsigned char* end, lchar*& o, const lchar* oend)
     {
-        if (end - p < 8)
-            return 0;
-        std::uint64_t w;
-        std::memcpy(&w, p, 8);
-        std::uint64_t high = w & 0x8080808080808080u;
-        if (high == 0)
-            return 7;
-        int first = std::endian::native == std::endian::little ? std::countr_zero(high) : std::countl_zero(high);
-        return first / 8 > 0 ? static_cast<std::size_t>(first / 8 - 1) : 0;
+        while (end - p >= 16 && oend - o >= 16) {
+            std::uint64_t w;
+            std::memcpy(&w, p, 8);
+            std::uint64_t high = w & 0x8080808080808080u;
+            // The ASCII bytes before the first that is not: 8 when all are.
+            int n = (std::endian::native == std::endian::little ? std::countr_zero(high) : std::countl_zero(high)) / 8;
+            for (int k = 0; k < 8; ++k)
+                o[k] = p[k];
+            if (n > 0 && latinletter(p[n - 1]) && !plain2(p + n)) {
+                o += n - 1; // the letter is the careful way's
+                p += n - 1;
+                return;
+            }
+            o += n;
+            p += n;
+            if (n == 8)
+                continue;
+            int b0 = p[0];
+            if (b0 >= 0xF0 && b0 <= 0xF7)
+                return;
+            int b1 = p[1], b2 = p[2];
+            bool twobytes = (b0 & 0xE0) == 0xC0;
+            lchar c2 = ((b0 << 6) & 0x7C0) | (b1 & 0x3F);
+            lchar c3 = ((b0 << 12) & 0xFFFF) | ((b1 << 6) & 0xFC0) | (b2 & 0x3F);
+            lchar c = twobytes ? c2 : c3;
+            const unsigned char* q = p + 3 - twobytes;
+            if (latinletter(c) && !plain2(q))
+                return;
+            *o++ = c;
+            p = q;
+        }
     }
 };
 
@@ -103,7 +133,22 @@ template <bool little> struct ucs2form {
         return {0x10000 + ((u - 0xD800) << 10) + (v - 0xDC00), 4};
     }
     static bool plain(const unsigned char*) { return false; }
-    static std::size_t asciirun(const unsigned char*, const unsigned char*) { return 0; }
+
+    // Decodes from p while no surrogate comes and at least 8 bytes are
+    // left, and stops before a letter that a mark may follow.
+    static void bulk(const unsigned char*& p, const unsigned char* end, lchar*& o, const lchar* oend)
+    {
+        while (end - p >= 8 && o < oend) {
+            lchar u = unit(p);
+            if (u - 0xD800u < 0x800)
+                return;
+            lchar next = unit(p + 2);
+            if (latinletter(u) && !((next < 0x0300) | (next - 0x1E00u < 0x100)))
+                return;
+            *o++ = u;
+            p += 2;
+        }
+    }
 };
 
 // The most characters one letter and its marks make.
@@ -121,18 +166,15 @@ template <typename F> std::size_t decode(codec::bytein& in, bool ended, lchar* o
     const unsigned char* const end = in.buf + in.len;
     lchar* const start = o;
     while (p < end && oend - o >= runroom) {
-        if (std::size_t n = F::asciirun(p, end)) {
-            for (int k = 0; k < 8; ++k)
-                o[k] = p[k];
-            o += n;
-            p += n;
-            continue;
-        }
+        F::bulk(p, end, o, oend - runroom);
+        if (p == end)
+            break;
+        // One character the careful way.
         decoded d = F::at(p, end, ended);
         if (d.len == 0)
             break;
         const unsigned char* q = p + d.len;
-        if (!latinletter(d.c) | ((q < end) && F::plain(q))) {
+        if (!latinletter(d.c) || (q < end && F::plain(q))) {
             *o++ = d.c;
             p = q;
             continue;

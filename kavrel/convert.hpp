@@ -185,18 +185,21 @@ static_assert(units * unitsize <= 0x10000, "a unit fits sixteen bits");
 constexpr int roles = 7;
 constexpr int hrole = 5, markrole = 6;
 
-// A character below lonemax as the first of a unit: the unit it makes with
-// a next character of each role (0 where the general way must cut it), and
-// its own role; and whether it is the space of Sanskrit mode.
+// A character as the first of a unit: the unit it makes with a next
+// character of each role (0 where the general way must cut it), and its
+// own role; and whether it is the space of Sanskrit mode. Only the
+// characters that the tables know have entries of their own (a slot); all
+// others share slot 0, the general way's, and the marks slot 1.
 struct alignas(16) entry {
     std::uint16_t units[roles] = {};
     std::uint8_t role = 0;
     bool space = false;
 };
+constexpr int slots = 256;
 
 struct tables {
     step steps[units][4];
-    entry chars[lonemax + 1]; // the last for every character from lonemax up, and -1
+    entry chars[slots];
 };
 
 // Makes the tables from the filled and encoded dictionary.

@@ -8,6 +8,7 @@
 // ASCII, the end of the buffer) is left to the general way.
 #include "convert.hpp"
 #include "letters.hpp"
+#include "tables.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -21,6 +22,45 @@ namespace {
 constexpr lchar virama = 0x094D;
 
 constexpr unsigned after(lchar sylstate) { return stateoffset(sylstate); }
+
+// The slots of the characters below lonemax, and one more for all from
+// lonemax up: 0 for a character that no table knows, 1 for the marks, and
+// one of its own for every ASCII character, every first letter of a listed
+// unit and every second letter of a diphthong. Made at compile time from
+// the tables.
+struct slotindex {
+    std::uint8_t of[lonemax + 1] = {};
+    lchar chars[slots] = {}; // the character of each slot from 2
+    int used = 2;
+};
+
+constexpr slotindex makeslots()
+{
+    slotindex x;
+    auto add = [&x](lchar c) {
+        if (c >= 0 && c < lonemax && x.of[c] == 0) {
+            x.chars[x.used] = c;
+            x.of[c] = static_cast<std::uint8_t>(x.used++);
+        }
+    };
+    for (lchar c = 0x0300; c <= 0x03FF; ++c)
+        x.of[c] = 1;
+    for (lchar c = 0; c < 128; ++c)
+        add(c);
+    for (const convrec& r : convlist)
+        add(r.roman[0]);
+    for (const convrec& r : numlist)
+        add(r.roman[0]);
+    for (const convrec& r : avagraha)
+        add(r.roman[0]);
+    for (const secondletters& s : diphthongseconds)
+        for (lchar c : s.forms)
+            add(c);
+    return x;
+}
+
+constexpr slotindex slotsof = makeslots();
+static_assert(slotsof.used <= slots, "every slot fits");
 
 } // namespace
 
@@ -65,11 +105,11 @@ void prepare(tables& t, const dictionary& d, const options& opt, const codec::ou
             flags |= valid;
         return static_cast<std::uint16_t>(k * unitsize | flags);
     };
-    for (lchar c = 0; c <= lonemax; ++c) {
-        entry& f = t.chars[c];
-        f = {};
-        if (c == lonemax)
-            break;
+    std::fill(t.chars, t.chars + slots, entry{});
+    t.chars[1].role = markrole;
+    for (int slot = 2; slot < slotsof.used; ++slot) {
+        lchar c = slotsof.chars[slot];
+        entry& f = t.chars[slot];
         std::uint16_t alone = unitof(tchar{{c}, 1});
         for (int r = 0; r < markrole; ++r)
             f.units[r] = alone;
@@ -78,8 +118,7 @@ void prepare(tables& t, const dictionary& d, const options& opt, const codec::ou
                 f.units[1 + s] = unitof(tchar{{c, diphthongseconds[s].plain}, 2});
         if (aspirable(c))
             f.units[hrole] = unitof(tchar{{c, 'h'}, 2});
-        f.role = static_cast<std::uint8_t>(ismark(c) ? markrole : ishletter(c) ? hrole
-                                                                      : letterclasses[static_cast<std::size_t>(c)].second);
+        f.role = static_cast<std::uint8_t>(ishletter(c) ? hrole : letterclasses[static_cast<std::size_t>(c)].second);
         f.space = opt.skt && c == ' ';
     }
 }
@@ -109,7 +148,7 @@ template <bool skt> void walk(state& st)
     const std::size_t end = st.ch.len < 2 ? 0 : st.ch.len - 2;
     constexpr unsigned vowel = stateoffset(SYL_VOWEL), consonant = stateoffset(SYL_CONSONANT);
     auto at = [chars](lchar ch) {
-        return &chars[std::min(static_cast<std::uint32_t>(ch), static_cast<std::uint32_t>(lonemax))];
+        return &chars[slotsof.of[std::min(static_cast<std::uint32_t>(ch), static_cast<std::uint32_t>(lonemax))]];
     };
     unsigned syl = stateoffset(st.sylstate);
     unsigned unit = 0;

@@ -67,6 +67,7 @@ bool start(state& st, const options& opt, std::FILE* in, std::FILE* out)
     st.queuedtch = tchar{};
     st.queued = false;
     st.sylstate = SYL_VOWEL;
+    st.fastlane = true;
     return fill(st.dict, opt);
 }
 

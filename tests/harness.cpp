@@ -139,11 +139,12 @@ std::string pellamconvert(const std::string& in, std::size_t chunk, std::string*
     return s.take();
 }
 
-std::string kavrelconvert(const kavrel::options& opt, const std::string& in, std::size_t chunk)
+std::string kavrelconvert(const kavrel::options& opt, const std::string& in, std::size_t chunk, bool fastlane)
 {
     static const auto st = std::make_unique<kavrel::state>();
     streams s(in);
     kavrel::start(*st, opt, s.in, s.out);
+    st->fastlane = fastlane;
     codec::open(st->in.bytes, s.in, chunk);
     kavrel::process(*st);
     codec::finish(st->out.bytes);

@@ -33,8 +33,10 @@ kavrel::options optionsof(unsigned bits);
 // The in-process conversions, input read at most `chunk` bytes at a time.
 std::string pellamconvert(const std::string& in, std::size_t chunk = codec::bufsize,
                           std::string* msgs = nullptr);
+// kavrel's conversion with its fast lane, or (`fastlane` false) with
+// every unit taking the general way.
 std::string kavrelconvert(const kavrel::options& opt, const std::string& in,
-                          std::size_t chunk = codec::bufsize);
+                          std::size_t chunk = codec::bufsize, bool fastlane = true);
 std::string sonwickconvert(const std::string& in, std::size_t chunk = codec::bufsize);
 
 // A temporary file holding `data`; removed when the object goes.

@@ -9,6 +9,7 @@
 #include <clocale>
 #include <cwctype>
 #include <memory>
+#include <random>
 
 using harness::bytes;
 using harness::hex;
@@ -24,13 +25,15 @@ struct golden {
     std::u32string out;
 };
 
-// Each row read in one piece, and a byte or two at a time.
+// Each row read in one piece, and a byte or two at a time; through the
+// fast lane, and all of it the general way.
 void check(const std::vector<golden>& rows)
 {
     for (const golden& g : rows)
         for (std::size_t chunk : {codec::bufsize, std::size_t{1}, std::size_t{2}})
-            EXPECT_EQ(hex(harness::kavrelconvert(g.opt, utf8(g.in), chunk)), hex(utf8(g.out)))
-                << "input \"" << utf8(g.in) << "\" chunk " << chunk;
+            for (bool fast : {true, false})
+                EXPECT_EQ(hex(harness::kavrelconvert(g.opt, utf8(g.in), chunk, fast)), hex(utf8(g.out)))
+                    << "input \"" << utf8(g.in) << "\" chunk " << chunk << (fast ? "" : " general way");
 }
 
 TEST(Kavrel, SyllableWriter)
@@ -151,6 +154,32 @@ TEST(Kavrel, EverySpellingOfEveryRow)
             EXPECT_EQ(hex(harness::kavrelconvert(opt, harness::nfd(listed))), hex(want)) << listed;
             EXPECT_NE(want.substr(0, utf8(key).size()), utf8(key)) << listed << " was copied";
         }
+    }
+}
+
+// The fast lane writes what the general way writes, on text dense with
+// everything that borders on it: diphthongs, aspirates, marks, colons,
+// apostrophes, spaces in Sanskrit mode, digits, unlisted and far
+// characters, NUL, in every option set and form.
+TEST(Kavrel, FastLaneAgreesWithGeneralWay)
+{
+    const char32_t alphabet[] = {
+        'a', 'A', 'i', 'I', 'u', 'U', 'k', 'K', 'h', 'H', 'g', 't', 'd', 'r', 'm', 's', 'e', 'o',
+        ' ', ' ', ' ', '\n', ':', '\'', '.', '1', 0, 0x0101, 0x012B, 0x00ED, 0x0129, 0x0169, 0x1E6D,
+        0x1E5B, 0x1E41, 0x1E40, 0x1E25, 0x00F6, 0x2019, 0x0915, 0x0301, 0x0304, 0x0325, 0x035F,
+        0x1F600,
+    };
+    std::mt19937 rng(250);
+    for (int round = 0; round < 300; ++round) {
+        std::u32string text;
+        for (int n = 0; n < 600; ++n)
+            text += alphabet[rng() % std::size(alphabet)];
+        kavrel::options opt = harness::optionsof(rng() % 64);
+        opt.il = opt.ib = false;
+        std::string in = harness::asinput(utf8(text), opt);
+        std::string want = harness::kavrelconvert(opt, in, codec::bufsize, false);
+        for (std::size_t chunk : {codec::bufsize, std::size_t{1 + rng() % 7}})
+            ASSERT_EQ(hex(harness::kavrelconvert(opt, in, chunk)), hex(want)) << "round " << round;
     }
 }
 
