@@ -138,7 +138,8 @@ TEST(Kavrel, FormsAndByteOrderMarks)
             argv.push_back(const_cast<char*>(a.c_str()));
         kavrel::options opt;
         const char* file;
-        ASSERT_TRUE(kavrel::parseargs(static_cast<int>(argv.size()), argv.data(), opt, file));
+        ASSERT_EQ(kavrel::parseargs(static_cast<int>(argv.size()), argv.data(), opt, file),
+                  kavrel::request::convert);
         for (std::size_t chunk : {codec::bufsize, std::size_t{1}})
             EXPECT_EQ(hex(harness::kavrelconvert(opt, r.in, chunk)), hex(r.out))
                 << "input " << hex(r.in) << " chunk " << chunk;
