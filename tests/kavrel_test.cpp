@@ -201,7 +201,7 @@ TEST(Kavrel, CommandLine)
         {{"-n"}, kanum, "", 0}, // standard input
         {{"-n", text.path, "-x"}, kanum, "", 0},
         {{"-x"}, "", "usage", 1},
-        {{"-n", "-"}, "", "usage", 1},
+        {{"-n", "-", "-x"}, kanum, "", 0}, // "-" is standard input in the file name's place
     };
     for (const auto& r : rows) {
         harness::result res = harness::run(KAVREL_BIN, r.args, "ka1\n");
