@@ -77,7 +77,7 @@ TEST(CommandLine, EachProgram)
         std::ofstream(dir + "/-", std::ios::binary) << p.sample << p.sample;
         // kavrel's --help writes the very text that a bad option writes.
         const std::string help = kavrel ? kavrelusage : harness::run(p.bin, {"--help"}).out;
-        EXPECT_EQ(help.rfind(p.helphead, 0), 0u) << p.name;
+        EXPECT_TRUE(help.starts_with(p.helphead)) << p.name << ": " << help;
         const std::string version = p.name + " (" DEVCONV_PACKAGE ") " DEVCONV_VERSION "\n" + p.standard;
         const std::string none, full = p.name + ": write error: No space left on device\n",
                                 closed = p.name + ": write error: Bad file descriptor\n";

@@ -144,12 +144,8 @@ result run(const std::string& prog, const std::vector<std::string>& args, const 
     }
     pid_t pid = fork();
     if (pid == 0) {
-        if (where.pipein)
-            dup2(feed[0], 0);
-        else
-            dup2(open(where.inpath ? where.inpath : in.path.c_str(), O_RDONLY), 0);
-        if (where.pipein)
-            close(feed[1]);
+        dup2(where.pipein ? feed[0] : open(where.inpath ? where.inpath : in.path.c_str(), O_RDONLY), 0);
+        close(feed[1]);
         dup2(open(where.outpath ? where.outpath : out.path.c_str(), O_WRONLY | O_TRUNC), 1);
         dup2(open(err.path.c_str(), O_WRONLY | O_TRUNC), 2);
         if (where.closeout)
@@ -163,10 +159,8 @@ result run(const std::string& prog, const std::vector<std::string>& args, const 
         execv(prog.c_str(), argv.data());
         _exit(127);
     }
-    if (where.pipein) {
-        close(feed[0]);
-        close(feed[1]);
-    }
+    close(feed[0]);
+    close(feed[1]);
     int ws = 0;
     waitpid(pid, &ws, 0);
     if (writer > 0)
