@@ -12,16 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2)
         return 0;
     // The first byte draws the options, the second the size of the pieces.
-    unsigned bits = data[0];
-    kavrel::options opt;
-    opt.il = (bits & 3) == 1;
-    opt.ib = (bits & 3) == 2;
-    opt.iu = (bits & 3) == 3;
-    opt.ol = (bits >> 2 & 3) == 1;
-    opt.ob = (bits >> 2 & 3) == 2;
-    opt.ou = (bits >> 2 & 3) == 3;
-    opt.dnnum = bits & 16;
-    opt.skt = bits & 32;
+    kavrel::options opt = harness::optionsof(data[0]);
     std::size_t chunk = 1 + data[1] % 16;
     std::string in(reinterpret_cast<const char*>(data) + 2, size - 2);
     std::string whole = harness::kavrelconvert(opt, in);

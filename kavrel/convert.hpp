@@ -96,13 +96,50 @@ enum class request { convert, help, version, badoption };
 // is the name, or null for standard input.
 request parseargs(int argc, char** argv, options& opt, const char*& file);
 
+// Canonical composition. A Latin letter directly followed by combining
+// marks is read as the canonical composition (NFC) of the letter and its
+// marks, when there are at most `maxmarks` of them (the stream-safe bound of
+// Unicode, which keeps memory fixed); a longer run is read as it came.
+constexpr int maxmarks = 30;
+constexpr int maxcomposed = 1 + maxmarks;
+
+// The letters whose marks are composed: Basic Latin, Latin-1 to the IPA
+// block (U+0292 is a decomposition of U+01EF), and Latin Extended
+// Additional.
+constexpr bool latinletter(lchar c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0x00C0 && c <= 0x02AF) ||
+           (c >= 0x1E00 && c <= 0x1EFF);
+}
+
+int combiningclassof(lchar c);
+
+// The canonical combining class; every character below U+0300 has class 0,
+// which keeps the common case of a letter before an ASCII byte off the
+// composing path.
+inline int combiningclass(lchar c) { return c < 0x0300 ? 0 : combiningclassof(c); }
+
+// The canonical composition of in[0..n) into out; its length, or -1 when n
+// is not 1 to maxcomposed or the result does not fit in `room`.
+int nfc(const lchar* in, int n, lchar* out, int room);
+
+// Characters composed and not yet read, and the character that ended their
+// run of marks.
+struct composer {
+    lchar q[4 * maxcomposed];
+    int head = 0, n = 0;
+    lchar ahead = codec::nochar;
+};
+
 // Everything one conversion needs, so each run starts fresh.
 struct state {
     options opt;
     codec::input in;
     codec::output out;
     dictionary dict;
-    tchar queuedtch; // a unit the syllable writer read ahead
+    composer comp;
+    lchar queueduch = codec::nochar; // a character the unit reader read one too far
+    tchar queuedtch;                 // a unit the syllable writer read ahead
     bool queued = false;
     lchar sylstate = SYL_VOWEL;
 };
@@ -114,6 +151,10 @@ bool fill(dictionary& d, const options& opt);
 // Fresh state for one conversion with the given options and streams. False
 // when the dictionary could not be filled.
 bool start(state& st, const options& opt, std::FILE* in, std::FILE* out);
+
+// The next character of the input, a letter and its marks composed: the
+// character in `queueduch` first, then those composed, then the stream.
+lchar getcuch(state& st);
 
 // The next transliteration unit of the input.
 void gettch(state& st, tchar& unit);

@@ -44,6 +44,35 @@ convnode* chain(const dictionary& d, const tchar& unit)
     return node;
 }
 
+// The record with its key in canonical composition, as the unit reader
+// hands out its characters: l, ring below and acute becomes l acute and
+// ring below.
+convrec composed(const convrec& r)
+{
+    int n = 0;
+    while (n < 4 && r.roman[n] != 0)
+        ++n;
+    convrec c = r;
+    lchar key[4];
+    int k = nfc(r.roman, n, key, 4);
+    if (k > 0) {
+        std::fill(std::begin(c.roman), std::end(c.roman), 0);
+        std::copy(key, key + k, c.roman);
+    }
+    return c;
+}
+
+// convlist with its keys composed, made once for every conversion.
+const std::array<convrec, std::size(convlist)>& composedlist()
+{
+    static const auto list = [] {
+        std::array<convrec, std::size(convlist)> l;
+        std::transform(convlist.begin(), convlist.end(), l.begin(), composed);
+        return l;
+    }();
+    return list;
+}
+
 } // namespace
 
 const convnode* walk(const dictionary& d, const tchar& unit) { return chain(d, unit); }
@@ -98,7 +127,7 @@ bool fill(dictionary& d, const options& opt)
     std::fill(std::begin(d.convtab), std::end(d.convtab), nullptr);
     std::fill(std::begin(d.lone), std::end(d.lone), nullptr);
     d.used = 0;
-    for (const convrec& r : convlist)
+    for (const convrec& r : composedlist())
         if (!install(d, r))
             return false;
     if (opt.dnnum)

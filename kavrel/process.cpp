@@ -72,6 +72,9 @@ bool start(state& st, const options& opt, std::FILE* in, std::FILE* out)
     codec::open(st.in.bytes, in);
     codec::open(st.out.bytes, out);
     st.in.bytes.drainfirst = &st.out.bytes;
+    st.comp.head = st.comp.n = 0;
+    st.comp.ahead = codec::nochar;
+    st.queueduch = codec::nochar;
     st.queuedtch = tchar{};
     st.queued = false;
     st.sylstate = SYL_VOWEL;

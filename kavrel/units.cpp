@@ -44,7 +44,7 @@ bool ismark(lchar c) { return c >= 0x0300 && c <= 0x03FF; }
 
 constexpr lchar doublemacronbelow = 0x035F;
 
-void pushback(state& st, lchar c) { st.in.queueduch = c; }
+void pushback(state& st, lchar c) { st.queueduch = c; }
 
 } // namespace
 
@@ -56,13 +56,13 @@ void gettch(state& st, tchar& unit)
         return;
     }
     unit = tchar{};
-    lchar c0 = codec::getuch(st.in);
+    lchar c0 = getcuch(st);
     unit.c[0] = c0;
     unit.n = 1;
     if (c0 == codec::endofinput)
         return;
 
-    lchar c1 = codec::getuch(st.in);
+    lchar c1 = getcuch(st);
     if (c0 == 'a' || c0 == 'A') {
         if (lchar second = diphthongsecond(c1)) {
             unit.c[1] = second;
@@ -83,7 +83,7 @@ void gettch(state& st, tchar& unit)
 
     // The end of input inside the marks closes the unit before it, and is
     // kept for the next call.
-    lchar c2 = codec::getuch(st.in);
+    lchar c2 = getcuch(st);
     if (c2 == codec::endofinput) {
         pushback(st, c2);
         return;
@@ -101,7 +101,7 @@ void gettch(state& st, tchar& unit)
         return;
 
     // A letter takes three marks at most; a fourth begins the next unit.
-    lchar c3 = codec::getuch(st.in);
+    lchar c3 = getcuch(st);
     if (ismark(c3)) {
         unit.c[3] = c3;
         unit.n = 4;

@@ -39,8 +39,10 @@ inline constexpr char texte[] = "e";
 inline constexpr char texto[] = "o";
 inline constexpr char textai[] = "ai";
 inline constexpr char textau[] = "au";
+inline constexpr char textcandrae[] = "\xC3\xAA";           // e circumflex
+inline constexpr char textcandrao[] = "\xC3\xB4";           // o circumflex
 
-constexpr std::size_t convcount = 82;
+constexpr std::size_t convcount = 90;
 
 inline constexpr dconvrec convlist[convcount] = {
     {0x093D, "\xE2\x80\x99"},     // SIGN AVAGRAHA: right single quotation mark
@@ -125,10 +127,20 @@ inline constexpr dconvrec convlist[convcount] = {
     {0x096D, "7"},                // DIGIT SEVEN
     {0x096E, "8"},                // DIGIT EIGHT
     {0x096F, "9"},                // DIGIT NINE
+    // The letters and signs of modern Hindi and the Dravidian consonants,
+    // written as kavrel reads them back.
+    {0x090D, textcandrae},        // LETTER CANDRA E
+    {0x0945, textcandrae},        // VOWEL SIGN CANDRA E
+    {0x0911, textcandrao},        // LETTER CANDRA O
+    {0x0949, textcandrao},        // VOWEL SIGN CANDRA O
+    {0x0929, "\xE1\xB9\x89"},     // LETTER NNNA: n line below
+    {0x0931, "r\xCC\x86"},         // LETTER RRA: r, combining breve
+    {0x0934, "\xE1\xB8\xBB"},     // LETTER LLLA: l line below
+    {0x095F, "\xE1\xBA\x8F"},     // LETTER YYA: y dot above
 };
 
 // The vowel signs that take the place of a consonant's inherent vowel.
-inline constexpr lchar medvowel[13] = {
+inline constexpr lchar medvowel[15] = {
     0x093E, // VOWEL SIGN AA
     0x093F, // VOWEL SIGN I
     0x0940, // VOWEL SIGN II
@@ -142,10 +154,12 @@ inline constexpr lchar medvowel[13] = {
     0x0948, // VOWEL SIGN AI
     0x094B, // VOWEL SIGN O
     0x094C, // VOWEL SIGN AU
+    0x0945, // VOWEL SIGN CANDRA E
+    0x0949, // VOWEL SIGN CANDRA O
 };
 
 // The consonants that leave an inherent vowel pending.
-inline constexpr lchar cons[41] = {
+inline constexpr lchar cons[45] = {
     0x0915, // KA
     0x0916, // KHA
     0x0917, // GA
@@ -187,6 +201,10 @@ inline constexpr lchar cons[41] = {
     0x095A, // GHHA
     0x095E, // FA
     0x095B, // ZA
+    0x0929, // NNNA
+    0x0931, // RRA
+    0x0934, // LLLA
+    0x095F, // YYA
 };
 
 // The consonants whose text followed directly by "h" is the text of another
@@ -213,7 +231,7 @@ struct nuktarec {
     lchar joined;
 };
 
-inline constexpr nuktarec nuktalist[7] = {
+inline constexpr nuktarec nuktalist[11] = {
     {0x0915, 0x0958}, // KA + nukta: QA
     {0x0916, 0x0959}, // KHA + nukta: KHHA
     {0x0917, 0x095A}, // GA + nukta: GHHA
@@ -221,6 +239,10 @@ inline constexpr nuktarec nuktalist[7] = {
     {0x0921, 0x095C}, // DDA + nukta: DDDHA
     {0x0922, 0x095D}, // DDHA + nukta: RHA
     {0x092B, 0x095E}, // PHA + nukta: FA
+    {0x0928, 0x0929}, // NA + nukta: NNNA
+    {0x0930, 0x0931}, // RA + nukta: RRA
+    {0x0933, 0x0934}, // LLA + nukta: LLLA
+    {0x092F, 0x095F}, // YA + nukta: YYA
 };
 
 // The context that the transliterator keeps between two characters.

@@ -4,6 +4,8 @@
 #include "pellam/convert.hpp"
 #include "sonwick/convert.hpp"
 
+#include <utf8proc.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -36,6 +38,41 @@ std::string utf8(std::u32string_view text)
             s += static_cast<char>(0x80 | ((c >> (6 * i)) & 0x3F));
     }
     return s;
+}
+
+static std::string normalised(const std::string& s, utf8proc_uint8_t* (*form)(const utf8proc_uint8_t*))
+{
+    utf8proc_uint8_t* n = form(reinterpret_cast<const utf8proc_uint8_t*>(s.c_str()));
+    std::string r(reinterpret_cast<const char*>(n));
+    std::free(n);
+    return r;
+}
+
+std::string nfc(const std::string& s) { return normalised(s, utf8proc_NFC); }
+std::string nfd(const std::string& s) { return normalised(s, utf8proc_NFD); }
+
+std::string asinput(const std::string& text, const kavrel::options& opt)
+{
+    if (!opt.il && !opt.ib)
+        return text;
+    std::string out;
+    auto unit = [&](unsigned u) {
+        char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
+        out += opt.il ? lo : hi;
+        out += opt.il ? hi : lo;
+    };
+    const auto* p = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
+    for (utf8proc_ssize_t i = 0, n = static_cast<utf8proc_ssize_t>(text.size()); i < n;) {
+        utf8proc_int32_t c;
+        i += utf8proc_iterate(p + i, n - i, &c);
+        if (c >= 0x10000) {
+            unit(0xD800 + ((static_cast<unsigned>(c) - 0x10000) >> 10));
+            unit(0xDC00 + (static_cast<unsigned>(c) & 0x3FF));
+        } else {
+            unit(static_cast<unsigned>(c));
+        }
+    }
+    return out;
 }
 
 std::string hex(const std::string& s)
@@ -73,6 +110,20 @@ struct streams {
 };
 
 } // namespace
+
+kavrel::options optionsof(unsigned bits)
+{
+    kavrel::options opt;
+    opt.il = (bits & 3) == 1;
+    opt.ib = (bits & 3) == 2;
+    opt.iu = (bits & 3) == 3;
+    opt.ol = (bits >> 2 & 3) == 1;
+    opt.ob = (bits >> 2 & 3) == 2;
+    opt.ou = (bits >> 2 & 3) == 3;
+    opt.dnnum = bits & 16;
+    opt.skt = bits & 32;
+    return opt;
+}
 
 // Each conversion reuses one state, as it must be able to: start() makes it
 // fresh.

@@ -17,8 +17,18 @@ namespace harness {
 std::string bytes(std::initializer_list<int> list);
 // UTF-8 of a list of code points.
 std::string utf8(std::u32string_view text);
+// The text in Unicode normal form C or D (through utf8proc).
+std::string nfc(const std::string& s);
+std::string nfd(const std::string& s);
+// Well-formed UTF-8 text in the input form that `opt` names: itself, or
+// UTF-16 in the byte order of -il or -ib.
+std::string asinput(const std::string& text, const kavrel::options& opt);
 // Printable form of bytes for failure messages: "e0 a4 95".
 std::string hex(const std::string& s);
+
+// kavrel's options drawn from the low six bits of `bits`: the input form,
+// the output form, -n and -s.
+kavrel::options optionsof(unsigned bits);
 
 // The in-process conversions, input read at most `chunk` bytes at a time.
 std::string pellamconvert(const std::string& in, std::size_t chunk = codec::bufsize,

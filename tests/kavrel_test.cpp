@@ -77,9 +77,7 @@ TEST(Kavrel, UnitReader)
         {U"ka\u00CC", def, U"\u0915\u0948"},
         {U"a\u0128", def, U"\u0910\u0902"},
         {U"\u0101i", def, U"\u0906\u0907"},
-        {U"a\u0301", def, U"a\u0301"},
         {U"l\u0325\u0304\u0300\u0301", def, U"\u0961\u0301"},
-        {U"kaI\u0301", def, U"\u0915\u0948\u0301"},
         {U"k\u035FHa", def, U"\u0959"},
         {U"k\u035F ", def, U"k\u035F "},
         {U"k\u03B1", def, U"k\u03B1"},
@@ -94,6 +92,66 @@ TEST(Kavrel, UnitReader)
         {U"k\u035F", def, U"k\u035F"},
         {U"a\U0001F600k", def, U"\u0905\U0001F600\u0915\u094D"},
     });
+}
+
+// Canonically equivalent spellings read alike: a letter and its marks are
+// composed before the unit is cut, however they arrive.
+TEST(Kavrel, DecomposedLetters)
+{
+    // A letter, an acute and n - 1 grave accents below: n marks.
+    auto marked = [](char32_t letter, std::size_t n) {
+        return std::u32string(1, letter).append(1, U'\u0301').append(n - 1, U'\u0316');
+    };
+    check({
+        {U"ra\u0304ma", def, U"\u0930\u093E\u092E"},
+        {U"a\u0304", def, U"\u0906"},                       // at the first character
+        {U"r\u0304\u0325", def, U"\u0960"},                 // marks in canonical order
+        {U"\u013A\u0325 \u0154\u0325", def, U"\u090C \u090B"}, // composed acute letters
+        {U"l\u0325\u0301", def, U"\u090C"},
+        {U"a\u0301", def, U"\u0905"},
+        {U"kai\u0301", def, U"\u0915\u0948"},
+        {U"kaI\u0301", def, U"\u0915\u0948"},
+        {U"kh\u0323a", def, U"\u0915\u0905"},             // h dot below is no aspirating h
+        {U"k\u035Fha", def, U"\u0959"},
+        {U"o\u0308 k\u0301", def, U"\u00F6 \u1E31"},          // unlisted: copied composed
+        {U"\u0958 k\u093C \u0915\u093C", def, U"\u0958 \u0915\u094D\u093C \u0915\u093C"},
+        {marked('a', 30), def, std::u32string(1, U'\u00E1').append(29, U'\u0316')},
+        {marked('a', 31), def, marked('a', 31)},
+        {U"s\u0323 \u2019a\u0301", skt, U"\u0937\u0905"},
+    });
+    const std::string ffe = bytes({0xFF, 0xFE}), fef = bytes({0xFE, 0xFF}), aa = utf8(U"\u0906");
+    const struct {
+        kavrel::options opt;
+        std::string in, out;
+    } forms[] = {
+        {def, bytes({0xEF, 0xBB, 0xBF}) + utf8(U"a\u0304"), aa},
+        {def, ffe + bytes({'a', 0, 0x04, 0x03}), ffe + bytes({0x06, 0x09})},
+        {def, fef + bytes({0, 'a', 0x03, 0x04}), fef + bytes({0x09, 0x06})},
+        {{.il = true}, bytes({'a', 0, 0x04, 0x03}), ffe + bytes({0x06, 0x09})},
+        // A stray continuation byte leads three bytes: 80 8C 81 is U+0301.
+        {def, bytes({'k', 'a', 0x80, 0x8C, 0x81}), utf8(U"\u0915")},
+    };
+    for (const auto& f : forms)
+        for (std::size_t chunk : {codec::bufsize, std::size_t{1}, std::size_t{3}})
+            EXPECT_EQ(hex(harness::kavrelconvert(f.opt, f.in, chunk)), hex(f.out)) << hex(f.in);
+}
+
+// Every listed unit, in its listed, composed and decomposed spellings, at
+// the start of a word and after a consonant, converts to the same bytes.
+TEST(Kavrel, EverySpellingOfEveryRow)
+{
+    for (const kavrel::convrec& r : kavrel::convlist) {
+        std::u32string key;
+        for (int i = 0; i < 5 && r.roman[i]; ++i)
+            key += static_cast<char32_t>(r.roman[i]);
+        for (const kavrel::options& opt : {def, skt}) {
+            const std::string listed = utf8(key + U" k" + key + U"\n");
+            const std::string want = harness::kavrelconvert(opt, listed);
+            EXPECT_EQ(hex(harness::kavrelconvert(opt, harness::nfc(listed))), hex(want)) << listed;
+            EXPECT_EQ(hex(harness::kavrelconvert(opt, harness::nfd(listed))), hex(want)) << listed;
+            EXPECT_NE(want.substr(0, utf8(key).size()), utf8(key)) << listed << " was copied";
+        }
+    }
 }
 
 TEST(Kavrel, FormsAndByteOrderMarks)

@@ -57,7 +57,7 @@ TEST(SonwickTransliterate, VowelsSignsAndVirama)
         {U"\u0915\u093E\u0901", U"k\u0101m\u0310"}, {U"\u0915\u0903", U"ka\u1E25"},
         {U"\u0915\u093D", U"ka\u2019"}, {U"\u0915\u0967", U"ka1"}, {U"\u094D", U""},
         {U"\u0915\u094D\u094D", U"k"}, {U"\u0915\u094D\u093F", U"ki"},
-        {U"\u0929\u093E", U"\u0929\u0101"}, {U"\u0915\u0945", U"ka\u0945"},
+        {U"\u0915\u0946", U"ka\u0946"},
         {U"\u0918\u093C", U"gha\u093C"}, {U"\u0915", U"ka"}, {U"\u0939", U"ha"}, {U"", U""},
     });
 }
@@ -65,7 +65,7 @@ TEST(SonwickTransliterate, VowelsSignsAndVirama)
 // Characters without a row are copied whole, after a pending "a".
 TEST(SonwickTransliterate, CharactersWithoutRow)
 {
-    for (char32_t c : {0x0000, 0x00E9, 0x0900, 0x090D, 0x0929, 0x095F, 0x0945, 0x0950, 0x0964,
+    for (char32_t c : {0x0000, 0x00E9, 0x0900, 0x090E, 0x0912, 0x0946, 0x094A, 0x0950, 0x0964,
                        0x097F, 0x200D, 0xFEFF, 0x1F600, 0x10FFFF})
         expectall({{{c, 0x0915}, {c, 'k', 'a'}}, {{0x0915, c, 0x0915}, {'k', 'a', c, 'k', 'a'}}});
 }
@@ -92,6 +92,33 @@ TEST(SonwickTransliterate, ColonBeforeHaAndNuktaSign)
     });
 }
 
+// The candra vowels and the Dravidian and Urdu consonants are written in
+// the letters kavrel reads: alone, after a consonant, after the virama, and
+// spelled with the separate nukta sign. None of them is aspirated by h.
+TEST(SonwickTransliterate, ModernAndDravidianLetters)
+{
+    // NNNA, RRA, LLLA, YYA precomposed, and as NA, RA, LLA, YA with the nukta.
+    const std::u32string nnna = U"\u0929", rra = U"\u0931", llla = U"\u0934", yya = U"\u095F";
+    const std::u32string four[] = {nnna, rra, llla, yya};
+    const std::u32string spelt[] = {U"\u0928\u093C", U"\u0930\u093C", U"\u0933\u093C", U"\u092F\u093C"};
+    const std::u32string roman[] = {U"\u1E49", U"r\u0306", U"\u1E3B", U"\u1E8F"};
+    for (int i = 0; i < 4; ++i)
+        expectall({
+            {four[i], roman[i] + U"a"},
+            {spelt[i] + U"\u093E", roman[i] + U"\u0101"},
+            {U"\u0915\u094D" + four[i], U"k" + roman[i] + U"a"},    // after the virama
+            {four[i] + U"\u094D\u0939", roman[i] + U"ha"},         // no colon before ha
+            {U"\u0915" + spelt[i] + U"\u0949", U"ka" + roman[i] + U"\u00F4"},
+        });
+    expectall({
+        {U"\u090D \u0911", U"\u00EA \u00F4"},                     // candra e, candra o
+        {U"\u0915\u0945 \u0915\u0949", U"k\u00EA k\u00F4"},
+        {U"\u0915\u090D \u0915\u0911", U"ka\u00EA ka\u00F4"},
+        {U"\u0915\u094D\u0949", U"k\u00F4"},
+        {U"\u0905\u092A\u0949\u0930\u091A\u0941\u0928\u093F\u091F\u093F", U"ap\u00F4racuni\u1E6Di"},
+    });
+}
+
 // The compile-time index answers as the linear searches do, everywhere.
 TEST(SonwickIndex, AgreesWithLinearSearch)
 {
@@ -99,8 +126,8 @@ TEST(SonwickIndex, AgreesWithLinearSearch)
         const sonwick::dentry& e = sonwick::entryof(c);
         int row = sonwick::finddchar(c);
         ASSERT_EQ(e.row, row) << c;
-        ASSERT_EQ(e.inmedvowel, sonwick::isinarray(c, sonwick::medvowel, 13)) << c;
-        ASSERT_EQ(e.incons, sonwick::isinarray(c, sonwick::cons, 41)) << c;
+        ASSERT_EQ(e.inmedvowel, sonwick::isinarray(c, sonwick::medvowel, std::size(sonwick::medvowel))) << c;
+        ASSERT_EQ(e.incons, sonwick::isinarray(c, sonwick::cons, std::size(sonwick::cons))) << c;
         ASSERT_EQ(e.copy, row < 0 && c != 0x094D) << c;
     }
     EXPECT_FALSE(sonwick::isinarray(0x0915, sonwick::cons, 0));
