@@ -65,6 +65,19 @@ bench_time() {
     echo "$best"
 }
 
+# bench_time_in N FILE CMD...: as bench_time, with standard input read from
+# FILE afresh for each run.
+bench_time_in() {
+    local n=$1 file=$2
+    shift 2
+    bench_time "$n" bench_stdin "$file" "$@"
+}
+bench_stdin() {
+    local file=$1
+    shift
+    "$@" <"$file"
+}
+
 # bench_div A B [DECIMALS]: A / B rounded, with 1 (or DECIMALS) decimals;
 # A and B are non-negative integers.
 bench_div() {

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # sonwick against cat and ICU's Devanagari-Latin transliterator, in one run
-# on the same Devanagari text (UTF-8), and sonwick's peak memory.
+# on the same Devanagari text (UTF-8), read from the named file, from
+# standard input and through a pipe (which must give the same bytes), and
+# sonwick's peak memory.
 #
 # Run from anywhere: bench/sonwick.sh
 #   SIZE_MB=20      size of the Devanagari text (1 MB = 10^6 bytes), about
@@ -27,9 +29,26 @@ bytes=$(bench_size "$in")
 echo "sonwick: $(bench_div "$bytes" 1000000) MB of Devanagari, best of $RUNS or more runs, output to /dev/null"
 cat "$in" >/dev/null # into the page cache
 t_sonwick=$(bench_time "$RUNS" "$SONWICK" "$in")
+# The same text on standard input: redirected from the file, and through a
+# pipe from cat, which hands it over in short reads.
+t_stdin=$(bench_time_in "$RUNS" "$in" "$SONWICK")
+t_pipe=$(bench_time "$RUNS" bash -c 'cat -- "$1" | "$0"' "$SONWICK" "$in")
 t_cat=$(bench_time "$RUNS" cat "$in")
 bench_row sonwick "$(bench_mbps "$bytes" "$t_sonwick")"
+bench_row "sonwick < file" "$(bench_mbps "$bytes" "$t_stdin")"
+bench_row "cat file | sonwick" "$(bench_mbps "$bytes" "$t_pipe")"
 bench_row cat "$(bench_mbps "$bytes" "$t_cat")" "sonwick/cat $(bench_div "$t_cat" "$t_sonwick" 3)x"
+
+# Standard input, whichever way it comes, gives the bytes of the named file.
+"$SONWICK" "$in" >"$tmp/file.out"
+"$SONWICK" <"$in" >"$tmp/stdin.out"
+cat -- "$in" | "$SONWICK" >"$tmp/pipe.out"
+if cmp -s "$tmp/file.out" "$tmp/stdin.out" && cmp -s "$tmp/file.out" "$tmp/pipe.out"; then
+    echo "output: the same $(bench_size "$tmp/file.out") bytes from the file, from < file and from a pipe"
+else
+    echo "output: standard input and the named file DIFFER"
+    exit 1
+fi
 
 if command -v uconv >/dev/null; then
     t_uconv=$(bench_time "${UCONV_RUNS:-3}" uconv -f utf-8 -t utf-8 -x Devanagari-Latin "$in")

@@ -91,9 +91,13 @@ struct options {
     bool skt = false;                        // -s: Sanskrit mode
 };
 
-// Reads the options from argv[1] on; `file` is the first argument that does
-// not start with '-', or null. False for an unknown option.
-bool parseargs(int argc, char** argv, options& opt, const char*& file);
+// What a command line asks for: a conversion, or one of the answers.
+enum class request { convert, help, version, badoption };
+
+// Reads the options from argv[1] on, up to the file name: the first
+// argument that does not start with '-', or "-" for standard input. `file`
+// is the name, or null for standard input.
+request parseargs(int argc, char** argv, options& opt, const char*& file);
 
 // Fills the dictionary from the tables chosen by the options; false when
 // the dictionary ran out of room.

@@ -1,6 +1,7 @@
 // kavrel: ISO 15919 Roman to Unicode Devanagari. Reads the named file, or
-// standard input, in UTF-8 or UCS-2/UTF-16 of either byte order, and writes
-// Devanagari to standard output.
+// standard input (no file name, or "-"), in UTF-8 or UCS-2/UTF-16 of either
+// byte order, and writes Devanagari to standard output. The usage text goes
+// to standard output for --help and to standard error for a bad option.
 #include "convert.hpp"
 #include "shell.hpp"
 
@@ -39,7 +40,14 @@ int main(int argc, char** argv)
 {
     kavrel::options opt;
     const char* file = nullptr;
-    if (!kavrel::parseargs(argc, argv, opt, file)) {
+    switch (kavrel::parseargs(argc, argv, opt, file)) {
+    case kavrel::request::convert:
+        break;
+    case kavrel::request::help:
+        return shell::tell("kavrel", usage);
+    case kavrel::request::version:
+        return shell::version("kavrel", "Transliteration: ISO 15919:2001\n");
+    case kavrel::request::badoption:
         std::fputs(usage, stderr);
         return 1;
     }

@@ -30,26 +30,34 @@ constexpr optionrow optionlist[] = {
 
 } // namespace
 
-bool parseargs(int argc, char** argv, options& opt, const char*& file)
+request parseargs(int argc, char** argv, options& opt, const char*& file)
 {
     file = nullptr;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
+        // Every argument after the file name is ignored, options and
+        // answers included.
         if (a[0] != '-') {
-            file = a; // every argument after the file name is ignored
-            return true;
+            file = a;
+            return request::convert;
         }
+        if (!std::strcmp(a, "-"))
+            return request::convert;
+        if (!std::strcmp(a, "--help"))
+            return request::help;
+        if (!std::strcmp(a, "--version"))
+            return request::version;
         const optionrow* row = std::find_if(std::begin(optionlist), std::end(optionlist),
                                             [a](const optionrow& r) { return !std::strcmp(a, r.name); });
         if (row == std::end(optionlist))
-            return false;
+            return request::badoption;
         if (row->side == group::input)
             opt.il = opt.ib = opt.iu = false;
         else if (row->side == group::output)
             opt.ol = opt.ob = opt.ou = false;
         opt.*row->flag = true;
     }
-    return true;
+    return request::convert;
 }
 
 bool start(state& st, const options& opt, std::FILE* in, std::FILE* out)

@@ -6,18 +6,35 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+
+static const char usage[] =
+    "   Pellam converts from 8-bit ISCII Devanagari (IS 13194:1991) to\n"
+    "   Unicode Devanagari in UTF-8. It reads from a file, or, if no filename\n"
+    "   or the filename \"-\" is specified on the command line, from standard\n"
+    "   input, and writes to standard output. Bytes below 0x80 are copied\n"
+    "   unchanged. A byte that has no Devanagari character, and the ATR and\n"
+    "   EXT codes, are dropped with a message on standard error that names\n"
+    "   the byte and its line. Only the first argument is read; any other\n"
+    "   argument is ignored. In place of the filename, the first argument\n"
+    "   may be one of these options:\n"
+    "      --help     --  write this text to standard output\n"
+    "      --version  --  write the version and the standard followed\n";
 
 int main(int argc, char** argv)
 {
-    std::FILE* f = stdin;
-    if (argc >= 2) {
-        // There are no options: the first argument is always a file name,
-        // whatever its length or first character.
-        f = std::fopen(argv[1], "r");
-        if (!f) {
-            std::fputs("\nUnable to open file\n", stderr);
-            return 1;
-        }
+    // Apart from "-", --help and --version, the first argument is always a
+    // file name, whatever its length or first character; any further
+    // arguments are ignored.
+    const char* name = argc >= 2 ? argv[1] : "-";
+    if (!std::strcmp(name, "--help"))
+        return shell::tell("pellam", usage);
+    if (!std::strcmp(name, "--version"))
+        return shell::version("pellam", "ISCII: IS 13194:1991 (ISCII-91)\n");
+    std::FILE* f = shell::isstdin(name) ? stdin : std::fopen(name, "r");
+    if (!f) {
+        std::fputs("\nUnable to open file\n", stderr);
+        return 1;
     }
     // A file that is not ISCII can give a message for every other byte:
     // gather them in a buffer rather than make a system call for each.

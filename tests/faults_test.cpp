@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <random>
 #include <sys/stat.h>
@@ -22,22 +23,26 @@ struct program {
     std::string sample, expected; // a valid input and its output
     std::string unit;             // repeated into a line with no line feed
     std::string unable;           // the message for a file that cannot be opened
-    bool readsstdin;
+    std::string helphead;         // how the --help text begins
+    std::string standard;         // the second line of --version
 };
 
 const program programs[] = {
     {"pellam", PELLAM_BIN, harness::bytes({0xB3, 0xDA, ' ', 0xB3, 0xE9, '\n'}),
      harness::utf8(U"\u0915\u093E \u0958\n"), harness::bytes({0xB3, 0xDA, ' '}),
-     "\nUnable to open file\n", true},
+     "\nUnable to open file\n", "   Pellam converts from 8-bit ISCII", "ISCII: IS 13194:1991 (ISCII-91)\n"},
     {"kavrel", KAVREL_BIN, harness::utf8(U"k\u0101 qa\n"), harness::utf8(U"\u0915\u093E \u0958\n"),
-     harness::utf8(U"k\u0101 "), "Unable to open file\n", true},
+     harness::utf8(U"k\u0101 "), "Unable to open file\n", "   Kavrel converts from Unicode Roman",
+     "Transliteration: ISO 15919:2001\n"},
     {"sonwick", SONWICK_BIN, harness::utf8(U"\u0915\u093E \u0958\n"), harness::utf8(U"k\u0101 qa\n"),
-     harness::utf8(U"\u0915\u093E "), "Unable to open file\n", false},
+     harness::utf8(U"\u0915\u093E "), "Unable to open file\n", "   Sonwick converts from Unicode Devanagari",
+     "Transliteration: ISO 15919:2001\n"},
 };
 
 // A named pipe that is unlinked halfway through the writing: what was
-// written still arrives whole, and its end is a normal end.
-harness::result runonvanishingpipe(const program& p)
+// written still arrives whole, and its end is a normal end. The program
+// opens it by name, or reads it as its standard input.
+harness::result runonvanishingpipe(const program& p, bool asstdin)
 {
     std::string fifo = std::filesystem::temp_directory_path() / ("devconv-fifo-" + std::to_string(getpid()));
     mkfifo(fifo.c_str(), 0600);
@@ -49,7 +54,7 @@ harness::result runonvanishingpipe(const program& p)
         ok = ok && write(fd, p.sample.data() + half, p.sample.size() - half) >= 0;
         _exit(ok ? 0 : 1);
     }
-    harness::result r = harness::run(p.bin, {fifo});
+    harness::result r = asstdin ? harness::run(p.bin, {}, "", {.inpath = fifo.c_str()}) : harness::run(p.bin, {fifo});
     wait(nullptr);
     return r;
 }
@@ -63,41 +68,75 @@ TEST(CommandLine, EachProgram)
     harness::tempfile random(noise), empty("");
     const std::string kavrelusage = harness::run(KAVREL_BIN, {"-x"}).err;
     for (const program& p : programs) {
+        const bool kavrel = p.name == "kavrel";
         harness::tempfile sample(p.sample);
-        const std::string none;
+        // A folder holding a file named "-" with the sample twice over, so
+        // that reading it cannot pass for reading standard input.
+        std::string dir = std::filesystem::temp_directory_path() / "devconv-dash-XXXXXX";
+        ASSERT_NE(mkdtemp(dir.data()), nullptr);
+        std::ofstream(dir + "/-", std::ios::binary) << p.sample << p.sample;
+        // kavrel's --help writes the very text that a bad option writes.
+        const std::string help = kavrel ? kavrelusage : harness::run(p.bin, {"--help"}).out;
+        EXPECT_TRUE(help.starts_with(p.helphead)) << p.name << ": " << help;
+        const std::string version = p.name + " (" DEVCONV_PACKAGE ") " DEVCONV_VERSION "\n" + p.standard;
+        const std::string none, full = p.name + ": write error: No space left on device\n",
+                                closed = p.name + ": write error: Bad file descriptor\n";
         const struct {
             const char* what;
             std::vector<std::string> args;
-            const char* outpath;
-            bool closeout;
+            harness::setting where;
             std::string out, err;
             int status;
         } rows[] = {
-            {"file", {sample.path}, nullptr, false, p.expected, none, 0},
-            {"two arguments", {sample.path, "-x"}, nullptr, false, p.expected, none, 0},
-            {"standard input", {}, nullptr, false, p.readsstdin ? p.expected : none,
-             p.readsstdin ? none : p.unable, p.readsstdin ? 0 : 1},
-            {"missing file", {"/nonexistent/file"}, nullptr, false, none, p.unable, 1},
-            {"long file name", {std::string(300, 'n')}, nullptr, false, none, p.unable, 1},
-            // A lone dash is a file name, but kavrel takes it for an option.
-            {"dash", {"-"}, nullptr, false, none, p.name == "kavrel" ? kavrelusage : p.unable, 1},
-            {"full disk", {sample.path}, "/dev/full", false, none, p.name + ": write error: No space left on device\n", 1},
-            {"closed output", {sample.path}, nullptr, true, none, p.name + ": write error: Bad file descriptor\n", 1},
-            {"directory", {"/"}, nullptr, false, none, p.name + ": read error: Is a directory\n", 1},
-            {"empty file", {empty.path}, nullptr, false, none, none, 0},
-            {"random bytes", {random.path}, "/dev/null", false, none, none, 0},
+            {"file", {sample.path}, {}, p.expected, none, 0},
+            {"argument after the file", {sample.path, "--help"}, {}, p.expected, none, 0},
+            {"no argument", {}, {}, p.expected, none, 0},
+            {"dash", {"-"}, {}, p.expected, none, 0},
+            {"dash beside a file named -", {"-"}, {.dir = dir.c_str()}, p.expected, none, 0},
+            {"./-", {"./-"}, {.dir = dir.c_str()}, p.expected + p.expected, none, 0},
+            {"--help", {"--help"}, {}, help, none, 0},
+            // An option for kavrel, the name of a missing file for the others.
+            {"--help after -n", {"-n", "--help"}, {}, kavrel ? help : none, kavrel ? none : p.unable, kavrel ? 0 : 1},
+            {"--version", {"--version"}, {}, version, none, 0},
+            {"--help on a full disk", {"--help"}, {.outpath = "/dev/full"}, none, full, 1},
+            {"--version on a closed output", {"--version"}, {.closeout = true}, none, closed, 1},
+            {"unknown option", {"-x"}, {}, none, kavrel ? kavrelusage : p.unable, 1},
+            {"missing file", {"/nonexistent/file"}, {}, none, p.unable, 1},
+            {"long file name", {std::string(300, 'n')}, {}, none, p.unable, 1},
+            {"full disk", {sample.path}, {.outpath = "/dev/full"}, none, full, 1},
+            {"closed output", {sample.path}, {.closeout = true}, none, closed, 1},
+            {"directory", {"/"}, {}, none, p.name + ": read error: Is a directory\n", 1},
+            {"empty file", {empty.path}, {}, none, none, 0},
+            {"random bytes", {random.path}, {.outpath = "/dev/null"}, none, none, 0},
         };
+        // A row that names one of these files runs again with the same
+        // bytes through a pipe on standard input, in short reads.
+        const std::pair<std::string, std::string> files[] = {
+            {sample.path, p.sample}, {empty.path, ""}, {random.path, noise}};
         for (const auto& r : rows) {
-            harness::result res = harness::run(p.bin, r.args, p.sample, r.outpath, r.closeout);
-            EXPECT_EQ(res.status, r.status) << p.name << ": " << r.what;
-            EXPECT_EQ(harness::hex(res.out), harness::hex(r.out)) << p.name << ": " << r.what;
-            if (p.name != "pellam" || std::string(r.what) != "random bytes") { // it reports each byte
-                EXPECT_EQ(res.err, r.err) << p.name << ": " << r.what;
+            std::vector<std::pair<harness::result, std::string>> runs{
+                {harness::run(p.bin, r.args, p.sample, r.where), r.what}};
+            for (const auto& [path, bytes] : files) {
+                if (r.args == std::vector<std::string>{path}) {
+                    harness::setting piped = r.where;
+                    piped.pipein = true;
+                    runs.push_back({harness::run(p.bin, {}, bytes, piped), r.what + std::string(", piped")});
+                }
+            }
+            for (const auto& [res, what] : runs) {
+                EXPECT_EQ(res.status, r.status) << p.name << ": " << what;
+                EXPECT_EQ(harness::hex(res.out), harness::hex(r.out)) << p.name << ": " << what;
+                if (!(p.name == "pellam" && r.args == std::vector<std::string>{random.path})) { // it reports each byte
+                    EXPECT_EQ(res.err, r.err) << p.name << ": " << what;
+                }
             }
         }
-        harness::result res = runonvanishingpipe(p);
-        EXPECT_EQ(res.status, 0) << p.name;
-        EXPECT_EQ(harness::hex(res.out), harness::hex(p.expected)) << p.name;
+        std::filesystem::remove_all(dir);
+        for (bool asstdin : {false, true}) {
+            harness::result res = runonvanishingpipe(p, asstdin);
+            EXPECT_EQ(res.status, 0) << p.name << (asstdin ? ", standard input" : "");
+            EXPECT_EQ(harness::hex(res.out), harness::hex(p.expected)) << p.name;
+        }
     }
 }
 
@@ -137,9 +176,12 @@ TEST(CommandLine, FiftyMegabyteLine)
         while (line.size() < 50u << 20)
             line += p.unit;
         harness::tempfile file(line);
-        harness::result res = harness::run(p.bin, {file.path}, "", "/dev/null");
-        EXPECT_EQ(res.status, 0) << p.name;
-        EXPECT_EQ(res.err, "") << p.name;
+        for (bool piped : {false, true}) {
+            harness::result res = piped ? harness::run(p.bin, {}, line, {.outpath = "/dev/null", .pipein = true})
+                                        : harness::run(p.bin, {file.path}, "", {.outpath = "/dev/null"});
+            EXPECT_EQ(res.status, 0) << p.name << (piped ? ", piped" : "");
+            EXPECT_EQ(res.err, "") << p.name << (piped ? ", piped" : "");
+        }
     }
 }
 

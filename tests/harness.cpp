@@ -6,6 +6,7 @@
 
 #include <utf8proc.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -180,16 +181,29 @@ static std::string slurp(const std::string& path)
 }
 
 result run(const std::string& prog, const std::vector<std::string>& args, const std::string& input,
-           const char* outpath, bool closeout)
+           const setting& where)
 {
-    tempfile in(input), out(""), err("");
+    tempfile in(where.pipein ? "" : input), out(""), err("");
+    int feed[2] = {-1, -1};
+    pid_t writer = -1;
+    if (where.pipein && pipe(feed) == 0 && (writer = fork()) == 0) {
+        // Pieces of an odd size cut characters across the reads.
+        close(feed[0]);
+        for (std::size_t at = 0; at < input.size(); at += 997)
+            if (write(feed[1], input.data() + at, std::min<std::size_t>(997, input.size() - at)) < 0)
+                _exit(1);
+        _exit(0);
+    }
     pid_t pid = fork();
     if (pid == 0) {
-        dup2(open(in.path.c_str(), O_RDONLY), 0);
-        dup2(open(outpath ? outpath : out.path.c_str(), O_WRONLY | O_TRUNC), 1);
+        dup2(where.pipein ? feed[0] : open(where.inpath ? where.inpath : in.path.c_str(), O_RDONLY), 0);
+        close(feed[1]);
+        dup2(open(where.outpath ? where.outpath : out.path.c_str(), O_WRONLY | O_TRUNC), 1);
         dup2(open(err.path.c_str(), O_WRONLY | O_TRUNC), 2);
-        if (closeout)
+        if (where.closeout)
             close(1);
+        if (where.dir && chdir(where.dir) != 0)
+            _exit(126);
         std::vector<char*> argv{const_cast<char*>(prog.c_str())};
         for (const auto& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
@@ -197,8 +211,12 @@ result run(const std::string& prog, const std::vector<std::string>& args, const 
         execv(prog.c_str(), argv.data());
         _exit(127);
     }
+    close(feed[0]);
+    close(feed[1]);
     int ws = 0;
     waitpid(pid, &ws, 0);
+    if (writer > 0)
+        waitpid(writer, nullptr, 0);
     return {slurp(out.path), slurp(err.path), WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws)};
 }
 

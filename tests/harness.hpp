@@ -53,10 +53,18 @@ struct result {
     int status = -1; // exit status, or 128 + signal number
 };
 
-// Runs `prog` with `args` and standard input read from `input`. Standard
-// output goes to `outpath` when given (say /dev/full), and is closed with
-// `closeout`.
+// Where a program runs: its standard streams and its working directory.
+struct setting {
+    const char* outpath = nullptr; // standard output to this file (say /dev/full)
+    bool closeout = false;         // standard output closed
+    bool pipein = false;           // the input through a pipe, in pieces (short reads)
+    const char* inpath = nullptr;  // standard input from this file, not the input
+    const char* dir = nullptr;     // the working directory
+};
+
+// Runs `prog` (an absolute path) with `args`, the bytes of `input` on
+// standard input.
 result run(const std::string& prog, const std::vector<std::string>& args,
-           const std::string& input = {}, const char* outpath = nullptr, bool closeout = false);
+           const std::string& input = {}, const setting& where = {});
 
 } // namespace harness

@@ -225,7 +225,8 @@ TEST(Kavrel, FormsAndByteOrderMarks)
             argv.push_back(const_cast<char*>(a.c_str()));
         kavrel::options opt;
         const char* file;
-        ASSERT_TRUE(kavrel::parseargs(static_cast<int>(argv.size()), argv.data(), opt, file));
+        ASSERT_EQ(kavrel::parseargs(static_cast<int>(argv.size()), argv.data(), opt, file),
+                  kavrel::request::convert);
         for (std::size_t chunk : {codec::bufsize, std::size_t{1}})
             EXPECT_EQ(hex(harness::kavrelconvert(opt, r.in, chunk)), hex(r.out))
                 << "input " << hex(r.in) << " chunk " << chunk;
@@ -287,7 +288,7 @@ TEST(Kavrel, CommandLine)
         {{"-n"}, kanum, "", 0}, // standard input
         {{"-n", text.path, "-x"}, kanum, "", 0},
         {{"-x"}, "", "usage", 1},
-        {{"-n", "-"}, "", "usage", 1},
+        {{"-n", "-", "-x"}, kanum, "", 0}, // "-" is standard input in the file name's place
     };
     for (const auto& r : rows) {
         harness::result res = harness::run(KAVREL_BIN, r.args, "ka1\n");

@@ -1,17 +1,19 @@
 #!/bin/sh
 # Builds the Debian package of the build into a scratch directory with CPack
 # and checks its name, version, dependencies and contents: the three programs
-# in usr/bin, which run, and their manual pages in usr/share/man/man1.
-# Exits 77 (skipped) when dpkg-deb is not installed.
+# in usr/bin, which run, their manual pages in usr/share/man/man1, and the
+# copyright file and the changelog, whose latest entry is this version, in
+# usr/share/doc/NAME. Exits 77 (skipped) when dpkg-deb is not installed.
 #
-# Usage: package-test.sh CPACK BUILD_DIR SCRATCH_DIR MAN_SOURCE_DIR MAN_SUFFIX NAME VERSION
+# Usage: package-test.sh CPACK BUILD_DIR SCRATCH_DIR SOURCE_DIR MAN_SUFFIX NAME VERSION
 set -u
 
 if [ $# -ne 7 ]; then
-    echo "usage: package-test.sh CPACK BUILD_DIR SCRATCH_DIR MAN_SOURCE_DIR MAN_SUFFIX NAME VERSION" >&2
+    echo "usage: package-test.sh CPACK BUILD_DIR SCRATCH_DIR SOURCE_DIR MAN_SUFFIX NAME VERSION" >&2
     exit 2
 fi
-cpack=$1 build=$2 scratch=$3 mansrc=$4 suffix=$5 name=$6 version=$7
+cpack=$1 build=$2 scratch=$3 src=$4 suffix=$5 name=$6 version=$7
+mansrc=$src/man
 
 if ! command -v dpkg-deb >/dev/null 2>&1; then
     echo "dpkg-deb is not installed (Debian package dpkg): the package test is skipped"
@@ -74,10 +76,19 @@ for prog in kavrel sonwick pellam; do
         cmp -s "$man" "$mansrc/$prog.1" || fail "packaged $prog.1 differs from $prog.1"
     fi
 done
+doc=$scratch/root/usr/share/doc/$name
+cmp -s "$doc/copyright" "$src/packaging/copyright" || fail "usr/share/doc/$name/copyright is missing or differs"
+if gzip -dc "$doc/changelog.gz" 2>/dev/null | cmp -s - "$src/packaging/changelog"; then
+    # The first line of the latest entry: NAME (VERSION) DISTRIBUTION; ...
+    head -n 1 "$src/packaging/changelog" | grep -q "^$name ($version) " ||
+        fail "the latest changelog entry is not for $name $version: $(head -n 1 "$src/packaging/changelog")"
+else
+    fail "usr/share/doc/$name/changelog.gz is missing or differs from packaging/changelog"
+fi
 bin=$scratch/root/usr/bin
 if [ -x "$bin/kavrel" ] && [ -x "$bin/sonwick" ] && [ -x "$bin/pellam" ]; then
     [ "$(printf 'ka' | "$bin/kavrel")" = "क" ] || fail "packaged kavrel does not convert ka"
-    [ "$(printf 'क' | "$bin/sonwick" /dev/stdin)" = "ka" ] || fail "packaged sonwick does not convert क"
+    [ "$(printf 'क' | "$bin/sonwick")" = "ka" ] || fail "packaged sonwick does not convert क"
     [ "$(printf '\263' | "$bin/pellam")" = "क" ] || fail "packaged pellam does not convert B3"
 fi
 

@@ -1,17 +1,19 @@
 #!/bin/sh
 # Installs the build with `cmake --install` into DESTDIR under a prefix of its
-# own and checks that the three programs and their manual pages land in the
-# right places, and nowhere else.
+# own and checks that the three programs, their manual pages, the copyright
+# file and the changelog land in the right places, and nowhere else.
 #
-# Usage: install-test.sh CMAKE BUILD_DIR SCRATCH_DIR MAN_SOURCE_DIR MAN_SUFFIX
-#   MAN_SUFFIX  ".gz" when the pages are installed compressed, else ""
+# Usage: install-test.sh CMAKE BUILD_DIR SCRATCH_DIR SOURCE_DIR MAN_SUFFIX
+#   MAN_SUFFIX  ".gz" when the pages and the changelog are installed
+#               compressed, else ""
 set -u
 
 if [ $# -ne 5 ]; then
-    echo "usage: install-test.sh CMAKE BUILD_DIR SCRATCH_DIR MAN_SOURCE_DIR MAN_SUFFIX" >&2
+    echo "usage: install-test.sh CMAKE BUILD_DIR SCRATCH_DIR SOURCE_DIR MAN_SUFFIX" >&2
     exit 2
 fi
-cmake=$1 build=$2 scratch=$3 mansrc=$4 suffix=$5
+cmake=$1 build=$2 scratch=$3 src=$4 suffix=$5
+mansrc=$src/man
 prefix=/opt/devanagari-test
 
 rm -rf "$scratch"
@@ -41,15 +43,24 @@ for prog in kavrel sonwick pellam; do
     fi
 done
 
+doc=$root/share/doc/devanagari-converters
+cmp -s "$doc/copyright" "$src/packaging/copyright" || fail "share/doc/devanagari-converters/copyright is missing or differs"
+if [ -n "$suffix" ]; then
+    gzip -dc "$doc/changelog.gz" 2>/dev/null | cmp -s - "$src/packaging/changelog" ||
+        fail "share/doc/devanagari-converters/changelog.gz is missing or differs"
+else
+    cmp -s "$doc/changelog" "$src/packaging/changelog" || fail "share/doc/devanagari-converters/changelog is missing or differs"
+fi
+
 # Nothing may be written outside DESTDIR + prefix.
 stray=$(cd "$scratch/root" && find . -type f ! -path ".$prefix/*")
 [ -z "$stray" ] || fail "files outside the prefix: $stray"
 count=$(find "$root" -type f | wc -l)
-[ "$count" -eq 6 ] || fail "expected 6 installed files, found $count: $(cd "$root" && find . -type f)"
+[ "$count" -eq 8 ] || fail "expected 8 installed files, found $count: $(cd "$root" && find . -type f)"
 
 # The installed program runs.
 out=$(printf 'ka' | "$root/bin/kavrel")
 [ "$out" = "क" ] || fail "installed kavrel converts ka to '$out'"
 
-[ $status -eq 0 ] && echo "installed 6 files under DESTDIR$prefix"
+[ $status -eq 0 ] && echo "installed 8 files under DESTDIR$prefix"
 exit $status

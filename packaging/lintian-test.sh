@@ -1,0 +1,41 @@
+#!/bin/sh
+# Builds the Debian package of the build into a scratch directory with CPack
+# and runs lintian, Debian's package checker, on it: the test fails on any
+# error or warning. Tags of the info and pedantic levels are shown but do
+# not fail it. Exits 77 (skipped) when lintian is not installed.
+#
+# Usage: lintian-test.sh CPACK BUILD_DIR SCRATCH_DIR
+set -u
+
+if [ $# -ne 3 ]; then
+    echo "usage: lintian-test.sh CPACK BUILD_DIR SCRATCH_DIR" >&2
+    exit 2
+fi
+cpack=$1 build=$2 scratch=$3
+
+if ! command -v lintian >/dev/null 2>&1; then
+    echo "lintian is not installed (Debian package lintian): the lintian test is skipped"
+    exit 77
+fi
+
+rm -rf "$scratch"
+mkdir -p "$scratch"
+if ! "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$scratch" >"$scratch/log" 2>&1; then
+    cat "$scratch/log"
+    echo "cpack failed"
+    exit 1
+fi
+deb=$(ls "$scratch"/*.deb)
+
+# lintian exits 2 when a tag of a --fail-on level is found, 1 when it could
+# not check the package. Its warning about running as root is left out.
+status=0
+lintian --info --display-info --pedantic --fail-on error,warning "$deb" >"$scratch/tags" 2>"$scratch/err" ||
+    status=$?
+cat "$scratch/tags"
+grep -v 'running with root privileges' "$scratch/err"
+if [ $status -ne 0 ]; then
+    echo "lintian found errors or warnings in $(basename "$deb") (exit status $status)"
+    exit 1
+fi
+echo "lintian: no error and no warning in $(basename "$deb")"
