@@ -71,6 +71,11 @@ struct utf8form {
     // mark.
     static bool plain2(const unsigned char* p) { return plain(p) | ((p[0] == 0xE1) & (p[1] - 0xB8u < 4)); }
 
+    struct bitmasks {
+        unsigned high, middle, low;
+    };
+    static constexpr bitmasks masks[4] = {{}, {0, 0, 0x7F}, {0, 0x7C0, 0x3F}, {0xF000, 0xFC0, 0x3F}};
+
     // Decodes from p for as long as the characters need no composing and
     // at least 16 bytes are left, and stops before anything else: a letter
     // that may be followed by a mark, a four-byte sequence. ASCII is taken
@@ -78,33 +83,42 @@ struct utf8form {
     // without a branch on its length.
     static void bulk(const unsigned char*& p, const unsigned char* end, lchar*& o, const lchar* oend)
     {
+        constexpr bool little = std::endian::native == std::endian::little;
         while (end - p >= 16 && oend - o >= 16) {
             std::uint64_t w;
             std::memcpy(&w, p, 8);
             std::uint64_t high = w & 0x8080808080808080u;
             // The ASCII bytes before the first that is not: 8 when all are.
-            int n = (std::endian::native == std::endian::little ? std::countr_zero(high) : std::countl_zero(high)) / 8;
+            // (A bit set at the far end keeps the count off zero, where it
+            // would branch.)
+            std::uint64_t far = little ? std::uint64_t{1} << 63 : 1;
+            int n = (little ? std::countr_zero(high | far) : std::countl_zero(high | far)) / 8 + (high == 0);
             for (int k = 0; k < 8; ++k)
                 o[k] = p[k];
-            if (n > 0 && latinletter(p[n - 1]) && !plain2(p + n)) {
+            // Ragged text changes between ASCII and not every few bytes:
+            // the tests branch first on what is rare, a character that may
+            // be a mark.
+            if (!plain2(p + n) && n > 0 && latinletter(p[n - 1])) {
                 o += n - 1; // the letter is the careful way's
                 p += n - 1;
                 return;
             }
             o += n;
             p += n;
-            if (n == 8)
-                continue;
-            int b0 = p[0];
-            if (b0 >= 0xF0 && b0 <= 0xF7)
+            // Then one more character, of one to three bytes. Its bytes,
+            // the last at the bottom, are masked by its length: the first
+            // keeps seven bits alone, five before one more, four before
+            // two, and each that follows six.
+            unsigned b0 = p[0];
+            if (b0 - 0xF0u < 8)
                 return;
-            int b1 = p[1], b2 = p[2];
-            bool twobytes = (b0 & 0xE0) == 0xC0;
-            lchar c2 = ((b0 << 6) & 0x7C0) | (b1 & 0x3F);
-            lchar c3 = ((b0 << 12) & 0xFFFF) | ((b1 << 6) & 0xFC0) | (b2 & 0x3F);
-            lchar c = twobytes ? c2 : c3;
-            const unsigned char* q = p + 3 - twobytes;
-            if (latinletter(c) && !plain2(q))
+            unsigned multi = b0 >= 0x80;
+            unsigned len = 1 + multi + (multi & ((b0 & 0xE0) != 0xC0));
+            unsigned v = (b0 << 16 | unsigned{p[1]} << 8 | p[2]) >> (24 - 8 * len);
+            auto c = static_cast<lchar>(((v >> 4) & masks[len].high) | ((v >> 2) & masks[len].middle) |
+                                        (v & masks[len].low));
+            const unsigned char* q = p + len;
+            if (!plain2(q) && latinletter(c))
                 return;
             *o++ = c;
             p = q;
@@ -143,7 +157,7 @@ template <bool little> struct ucs2form {
             if (u - 0xD800u < 0x800)
                 return;
             lchar next = unit(p + 2);
-            if (latinletter(u) && !((next < 0x0300) | (next - 0x1E00u < 0x100)))
+            if ((next >= 0x0300) & (next - 0x1E00u >= 0x100) && latinletter(u))
                 return;
             *o++ = u;
             p += 2;

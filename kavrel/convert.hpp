@@ -11,6 +11,10 @@ namespace kavrel {
 
 using codec::lchar;
 
+// a when `which`, else b, without a branch: a compiler may well make one of
+// the conditional operator, and on ragged text it would guess wrong often.
+constexpr unsigned choose(bool which, unsigned a, unsigned b) { return b ^ ((a ^ b) & (0u - which)); }
+
 // What the last output left open (`sylstate`). The consonant value doubles
 // as the marker at the head of a consonant's `dep` output.
 constexpr lchar SYL_VOWEL = -1;     // a syllable is closed; also the start
@@ -59,8 +63,9 @@ struct convnode {
 constexpr int maxnodes = 210;
 
 // Units whose first character is below this code are also found through a
-// direct index of that character.
-constexpr lchar lonemax = 0x2000;
+// direct index of that character: the Latin letters up to Latin Extended
+// Additional, and the right single quotation mark U+2019.
+constexpr lchar lonemax = 0x2020;
 
 // The conversion dictionary: a chained hash table of 256 buckets keyed on
 // the low byte of the unit's first character, and the direct index of lone
@@ -190,20 +195,30 @@ constexpr int roles = 7;
 constexpr int hrole = 5, markrole = 6;
 
 // A character as the first of a unit: the unit it makes with a next
-// character of each role (0 where the general way must cut it), and its
-// own role; and whether it is the space of Sanskrit mode. Only the
-// characters that the tables know have entries of their own (a slot); all
-// others share slot 0, the general way's, and the marks slot 1.
+// character of each role (0 where the general way must cut it; for a mark,
+// see `marks`), its own role, and what else the fast lane must know of it.
+// Only the characters that the tables know have entries of their own (a
+// slot); all others share slot 0, the general way's, and the marks slot 1.
+constexpr unsigned space = 1;      // the space of Sanskrit mode
+constexpr unsigned apostrophe = 2; // the apostrophe or U+2019
+constexpr unsigned quote = 4;      // the apostrophe of Sanskrit mode (the avagraha)
+constexpr unsigned anusvara = 8;   // m dot above, small or capital
 struct alignas(16) entry {
     std::uint16_t units[roles] = {};
     std::uint8_t role = 0;
-    bool space = false;
+    std::uint8_t flags = 0;
 };
 constexpr int slots = 256;
+
+// The marks that listed units have right after their first letter, each
+// with a place of its own in `marks`, and 0 for every other.
+constexpr int markplaces = 8;
 
 struct tables {
     step steps[units][4];
     entry chars[slots];
+    // The unit of a character and one mark, where no mark follows.
+    std::uint16_t marks[slots][markplaces];
 };
 
 // Makes the tables from the filled and encoded dictionary.

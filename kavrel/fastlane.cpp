@@ -62,6 +62,32 @@ constexpr slotindex makeslots()
 constexpr slotindex slotsof = makeslots();
 static_assert(slotsof.used <= slots, "every slot fits");
 
+// The places of the marks that come second in listed units: one for each
+// such mark but the double macron below, after which the unit takes a
+// third character whatever it is.
+struct markindex {
+    std::uint8_t of[0x100] = {}; // for U+0300 to U+03FF; 0 for none
+    lchar marks[markplaces] = {};
+    int used = 1;
+};
+
+constexpr markindex makemarks()
+{
+    markindex x;
+    auto add = [&x](lchar m) {
+        if (m >= 0x0300 && m <= 0x03FF && m != 0x035F && x.of[m - 0x0300] == 0) {
+            x.marks[x.used] = m;
+            x.of[m - 0x0300] = static_cast<std::uint8_t>(x.used++);
+        }
+    };
+    for (const convrec& r : convlist)
+        add(r.roman[1]);
+    return x;
+}
+
+constexpr markindex marksof = makemarks();
+static_assert(marksof.used <= markplaces, "every mark place fits");
+
 } // namespace
 
 void prepare(tables& t, const dictionary& d, const options& opt, const codec::output& out)
@@ -90,36 +116,49 @@ void prepare(tables& t, const dictionary& d, const options& opt, const codec::ou
     // The units at each character, cut as the unit reader cuts them: a
     // diphthong after a or A, an aspirate after an aspirable consonant,
     // else the character alone; none where a mark follows. A unit that the
-    // syllable writer has a rule for (the colon; in Sanskrit mode the
-    // apostrophe) is not valid, for the general way to take it, but keeps
-    // its place, which tells whether it is listed.
-    auto unitof = [&](const tchar& u) -> std::uint16_t {
-        const convnode* e = lookup(d, u);
+    // syllable writer has a rule for (the colon) is not valid, for the
+    // general way to take it, but keeps its place, which tells whether it
+    // is listed.
+    auto unitof = [&](const tchar& u, const convnode* e) -> std::uint16_t {
         unsigned k = static_cast<unsigned>(number(d, e));
         if (k == 0 && u.n == 1 && u.c[0] < 128)
             k = copies + static_cast<unsigned>(u.c[0]);
         if (k == 0)
             return 0;
         unsigned flags = (u.n == 2 ? two : 0) | after(e && e->consonant ? SYL_CONSONANT : e ? SYL_VOWEL : SYL_OTHER);
-        if (!(u.n == 1 && (u.c[0] == ':' || (opt.skt && u.c[0] == '\''))))
+        if (!(u.n == 1 && u.c[0] == ':'))
             flags |= valid;
         return static_cast<std::uint16_t>(k * unitsize | flags);
     };
+    auto unit = [&](const tchar& u) { return unitof(u, lookup(d, u)); };
     std::fill(t.chars, t.chars + slots, entry{});
+    std::fill(&t.marks[0][0], &t.marks[0][0] + slots * markplaces, 0);
     t.chars[1].role = markrole;
+    // A letter and one mark: the entries whose key is that, for letters
+    // with a slot of their own (a key composed at run time, such as l
+    // acute and ring below, may start with one that has none).
+    for (int i = 0; i < d.used; ++i) {
+        const tchar& key = d.pool[i].roman;
+        if (key.n == 2 && indexed(key.c[0]) && slotsof.of[key.c[0]] >= 2 && ismark(key.c[1]))
+            if (int m = marksof.of[key.c[1] - 0x0300])
+                t.marks[slotsof.of[key.c[0]]][m] = unitof(key, &d.pool[i]);
+    }
     for (int slot = 2; slot < slotsof.used; ++slot) {
         lchar c = slotsof.chars[slot];
         entry& f = t.chars[slot];
-        std::uint16_t alone = unitof(tchar{{c}, 1});
+        std::uint16_t alone = unit(tchar{{c}, 1});
         for (int r = 0; r < markrole; ++r)
             f.units[r] = alone;
         if (c == 'a' || c == 'A')
             for (int s = 0; s < 4; ++s)
-                f.units[1 + s] = unitof(tchar{{c, diphthongseconds[s].plain}, 2});
+                f.units[1 + s] = unit(tchar{{c, diphthongseconds[s].plain}, 2});
         if (aspirable(c))
-            f.units[hrole] = unitof(tchar{{c, 'h'}, 2});
+            f.units[hrole] = unit(tchar{{c, 'h'}, 2});
         f.role = static_cast<std::uint8_t>(ishletter(c) ? hrole : letterclasses[static_cast<std::size_t>(c)].second);
-        f.space = opt.skt && c == ' ';
+        bool isapostrophe = c == '\'' || c == 0x2019;
+        f.flags = static_cast<std::uint8_t>((opt.skt && c == ' ' ? space : 0) | (isapostrophe ? apostrophe : 0) |
+                                            (opt.skt && isapostrophe ? quote : 0) |
+                                            (c == 0x1E41 || c == 0x1E40 ? anusvara : 0));
     }
 }
 
@@ -129,26 +168,33 @@ namespace {
 
 using namespace lane;
 
-// a when `which`, else b, without a branch (which a compiler may well
-// make of the conditional operator, and which would guess wrong often).
-constexpr unsigned choose(bool which, unsigned a, unsigned b) { return b ^ ((a ^ b) & (0u - which)); }
-
 // Converts the characters from st.ch.pos; see fastlane. Each character's
 // unit is looked up once, while the character before it is converted.
 template <bool skt> void walk(state& st)
 {
-    const entry* const chars = st.lanes.chars;
-    const auto* const steps = reinterpret_cast<const unsigned char*>(st.lanes.steps);
+    const tables& t = st.lanes;
+    const entry* const chars = t.chars;
+    const auto* const steps = reinterpret_cast<const unsigned char*>(t.steps);
     codec::byteout& out = st.out.bytes;
     const lchar* const c = st.ch.c;
     std::size_t i = st.ch.pos;
-    // Two characters after each one are there to look at: the next, which
-    // may belong to its unit, and the one after, which with the next makes
-    // the next unit.
-    const std::size_t end = st.ch.len < 2 ? 0 : st.ch.len - 2;
+    // Three characters after each one are there to look at: the next,
+    // which may belong to its unit, and the two after, which with the next
+    // make the next unit (a mark ends a unit only when no mark follows).
+    const std::size_t end = st.ch.len < 3 ? 0 : st.ch.len - 3;
     constexpr unsigned vowel = stateoffset(SYL_VOWEL), consonant = stateoffset(SYL_CONSONANT);
     auto at = [chars](lchar ch) {
         return &chars[slotsof.of[std::min(static_cast<std::uint32_t>(ch), static_cast<std::uint32_t>(lonemax))]];
+    };
+    // The unit at a character (entry e0) with the characters after it at
+    // `next`, the first of them with entry e1.
+    auto unitat = [&t, chars, at](const entry* e0, const entry* e1, const lchar* next) -> unsigned {
+        if (e1->role != markrole)
+            return e0->units[e1->role];
+        // A letter and one mark make a unit when no mark follows.
+        if (at(next[1])->role == markrole)
+            return 0;
+        return t.marks[e0 - chars][marksof.of[next[0] - 0x0300]];
     };
     unsigned syl = stateoffset(st.sylstate);
     unsigned unit = 0;
@@ -164,22 +210,24 @@ template <bool skt> void walk(state& st)
         const entry* e1 = at(c[i + 1]);
         // A unit starts here (the unit of a second character is carried on).
         if (!unit)
-            unit = e0->units[e1->role];
+            unit = unitat(e0, e1, c + i + 1);
         for (; i < stop; ++i) {
             const entry* e2 = at(c[i + 2]);
-            unsigned next = e1->units[e2->role];
+            unsigned next = unitat(e1, e2, c + i + 2);
             unsigned k = unit;
             if constexpr (skt) {
                 // The space of Sanskrit mode after a consonant is closed up
                 // before a listed unit; after a vowel it is dropped before
-                // a lone avagraha. (Elsewhere it is copied.)
-                lchar c1 = c[i + 1];
-                bool apostrophe = (c1 == '\'') | (c1 == 0x2019);
-                if (e0->space & ((syl == consonant) | apostrophe)) {
-                    if (c1 == 0x2019 || next == 0)
-                        break; // the general way settles it
+                // a lone avagraha; elsewhere it is copied. An avagraha
+                // before an anusvara is the general way's.
+                unsigned f0 = e0->flags, f1 = e1->flags;
+                bool spaced = ((f0 & space) != 0) & ((syl == consonant) | ((f1 & apostrophe) != 0));
+                bool swapped = ((f0 & quote) != 0) & ((f1 & anusvara) != 0);
+                if (spaced | swapped) {
+                    if (swapped || next == 0)
+                        break;
                     bool listed = next >= unitsize && next < copies * unitsize;
-                    if ((syl == consonant && listed) || (syl == vowel && apostrophe)) {
+                    if ((syl == consonant && listed) || (syl == vowel && (f1 & apostrophe))) {
                         e0 = e1;
                         e1 = e2;
                         unit = next;
