@@ -90,7 +90,7 @@ if ! bench_sanscript; then
 elif bench_slow sanscript_k "${SANSCRIPT_RUNS:-3}" "$in" "$tmp/prefix.txt"; then
     peers+=(sanscript)
     peer_t[sanscript]=$slow_t peer_rate[sanscript]=$slow_mbps
-    peer_note[sanscript]="$sanscript_about; in node, file read first, conversion and write timed; $slow_note"
+    peer_note[sanscript]="$sanscript_about: conversion and write timed in node, text read first; $slow_note"
 else
     sanscript_skip="sanscript.js: failed to run"
 fi
