@@ -1,78 +1,157 @@
 #!/usr/bin/env bash
-# Throughput of kavrel (ISO 15919 Roman to Devanagari), with and without
-# -s, against cat and ICU's uconv Latin-Devanagari transliterator on one
-# generated Roman text, and kavrel's peak memory.
+# Throughput of kavrel (ISO 15919 Roman to Devanagari) in each of its modes,
+# in one run on one generated Roman text: by default, with -s, with -n, with
+# the text as UCS-2 input (UTF-16LE with its byte-order mark), with UCS-2
+# output (-ol), and with the text in Unicode normal form D. Each is set
+# against cat on the same file and against the other tools that make the
+# same conversion: ICU's uconv Latin-Devanagari transliterator and
+# sanscript.js (iso to devanagari, in node). Then instructions and cycles
+# per input byte, and kavrel's peak memory.
 #
 # Run from anywhere: bench/kavrel.sh
 #   SIZE_MB=20     size of the generated text (1 MB = 10^6 bytes)
 #   RUNS=5         runs of kavrel and cat (more for fast ones); the best counts
-#   UCONV_RUNS=3   runs of uconv, which is slow
 #   KAVREL=path    the binary (default build/kavrel/kavrel, built by make)
+#   and UCONV_RUNS, SANSCRIPT_RUNS, SLOW_LIMIT, SANSCRIPT, COUNTER, IR_MB:
+#   see lib.sh
 set -euo pipefail
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "$0")/lib.sh"
 
 size_mb=${SIZE_MB:-20}
-uconv_runs=${UCONV_RUNS:-3}
-uconv_limit=60 # seconds one uconv run may take on the whole text
 bench_build
 bench_need "$KAVREL"
+bench_counter_pick
 bench_tmp
-in=$tmp/text.txt
 
 # Words of one to four syllables (consonant, sometimes a conjunct, vowel,
 # now and then anusvara or visarga), independent vowels at word starts,
 # some final consonants and punctuation; lines of 40 to 120 bytes.
+in=$tmp/text.txt
 python3 bench/gen.py roman $((size_mb * 1000000)) "$in"
 bytes=$(bench_size "$in")
-# The same text in Unicode normal form D: every accented letter spelt as
+bench_prefix "$in" 2000000 "$tmp/prefix.txt" # for the slow tools
+bench_sample "$in" "$tmp/sample.txt" "$tmp/base.txt"
+
+# The same texts in Unicode normal form D (every accented letter spelt as
 # its base letter and combining marks, as macOS and many input methods
-# write it.
-nfd=$tmp/text.nfd.txt
-python3 -c 'import sys, unicodedata; sys.stdout.write(unicodedata.normalize("NFD", sys.stdin.read()))' \
-    <"$in" >"$nfd"
-nfd_bytes=$(bench_size "$nfd")
+# write it), and as UCS-2: UTF-16LE after the mark 0xFF 0xFE.
+for f in text sample base; do
+    python3 - "$tmp/$f" <<'EOF'
+import sys, unicodedata
+text = open(sys.argv[1] + '.txt', encoding='utf-8').read()
+open(sys.argv[1] + '.nfd.txt', 'w', encoding='utf-8').write(unicodedata.normalize('NFD', text))
+open(sys.argv[1] + '.ucs2.txt', 'wb').write(b'\xff\xfe' + text.encode('utf-16-le'))
+EOF
+done
 
-echo "kavrel: $(bench_div "$bytes" 1000000) MB of ISO 15919 Roman, best of $RUNS or more runs, output to /dev/null"
-cat "$in" >/dev/null # into the page cache
-t_kavrel=$(bench_time "$RUNS" "$KAVREL" "$in")
-t_kavrel_s=$(bench_time "$RUNS" "$KAVREL" -s "$in")
-t_kavrel_nfd=$(bench_time "$RUNS" "$KAVREL" "$nfd")
-t_cat=$(bench_time "$RUNS" cat "$in")
-bench_row kavrel "$(bench_mbps "$bytes" "$t_kavrel")"
-bench_row "kavrel -s" "$(bench_mbps "$bytes" "$t_kavrel_s")"
-nfd_ratio=$(bench_div "$t_kavrel_nfd" "$t_kavrel" 2)
-nfd_verdict=$( ((t_kavrel_nfd * 10 <= 25 * t_kavrel)) && echo OK || echo "OVER TARGET")
-bench_row "kavrel, same text in NFD" "$(bench_mbps "$nfd_bytes" "$t_kavrel_nfd")" \
-    "($(bench_div "$nfd_bytes" 1000000) MB; time ${nfd_ratio}x that of NFC, target <= 2.5x: $nfd_verdict)"
-bench_row cat "$(bench_mbps "$bytes" "$t_cat")" \
-    "kavrel/cat $(bench_div "$t_cat" "$t_kavrel" 3)x, -s $(bench_div "$t_cat" "$t_kavrel_s" 3)x"
+# The rows: a name, kavrel's options, and the input ("" for the text,
+# else the stem of the other form).
+names=(kavrel "kavrel -s" "kavrel -n" "kavrel, UCS-2 input" "kavrel -ol (UCS-2 output)"
+    "kavrel, the text in NFD")
+opts=("" -s -n "" -ol "")
+forms=("" "" "" .ucs2 "" .nfd)
+labels=(default -s -n "UCS-2 input" -ol NFD) # for the memory line
 
-if command -v uconv >/dev/null; then
-    # One run on a 2 MB prefix tells whether the whole text is affordable.
-    uconv=(uconv -f utf-8 -t utf-8 -x Latin-Devanagari)
-    bench_prefix "$in" 2000000 "$tmp/prefix.txt"
-    u_bytes=$(bench_size "$tmp/prefix.txt")
-    t_uconv=$(bench_time 1 "${uconv[@]}" "$tmp/prefix.txt")
-    note="on a 2 MB prefix: the whole text would take over ${uconv_limit} s"
-    if ((t_uconv * bytes / u_bytes <= uconv_limit * 1000000)); then
-        u_bytes=$bytes
-        t_uconv=$(bench_time "$uconv_runs" "${uconv[@]}" "$in")
-        note="whole text, best of $uconv_runs"
-    fi
-    # Ratios of speeds (MB/s), as uconv may have read fewer bytes.
-    u_rate=$((u_bytes * 1000 / t_uconv)) # bytes per millisecond
-    k_rate=$((bytes * 1000 / t_kavrel))
-    ks_rate=$((bytes * 1000 / t_kavrel_s))
-    v() { (($1 >= 25 * u_rate)) && echo OK || echo "BELOW TARGET"; }
-    bench_row "uconv Latin-Devanagari" "$(bench_mbps "$u_bytes" "$t_uconv")" "($note)"
-    echo "kavrel/uconv:    $(bench_div "$k_rate" "$u_rate")x (target >= 25x: $(v "$k_rate"))"
-    echo "kavrel -s/uconv: $(bench_div "$ks_rate" "$u_rate")x (target >= 25x: $(v "$ks_rate"))"
+mb() { bench_div "$(bench_size "$1")" 1000000; }
+echo "kavrel: $(mb "$in") MB of ISO 15919 Roman (UTF-8, NFC; sha256 $(bench_sum "$in")), the same"
+echo "        text as UCS-2 ($(mb "$tmp/text.ucs2.txt") MB) and in NFD ($(mb "$tmp/text.nfd.txt") MB);"
+echo "        best of $RUNS or more runs, output to /dev/null"
+if ! grep -q '[0-9]' "$in"; then
+    echo "        (the text has no digits: -n converts none)"
+fi
+declare -A t_cat
+t=()
+for i in "${!names[@]}"; do
+    file=$tmp/text${forms[i]}.txt
+    cat "$file" >/dev/null # into the page cache
+    # shellcheck disable=SC2086 # an empty option is no argument
+    t[i]=$(bench_time "$RUNS" "$KAVREL" ${opts[i]} "$file")
+    [ -n "${t_cat[$file]:-}" ] || t_cat[$file]=$(bench_time "$RUNS" cat "$file")
+done
+
+# The other tools, on the UTF-8 NFC text (or its first 2 MB when the whole
+# would take too long).
+peers=() # names of those timed
+declare -A peer_t peer_rate peer_note
+uconv_k() { bench_time "$1" uconv -f utf-8 -t utf-8 -x Latin-Devanagari "$2"; }
+if ! command -v uconv >/dev/null; then
+    peer_skip="uconv: not installed (Debian package icu-devtools)"
+elif bench_slow uconv_k "${UCONV_RUNS:-3}" "$in" "$tmp/prefix.txt"; then
+    peers+=(uconv)
+    peer_t[uconv]=$slow_t peer_rate[uconv]=$slow_mbps
+    peer_note[uconv]="$(uconv --version | sed 's/  */ /g'); $slow_note"
 else
-    echo "uconv: not installed (Debian package icu-devtools); no comparison"
+    peer_skip="uconv: failed to run"
+fi
+sanscript_k() { bench_sanscript_time iso devanagari "$@"; }
+if ! bench_sanscript; then
+    sanscript_skip="sanscript.js: $sanscript_why"
+elif bench_slow sanscript_k "${SANSCRIPT_RUNS:-3}" "$in" "$tmp/prefix.txt"; then
+    peers+=(sanscript)
+    peer_t[sanscript]=$slow_t peer_rate[sanscript]=$slow_mbps
+    peer_note[sanscript]="$sanscript_about: conversion and write timed in node, text read first; $slow_note"
+else
+    sanscript_skip="sanscript.js: failed to run"
 fi
 
-for opt in "" -s; do
-    kb=$(bench_rss "$KAVREL" $opt "$in")
-    echo "kavrel${opt:+ $opt} peak memory: $kb KB $(bench_kb_verdict "$kb")"
+# ratio A B: how many times faster a time of B microseconds is than A.
+ratio() { if [ -n "$1" ]; then echo "$(bench_div "$1" "$2")x"; else echo -; fi; }
+row() { printf '%-27s %8s %8s %8s %10s %8s %7s\n' "$@"; }
+row "" MB/s "x cat" "x uconv" "x sanscript" instr/B "$(bench_cyc_head)"
+for i in "${!names[@]}"; do
+    file=$tmp/text${forms[i]}.txt
+    # shellcheck disable=SC2086
+    read -r ir cyc < <(bench_counts "${t[i]}" "$file" "$tmp/sample${forms[i]}.txt" \
+        "$tmp/base${forms[i]}.txt" "$KAVREL" ${opts[i]} {})
+    row "${names[i]}" "$(bench_mbps "$(bench_size "$file")" "${t[i]}")" \
+        "$(bench_div "${t_cat[$file]}" "${t[i]}" 3)x" \
+        "$(ratio "${peer_t[uconv]:-}" "${t[i]}")" "$(ratio "${peer_t[sanscript]:-}" "${t[i]}")" \
+        "$ir" "$cyc"
 done
+printf '%-27s %8s  (the UCS-2 file %s, the NFD file %s MB/s)\n' cat "$(bench_mbps "$bytes" "${t_cat[$in]}")" \
+    "$(bench_mbps "$(bench_size "$tmp/text.ucs2.txt")" "${t_cat[$tmp/text.ucs2.txt]}")" \
+    "$(bench_mbps "$(bench_size "$tmp/text.nfd.txt")" "${t_cat[$tmp/text.nfd.txt]}")"
+if [ -n "${peer_t[uconv]:-}" ]; then
+    printf '%-27s %8s  (%s)\n' "uconv Latin-Devanagari" "${peer_rate[uconv]}" "${peer_note[uconv]}"
+fi
+if [ -n "${peer_t[sanscript]:-}" ]; then
+    printf '%-27s %8s  (%s)\n' "sanscript.js iso-devanagari" "${peer_rate[sanscript]}" \
+        "${peer_note[sanscript]}"
+fi
+for skip in "${peer_skip:-}" "${sanscript_skip:-}"; do
+    [ -z "$skip" ] || echo "$skip; no comparison"
+done
+echo "x cat: speed against cat on the same file; x uconv, x sanscript: times as fast on the same"
+echo "text (theirs on the UTF-8 NFC text)"
+bench_counts_legend
+
+# The targets: kavrel (and kavrel -s) at 250 MB/s or more, and at least 70
+# times as fast as the fastest other tool; the NFD text in at most 2.5
+# times the time of the NFC text.
+best=
+for p in "${peers[@]}"; do
+    if [ -z "$best" ] || ((peer_t[$p] < peer_t[$best])); then best=$p; fi
+done
+for i in 0 1; do
+    mbps=$(bench_mbps "$bytes" "${t[i]}")
+    line="$(printf '%-10s' "${names[i]}") $mbps MB/s (target >= 250: $( ((bytes >= 250 * t[i])) && echo OK || echo "BELOW TARGET"))"
+    if [ -n "$best" ]; then
+        line+=", $(ratio "${peer_t[$best]}" "${t[i]}") the best other tool, $best"
+        line+=" (target >= 70x: $( ((peer_t[$best] >= 70 * t[i])) && echo OK || echo "BELOW TARGET"))"
+    else
+        line+=", no other tool timed (target >= 70x not checked)"
+    fi
+    echo "$line"
+done
+echo "NFD text: time $(bench_div "${t[5]}" "${t[0]}" 2)x that of NFC (target <= 2.5x: $( ((t[5] * 10 <= 25 * t[0])) && echo OK || echo "OVER TARGET"))"
+
+line="kavrel peak memory (KB):"
+worst=n/a
+for i in "${!names[@]}"; do
+    # shellcheck disable=SC2086
+    kb=$(bench_rss "$KAVREL" ${opts[i]} "$tmp/text${forms[i]}.txt")
+    line+=" ${labels[i]} $kb,"
+    if [ "$kb" != n/a ] && { [ "$worst" = n/a ] || ((kb > worst)); }; then worst=$kb; fi
+done
+echo "${line%,} $(bench_kb_verdict "$worst")"

@@ -9,6 +9,18 @@
 #                             best one counts
 #   PELLAM, KAVREL, SONWICK   the binaries (default: build/NAME/NAME); a
 #                             relative path is taken from the current folder
+#   UCONV_RUNS=3, SANSCRIPT_RUNS=3
+#                             runs of the slow tools compared (best counts)
+#   SLOW_LIMIT=20             seconds one run of a slow tool may take on the
+#                             whole text; past that it is timed on a 2 MB
+#                             prefix, and the output says so
+#   SANSCRIPT=off             leave sanscript.js out
+#   COUNTER=auto              how instructions (and cycles) per byte are
+#                             counted: perf (perf stat), callgrind, or off;
+#                             auto takes perf stat where it counts cycles
+#                             and instructions on this machine, else
+#                             callgrind, else nothing
+#   IR_MB=2                   size of the sample callgrind runs on
 
 for v in PELLAM KAVREL SONWICK; do
     case ${!v:-} in */*) declare "$v=$(realpath -m "${!v}")" ;; esac
@@ -123,4 +135,235 @@ import sys
 data = open(sys.argv[1], 'rb').read(int(sys.argv[2]))
 open(sys.argv[3], 'wb').write(data[:data.rfind(b'\n') + 1])
 EOF
+}
+
+# bench_sum FILE: a short checksum of FILE, to tell in the output that two
+# runs timed the same bytes.
+bench_sum() { sha256sum "$1" | cut -c 1-12; }
+
+# ------------------------------------------------------ slow tools ---
+
+slow_limit=${SLOW_LIMIT:-20}
+
+# bench_slow TIMER RUNS FILE PREFIX: times a slow tool, where `TIMER N F`
+# prints the best of N runs on F in microseconds. One run on PREFIX (the
+# first lines of FILE) tells whether a run on the whole of FILE fits in
+# SLOW_LIMIT seconds; if it does, the RUNS runs are on FILE, else on
+# PREFIX. Sets slow_t (microseconds for the whole of FILE, scaled from the
+# prefix if need be), slow_mbps (as measured) and slow_note; returns 1 if
+# TIMER failed.
+# shellcheck disable=SC2034 # slow_* are for the scripts that source this
+bench_slow() {
+    local timer=$1 runs=$2 file=$3 prefix=$4 t bytes p_bytes
+    bytes=$(bench_size "$file")
+    p_bytes=$(bench_size "$prefix")
+    t=$("$timer" 1 "$prefix") || return 1
+    if ((t * bytes / p_bytes <= slow_limit * 1000000)); then
+        t=$("$timer" "$runs" "$file") || return 1
+        slow_t=$t
+        slow_mbps=$(bench_mbps "$bytes" "$t")
+        slow_note="whole text, best of $runs"
+    else
+        t=$("$timer" "$runs" "$prefix") || return 1
+        slow_t=$((t * bytes / p_bytes))
+        slow_mbps=$(bench_mbps "$p_bytes" "$t")
+        slow_note="on a $(bench_div "$p_bytes" 1000000) MB prefix, best of $runs:"
+        slow_note+=" the whole text would take over $slow_limit s a run"
+    fi
+}
+
+# ---------------------------------------------------- sanscript.js ---
+
+# bench_sanscript: makes sanscript.js (npm package
+# @indic-transliteration/sanscript, 1.3.x) ready for bench/sanscript.js,
+# installing it with npm on first use into a cache folder outside the
+# repository. Sets sanscript_mod (the package's folder) and sanscript_about
+# (its version and node's), or returns 1 with the reason in sanscript_why.
+# shellcheck disable=SC2034 # sanscript_about is for the scripts
+bench_sanscript() {
+    local dir=${XDG_CACHE_HOME:-$HOME/.cache}/devanagari-converters-bench
+    sanscript_mod=$dir/node_modules/@indic-transliteration/sanscript
+    sanscript_why=
+    case ${SANSCRIPT:-on} in
+    off | no | 0) sanscript_why="left out (SANSCRIPT=$SANSCRIPT)" ;;
+    *)
+        if ! command -v node >/dev/null; then
+            sanscript_why="node is missing (Debian package nodejs)"
+        elif [ ! -f "$sanscript_mod/package.json" ]; then
+            if ! command -v npm >/dev/null; then
+                sanscript_why="npm is missing (Debian package npm)"
+            else
+                echo "(installing sanscript.js with npm into $dir, once)" >&2
+                mkdir -p "$dir"
+                timeout 120 npm install --prefix "$dir" --no-save --no-package-lock \
+                    --no-audit --no-fund --loglevel=error \
+                    '@indic-transliteration/sanscript@~1.3' >"$dir/npm.log" 2>&1 ||
+                    sanscript_why="npm install failed (no network?), see $dir/npm.log"
+            fi
+        fi
+        ;;
+    esac
+    [ -z "$sanscript_why" ] || return 1
+    sanscript_about="sanscript.js $(node -e 'console.log(require(process.argv[1]).version)' \
+        "$sanscript_mod/package.json"), node $(node --version)"
+}
+
+# bench_sanscript_time FROM TO N FILE: the best of N runs of sanscript.js
+# converting FILE from scheme FROM to scheme TO, in microseconds (see
+# bench/sanscript.js for what is timed).
+bench_sanscript_time() {
+    node bench/sanscript.js "$sanscript_mod" "$1" "$2" "$4" "$3"
+}
+
+# ----------------------------------------- instructions and cycles ---
+
+ir_mb=${IR_MB:-2}
+bench_mhz=$(awk -F: '/^cpu MHz/ { printf "%d\n", $2 + 0.5; exit }' /proc/cpuinfo 2>/dev/null || true)
+
+# bench_counter_pick: sets counter to perf, callgrind or off, as COUNTER
+# asks and the machine allows, and counter_why to why perf is not used.
+# perf_why tells why perf stat is not used, counter_why why nothing is.
+bench_counter_pick() {
+    local want=${COUNTER:-auto}
+    counter=off
+    counter_why=
+    perf_why=
+    case $want in
+    off)
+        counter_why="COUNTER=off"
+        return
+        ;;
+    callgrind) perf_why="COUNTER=callgrind" ;;
+    *)
+        if ! command -v perf >/dev/null; then
+            perf_why="perf is missing"
+        elif [ -z "$(bench_perf_counts /dev/null true)" ]; then
+            perf_why="perf stat counts no cycles or instructions here"
+        else
+            counter=perf
+            return
+        fi
+        ;;
+    esac
+    if ((ir_mb == 0)); then
+        counter_why="IR_MB=0"
+    elif command -v valgrind >/dev/null; then
+        counter=callgrind
+    else
+        counter_why="valgrind is missing (Debian package valgrind)"
+    fi
+}
+
+# bench_expand FILE CMD...: sets cmd_args to CMD with every {} replaced by
+# FILE, and cmd_in to FILE when there is no {} (CMD reads standard input),
+# else to /dev/null.
+bench_expand() {
+    local file=$1 a
+    shift
+    cmd_args=()
+    cmd_in=$file
+    for a; do
+        if [ "$a" = "{}" ]; then
+            cmd_args+=("$file")
+            cmd_in=/dev/null
+        else
+            cmd_args+=("$a")
+        fi
+    done
+}
+
+# bench_perf_counts STDIN CMD...: "CYCLES INSTRUCTIONS" of CMD (the mean of
+# 3 runs) from perf stat, or nothing when perf stat cannot count them.
+bench_perf_counts() {
+    local in=$1 f
+    shift
+    f=$(mktemp)
+    if perf stat -x, -r 3 -e cycles,instructions -o "$f" -- "$@" <"$in" >/dev/null 2>&1; then
+        awk -F, '$1 ~ /^[0-9.]+$/ { if ($3 ~ /instructions/) i += $1; else if ($3 ~ /cycles/) c += $1 }
+                 END { if (c > 0 && i > 0) printf "%.0f %.0f\n", c, i }' "$f"
+    fi
+    rm -f "$f"
+}
+
+# bench_callgrind STDIN CMD...: the instructions CMD executes, counted by
+# callgrind, or nothing if it failed.
+bench_callgrind() {
+    local in=$1 f
+    shift
+    f=$(mktemp)
+    if valgrind --tool=callgrind -q --callgrind-out-file="$f" -- "$@" <"$in" >/dev/null 2>&1; then
+        awk '/^summary:/ { print $2 }' "$f"
+    fi
+    rm -f "$f"
+}
+
+# bench_sample FILE SAMPLE BASE: the first IR_MB MB of FILE (whole lines)
+# into SAMPLE, and its first lines (about 1 KB) into BASE, for callgrind.
+bench_sample() {
+    bench_prefix "$1" $((ir_mb * 1000000)) "$2"
+    bench_prefix "$1" 1000 "$3"
+}
+
+# bench_cyc_est BYTES MICROSECONDS: cycles per byte estimated from a wall
+# time and the clock in /proc/cpuinfo, or - when the clock is unknown.
+bench_cyc_est() {
+    if [ -n "$bench_mhz" ]; then bench_div $(($2 * bench_mhz)) "$1"; else echo -; fi
+}
+
+# bench_counts MICROSECONDS FILE SAMPLE BASE CMD...: "INSTR CYC", the
+# instructions and cycles per input byte of CMD on FILE, which took
+# MICROSECONDS at best ({} in CMD stands for the file, else it is standard
+# input). With perf stat both are counted on FILE. With callgrind,
+# instructions are counted on SAMPLE and BASE (see bench_sample), so that
+# start-up does not count, and cycles are estimated (bench_cyc_est). An
+# empty SAMPLE, or no way to count, gives - for the instructions.
+bench_counts() {
+    local t=$1 file=$2 sample=$3 base=$4 bytes r a b n ir=-
+    shift 4
+    bytes=$(bench_size "$file")
+    if [ -n "$sample" ] && [ "$counter" = perf ]; then
+        bench_expand "$file" "$@"
+        r=$(bench_perf_counts "$cmd_in" "${cmd_args[@]}")
+        if [ -n "$r" ]; then
+            read -r a b <<<"$r"
+            echo "$(bench_div "$b" "$bytes") $(bench_div "$a" "$bytes")"
+            return
+        fi
+    elif [ -n "$sample" ] && [ "$counter" = callgrind ]; then
+        bench_expand "$sample" "$@"
+        a=$(bench_callgrind "$cmd_in" "${cmd_args[@]}")
+        bench_expand "$base" "$@"
+        b=$(bench_callgrind "$cmd_in" "${cmd_args[@]}")
+        n=$(($(bench_size "$sample") - $(bench_size "$base")))
+        if [ -n "$a" ] && [ -n "$b" ] && ((n > 0 && a >= b)); then
+            ir=$(bench_div $((a - b)) "$n")
+        fi
+    fi
+    echo "$ir $(bench_cyc_est "$bytes" "$t")"
+}
+
+# bench_cyc_head: the heading of the cycles column: cyc/B when counted,
+# ~cyc/B when estimated.
+bench_cyc_head() { if [ "$counter" = perf ]; then echo cyc/B; else echo '~cyc/B'; fi; }
+
+# bench_counts_legend: what the instr/B and cycles columns hold.
+bench_counts_legend() {
+    case $counter in
+    perf)
+        echo "instr/B, cyc/B: instructions and cycles per input byte, perf stat on the whole file"
+        echo "        (mean of 3 runs, start-up included)"
+        return
+        ;;
+    callgrind)
+        echo "instr/B: instructions per input byte, callgrind on the first $ir_mb MB of the file less"
+        echo "        those on its first 1 KB (start-up)"
+        ;;
+    off) echo "instr/B: not counted ($counter_why)" ;;
+    esac
+    if [ -n "$bench_mhz" ]; then
+        echo "~cyc/B: an ESTIMATE, best wall time x $bench_mhz MHz (cpu MHz, /proc/cpuinfo) / input bytes"
+    else
+        echo "~cyc/B: no estimate (no cpu MHz in /proc/cpuinfo)"
+    fi
+    [ -z "$perf_why" ] || echo "        (perf stat not used: $perf_why)"
 }

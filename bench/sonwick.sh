@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# sonwick against cat and ICU's Devanagari-Latin transliterator, in one run
-# on the same Devanagari text (UTF-8), read from the named file, from
-# standard input and through a pipe (which must give the same bytes), and
-# sonwick's peak memory.
+# sonwick against cat and the other tools that convert Devanagari to ISO
+# 15919 Roman, ICU's uconv Devanagari-Latin transliterator and sanscript.js
+# (devanagari to iso, in node), in one run on the same Devanagari text
+# (UTF-8), read from the named file, from standard input and through a pipe
+# (which must give the same bytes); then instructions and cycles per input
+# byte, and sonwick's peak memory.
 #
 # Run from anywhere: bench/sonwick.sh
 #   SIZE_MB=20      size of the Devanagari text (1 MB = 10^6 bytes), about
-#   UCONV_RUNS=3    runs of uconv (it is slow)
+#   RUNS=5          runs of sonwick and cat (more for fast ones); the best counts
 #   SONWICK=path    the binary (default build/sonwick/sonwick, built by make)
+#   and UCONV_RUNS, SANSCRIPT_RUNS, SLOW_LIMIT, SANSCRIPT, COUNTER, IR_MB:
+#   see lib.sh
 set -euo pipefail
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "$0")/lib.sh"
@@ -15,6 +19,7 @@ source "$(dirname "$0")/lib.sh"
 size_mb=${SIZE_MB:-20}
 bench_build
 bench_need "$SONWICK" "$PELLAM"
+bench_counter_pick
 bench_tmp
 in=$tmp/text.txt
 
@@ -25,38 +30,112 @@ in=$tmp/text.txt
 python3 bench/gen.py iscii $((size_mb * 1000000 * 10 / 24)) "$tmp/text.iscii"
 "$PELLAM" "$tmp/text.iscii" >"$in"
 bytes=$(bench_size "$in")
+bench_prefix "$in" 2000000 "$tmp/prefix.txt" # for the slow tools
+bench_sample "$in" "$tmp/sample.txt" "$tmp/base.txt"
 
-echo "sonwick: $(bench_div "$bytes" 1000000) MB of Devanagari, best of $RUNS or more runs, output to /dev/null"
-cat "$in" >/dev/null # into the page cache
-t_sonwick=$(bench_time "$RUNS" "$SONWICK" "$in")
-# The same text on standard input: redirected from the file, and through a
-# pipe from cat, which hands it over in short reads.
-t_stdin=$(bench_time_in "$RUNS" "$in" "$SONWICK")
-t_pipe=$(bench_time "$RUNS" bash -c 'cat -- "$1" | "$0"' "$SONWICK" "$in")
-t_cat=$(bench_time "$RUNS" cat "$in")
-bench_row sonwick "$(bench_mbps "$bytes" "$t_sonwick")"
-bench_row "sonwick < file" "$(bench_mbps "$bytes" "$t_stdin")"
-bench_row "cat file | sonwick" "$(bench_mbps "$bytes" "$t_pipe")"
-bench_row cat "$(bench_mbps "$bytes" "$t_cat")" "sonwick/cat $(bench_div "$t_cat" "$t_sonwick" 3)x"
-
-# Standard input, whichever way it comes, gives the bytes of the named file.
-"$SONWICK" "$in" >"$tmp/file.out"
-"$SONWICK" <"$in" >"$tmp/stdin.out"
-cat -- "$in" | "$SONWICK" >"$tmp/pipe.out"
-if cmp -s "$tmp/file.out" "$tmp/stdin.out" && cmp -s "$tmp/file.out" "$tmp/pipe.out"; then
-    echo "output: the same $(bench_size "$tmp/file.out") bytes from the file, from < file and from a pipe"
-else
-    echo "output: standard input and the named file DIFFER"
-    exit 1
+# Can this sonwick read standard input? (An early one could not.)
+stdin=1
+printf '\xe0\xa4\x95\n' >"$tmp/probe" # "क"
+if ! "$SONWICK" <"$tmp/probe" >"$tmp/probe.out" 2>/dev/null || [ ! -s "$tmp/probe.out" ]; then
+    stdin=
 fi
 
-if command -v uconv >/dev/null; then
-    t_uconv=$(bench_time "${UCONV_RUNS:-3}" uconv -f utf-8 -t utf-8 -x Devanagari-Latin "$in")
-    verdict=$( ((t_uconv >= 25 * t_sonwick)) && echo OK || echo "BELOW TARGET")
-    bench_row "uconv Devanagari-Latin" "$(bench_mbps "$bytes" "$t_uconv")" \
-        "sonwick/uconv $(bench_div "$t_uconv" "$t_sonwick")x (target >= 25x: $verdict)"
+echo "sonwick: $(bench_div "$bytes" 1000000) MB of Devanagari (UTF-8; sha256 $(bench_sum "$in")),"
+echo "         best of $RUNS or more runs, output to /dev/null"
+cat "$in" >/dev/null # into the page cache
+t_sonwick=$(bench_time "$RUNS" "$SONWICK" "$in")
+if [ -n "$stdin" ]; then
+    # The same text on standard input: redirected from the file, and
+    # through a pipe from cat, which hands it over in short reads.
+    t_stdin=$(bench_time_in "$RUNS" "$in" "$SONWICK")
+    # shellcheck disable=SC2016 # expanded by that bash
+    t_pipe=$(bench_time "$RUNS" bash -c 'cat -- "$1" | "$0"' "$SONWICK" "$in")
+fi
+t_cat=$(bench_time "$RUNS" cat "$in")
+
+# The other tools, on the same file (or its first 2 MB when the whole
+# would take too long).
+peers=() # names of those timed
+skips=()
+declare -A peer_t peer_rate peer_note
+uconv_s() { bench_time "$1" uconv -f utf-8 -t utf-8 -x Devanagari-Latin "$2"; }
+if ! command -v uconv >/dev/null; then
+    skips+=("uconv: not installed (Debian package icu-devtools)")
+elif bench_slow uconv_s "${UCONV_RUNS:-3}" "$in" "$tmp/prefix.txt"; then
+    peers+=(uconv)
+    peer_t[uconv]=$slow_t peer_rate[uconv]=$slow_mbps
+    peer_note[uconv]="$(uconv --version | sed 's/  */ /g'); $slow_note"
 else
-    echo "uconv: not installed (Debian package icu-devtools); no comparison"
+    skips+=("uconv: failed to run")
+fi
+sanscript_s() { bench_sanscript_time devanagari iso "$@"; }
+if ! bench_sanscript; then
+    skips+=("sanscript.js: $sanscript_why")
+elif bench_slow sanscript_s "${SANSCRIPT_RUNS:-3}" "$in" "$tmp/prefix.txt"; then
+    peers+=(sanscript)
+    peer_t[sanscript]=$slow_t peer_rate[sanscript]=$slow_mbps
+    peer_note[sanscript]="$sanscript_about: conversion and write timed in node, text read first; $slow_note"
+else
+    skips+=("sanscript.js: failed to run")
+fi
+
+# ratio A B: how many times faster a time of B microseconds is than A.
+ratio() { if [ -n "$1" ]; then echo "$(bench_div "$1" "$2")x"; else echo -; fi; }
+row() { printf '%-27s %8s %8s %8s %10s %8s %7s\n' "$@"; }
+# sonwick_row NAME MICROSECONDS SAMPLE BASE CMD...: a row of the table.
+sonwick_row() {
+    local name=$1 t=$2 ir cyc
+    shift 2
+    read -r ir cyc < <(bench_counts "$t" "$in" "$@")
+    row "$name" "$(bench_mbps "$bytes" "$t")" "$(bench_div "$t_cat" "$t" 3)x" \
+        "$(ratio "${peer_t[uconv]:-}" "$t")" "$(ratio "${peer_t[sanscript]:-}" "$t")" "$ir" "$cyc"
+}
+row "" MB/s "x cat" "x uconv" "x sanscript" instr/B "$(bench_cyc_head)"
+sonwick_row sonwick "$t_sonwick" "$tmp/sample.txt" "$tmp/base.txt" "$SONWICK" {}
+if [ -n "$stdin" ]; then
+    sonwick_row "sonwick < file" "$t_stdin" "$tmp/sample.txt" "$tmp/base.txt" "$SONWICK"
+    sonwick_row "cat file | sonwick" "$t_pipe" "" "" -
+else
+    echo "sonwick < file, cat | sonwick: skipped, $SONWICK does not read standard input"
+fi
+printf '%-27s %8s\n' cat "$(bench_mbps "$bytes" "$t_cat")"
+if [ -n "${peer_t[uconv]:-}" ]; then
+    printf '%-27s %8s  (%s)\n' "uconv Devanagari-Latin" "${peer_rate[uconv]}" "${peer_note[uconv]}"
+fi
+if [ -n "${peer_t[sanscript]:-}" ]; then
+    printf '%-27s %8s  (%s)\n' "sanscript.js devanagari-iso" "${peer_rate[sanscript]}" \
+        "${peer_note[sanscript]}"
+fi
+for skip in "${skips[@]}"; do echo "$skip; no comparison"; done
+echo "x cat, x uconv, x sanscript: times as fast as that tool on the same file"
+bench_counts_legend
+
+# The targets: sonwick at 800 MB/s or more, and at least 65 times as fast
+# as the fastest other tool.
+best=
+for p in "${peers[@]}"; do
+    if [ -z "$best" ] || ((peer_t[$p] < peer_t[$best])); then best=$p; fi
+done
+line="sonwick $(bench_mbps "$bytes" "$t_sonwick") MB/s (target >= 800: $( ((bytes >= 800 * t_sonwick)) && echo OK || echo "BELOW TARGET"))"
+if [ -n "$best" ]; then
+    line+=", $(ratio "${peer_t[$best]}" "$t_sonwick") the best other tool, $best"
+    line+=" (target >= 65x: $( ((peer_t[$best] >= 65 * t_sonwick)) && echo OK || echo "BELOW TARGET"))"
+else
+    line+=", no other tool timed (target >= 65x not checked)"
+fi
+echo "$line"
+
+# Standard input, whichever way it comes, gives the bytes of the named file.
+if [ -n "$stdin" ]; then
+    "$SONWICK" "$in" >"$tmp/file.out"
+    "$SONWICK" <"$in" >"$tmp/stdin.out"
+    cat -- "$in" | "$SONWICK" >"$tmp/pipe.out"
+    if cmp -s "$tmp/file.out" "$tmp/stdin.out" && cmp -s "$tmp/file.out" "$tmp/pipe.out"; then
+        echo "output: the same $(bench_size "$tmp/file.out") bytes from the file, from < file and from a pipe"
+    else
+        echo "output: standard input and the named file DIFFER"
+        exit 1
+    fi
 fi
 
 kb=$(bench_rss "$SONWICK" "$in")
