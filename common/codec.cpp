@@ -6,10 +6,72 @@
 
 namespace codec {
 
-void open(bytein& in, std::FILE* f, std::size_t chunk)
+std::ptrdiff_t readfd(void* fd, unsigned char* buf, std::size_t size)
 {
-    in.f = f;
-    in.fd = f ? fileno(f) : -1;
+    for (;;) {
+        ssize_t n = ::read(static_cast<int>(reinterpret_cast<std::intptr_t>(fd)), buf, size);
+        if (n >= 0 || errno != EINTR)
+            return n;
+    }
+}
+
+std::ptrdiff_t writefd(void* fd, const unsigned char* buf, std::size_t size)
+{
+    if (size == 0)
+        return 0;
+    for (;;) {
+        ssize_t n = ::write(static_cast<int>(reinterpret_cast<std::intptr_t>(fd)), buf, size);
+        if (n > 0 || (n < 0 && errno != EINTR))
+            return n;
+        if (n == 0) {
+            errno = EIO;
+            return -1;
+        }
+    }
+}
+
+std::ptrdiff_t readfile(void* file, unsigned char* buf, std::size_t size)
+{
+    return readfd(fdcontext(fileno(static_cast<std::FILE*>(file))), buf, size);
+}
+
+std::ptrdiff_t writefile(void* file, const unsigned char* buf, std::size_t size)
+{
+    auto* f = static_cast<std::FILE*>(file);
+    // What the caller wrote through the stream goes out first.
+    if (std::fflush(f) != 0) {
+        if (!errno)
+            errno = EIO;
+        return -1;
+    }
+    return writefd(fdcontext(fileno(f)), buf, size);
+}
+
+std::ptrdiff_t readstream(void* file, unsigned char* buf, std::size_t size)
+{
+    auto* f = static_cast<std::FILE*>(file);
+    std::size_t n = std::fread(buf, 1, size, f);
+    if (n > 0 || !std::ferror(f))
+        return static_cast<std::ptrdiff_t>(n);
+    if (!errno)
+        errno = EIO;
+    return -1;
+}
+
+std::ptrdiff_t writestream(void* file, const unsigned char* buf, std::size_t size)
+{
+    auto* f = static_cast<std::FILE*>(file);
+    if (size == 0 ? std::fflush(f) == 0 : std::fwrite(buf, 1, size, f) == size)
+        return static_cast<std::ptrdiff_t>(size);
+    if (!errno)
+        errno = EIO;
+    return -1;
+}
+
+void open(bytein& in, readfn read, void* context, std::size_t chunk)
+{
+    in.read = read;
+    in.context = context;
     in.chunk = chunk == 0 || chunk > bufsize ? bufsize : chunk;
     in.lastread = 0;
     in.pos = in.len = 0;
@@ -17,12 +79,22 @@ void open(bytein& in, std::FILE* f, std::size_t chunk)
     in.eof = false;
 }
 
-void open(byteout& out, std::FILE* f)
+void open(byteout& out, writefn write, void* context)
 {
-    out.f = f;
-    out.fd = f ? fileno(f) : -1;
+    out.write = write;
+    out.context = context;
     out.len = 0;
     out.error = 0;
+}
+
+void open(bytein& in, std::FILE* f, std::size_t chunk)
+{
+    open(in, !f ? nullptr : fileno(f) >= 0 ? readfile : readstream, f, chunk);
+}
+
+void open(byteout& out, std::FILE* f)
+{
+    open(out, !f ? nullptr : fileno(f) >= 0 ? writefile : writestream, f);
 }
 
 bool refill(bytein& in)
@@ -37,29 +109,16 @@ bool refill(bytein& in)
     in.pos = 0;
     in.len = keep;
     std::size_t want = bufsize - keep < in.chunk ? bufsize - keep : in.chunk;
-    if (in.fd >= 0) {
-        for (;;) {
-            ssize_t n = read(in.fd, in.buf + keep, want);
-            if (n > 0) {
-                in.lastread = static_cast<std::size_t>(n);
-                in.len += in.lastread;
-                return true;
-            }
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                in.error = errno;
-            in.eof = true;
-            return false;
-        }
-    }
-    std::size_t n = std::fread(in.buf + keep, 1, want, in.f);
+    errno = 0;
+    std::ptrdiff_t n = in.read ? in.read(in.context, in.buf + keep, want) : 0;
     if (n > 0) {
-        in.lastread = n;
-        in.len += n;
+        // A source may say it gave more than it was asked for; it is not
+        // believed.
+        in.lastread = static_cast<std::size_t>(n) < want ? static_cast<std::size_t>(n) : want;
+        in.len += in.lastread;
         return true;
     }
-    if (std::ferror(in.f))
+    if (n < 0)
         in.error = errno ? errno : EIO;
     in.eof = true;
     return false;
@@ -79,24 +138,17 @@ bool drain(byteout& out)
     out.len = 0;
     if (out.error)
         return false;
-    if (out.fd >= 0) {
-        const unsigned char* p = out.buf;
-        while (n > 0) {
-            ssize_t w = write(out.fd, p, n);
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0) {
-                out.error = w < 0 ? errno : EIO;
-                return false;
-            }
-            p += w;
-            n -= static_cast<std::size_t>(w);
+    const unsigned char* p = out.buf;
+    while (n > 0 && out.write) {
+        errno = 0;
+        std::ptrdiff_t w = out.write(out.context, p, n);
+        if (w <= 0) {
+            out.error = w < 0 && errno ? errno : EIO;
+            return false;
         }
-        return true;
-    }
-    if (n > 0 && std::fwrite(out.buf, 1, n, out.f) != n) {
-        out.error = errno ? errno : EIO;
-        return false;
+        std::size_t took = static_cast<std::size_t>(w) < n ? static_cast<std::size_t>(w) : n;
+        p += took;
+        n -= took;
     }
     return true;
 }
@@ -105,7 +157,8 @@ bool finish(byteout& out)
 {
     if (!drain(out))
         return false;
-    if (std::fflush(out.f) != 0) {
+    errno = 0;
+    if (out.write && out.write(out.context, out.buf, 0) < 0) {
         out.error = errno ? errno : EIO;
         return false;
     }

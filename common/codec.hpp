@@ -24,12 +24,35 @@ constexpr std::size_t bufsize = std::size_t{1} << 17;
 
 struct byteout;
 
-// Buffered byte input. Reads go straight to the file descriptor when the
-// stream has one (so a pipe's short reads are taken as they come), and
-// through fread otherwise (fmemopen and the like).
+// Where the bytes come from and where they go: a function and the context
+// it is handed, called only to fill or to empty a whole buffer.
+//
+// A read fills at most `size` bytes at `buf` and returns their count, 0 at
+// the end of the input, or -1 with errno set. A write takes `size` bytes at
+// `buf` and returns how many it took (at least one; the rest is offered
+// again), or -1 with errno set; once the output is complete it is called
+// with `size` 0, to flush whatever it keeps.
+using readfn = std::ptrdiff_t (*)(void* context, unsigned char* buf, std::size_t size);
+using writefn = std::ptrdiff_t (*)(void* context, const unsigned char* buf, std::size_t size);
+
+// The reads and writes of a stdio stream: straight on its file descriptor
+// when it has one (so a pipe's short reads are taken as they come, and the
+// stream's own buffer is flushed before each write), and through fread and
+// fwrite otherwise (fmemopen and the like). The context is the FILE*.
+std::ptrdiff_t readfile(void* file, unsigned char* buf, std::size_t size);
+std::ptrdiff_t writefile(void* file, const unsigned char* buf, std::size_t size);
+std::ptrdiff_t readstream(void* file, unsigned char* buf, std::size_t size);
+std::ptrdiff_t writestream(void* file, const unsigned char* buf, std::size_t size);
+// The same on a bare file descriptor, its number cast to the context.
+std::ptrdiff_t readfd(void* fd, unsigned char* buf, std::size_t size);
+std::ptrdiff_t writefd(void* fd, const unsigned char* buf, std::size_t size);
+
+inline void* fdcontext(int fd) { return reinterpret_cast<void*>(static_cast<std::intptr_t>(fd)); }
+
+// Buffered byte input.
 struct bytein {
-    std::FILE* f = nullptr;
-    int fd = -1;
+    readfn read = nullptr; // none: the input is empty
+    void* context = nullptr;
     // Drained before a read that follows a short one: when the writer at the
     // other end of a pipe or terminal pauses, what is converted so far goes
     // out instead of waiting for a full buffer.
@@ -45,15 +68,19 @@ struct bytein {
 
 // Buffered byte output, the same way round.
 struct byteout {
-    std::FILE* f = nullptr;
-    int fd = -1;
+    writefn write = nullptr; // none: the output is dropped
+    void* context = nullptr;
     std::size_t len = 0;
     int error = 0; // errno of the write that failed; later bytes are dropped
     unsigned char buf[bufsize];
 };
 
+// Fresh buffers over a stdio stream (see readfile), or over a read or
+// write function and its context.
 void open(bytein& in, std::FILE* f, std::size_t chunk = bufsize);
 void open(byteout& out, std::FILE* f);
+void open(bytein& in, readfn read, void* context, std::size_t chunk = bufsize);
+void open(byteout& out, writefn write, void* context);
 
 // Reads more input after the bytes not yet taken, which move to the front
 // of the buffer (the carried tail: a character cut by the end of the last
@@ -64,7 +91,7 @@ bool refill(bytein& in);
 bool ensure(bytein& in, std::size_t n);
 // Writes out what is buffered; false once any write has failed.
 bool drain(byteout& out);
-// Drains the buffer and flushes the stream; false once any write has failed.
+// Drains the buffer and flushes the sink; false once any write has failed.
 bool finish(byteout& out);
 
 inline int getbyte(bytein& in)

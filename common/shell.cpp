@@ -40,18 +40,15 @@ int version(const char* prog, const char* standards)
     return flushed(prog, std::printf("%s (%s) %s\n%s", prog, DEVCONV_PACKAGE, DEVCONV_VERSION, standards) >= 0);
 }
 
-int finish(const char* prog, const codec::bytein& in, codec::byteout& out)
+int finish(const char* prog, const lipisetu::status& s)
 {
-    int status = 0;
-    if (in.error) {
-        std::fprintf(stderr, "%s: read error: %s\n", prog, std::strerror(in.error));
-        status = 1;
-    }
-    if (!codec::finish(out)) {
-        std::fprintf(stderr, "%s: write error: %s\n", prog, std::strerror(out.error));
-        status = 1;
-    }
-    return status;
+    if (s.nomemory)
+        std::fprintf(stderr, "%s: out of memory\n", prog);
+    if (s.readerror)
+        std::fprintf(stderr, "%s: read error: %s\n", prog, std::strerror(s.readerror));
+    if (s.writeerror)
+        std::fprintf(stderr, "%s: write error: %s\n", prog, std::strerror(s.writeerror));
+    return lipisetu::ok(s) ? 0 : 1;
 }
 
 } // namespace shell

@@ -3,7 +3,7 @@
 // telling the user about a failed read or write.
 #pragma once
 
-#include "codec.hpp"
+#include "lipisetu.hpp"
 
 namespace shell {
 
@@ -21,9 +21,10 @@ int tell(const char* prog, const char* text);
 // each, newline-terminated). The exit status is as for tell.
 int version(const char* prog, const char* standards);
 
-// Drains the output and reports a failed read or write with one line on
-// standard error. Returns the exit status: 0 when every read and write
-// succeeded, 1 otherwise. Bytes already written stay as they are.
-int finish(const char* prog, const codec::bytein& in, codec::byteout& out);
+// Reports what went wrong in a conversion, a failed read or write or no
+// memory to start it, with one line on standard error each. Returns the
+// exit status: 0 when the conversion was complete, 1 otherwise. Bytes
+// already written stay as they are.
+int finish(const char* prog, const lipisetu::status& s);
 
 } // namespace shell

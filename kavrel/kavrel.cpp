@@ -3,6 +3,7 @@
 // byte order, and writes Devanagari to standard output. The usage text goes
 // to standard output for --help and to standard error for a bad option.
 #include "convert.hpp"
+#include "lipisetu.hpp"
 #include "shell.hpp"
 
 #include <cstdio>
@@ -36,6 +37,19 @@ static const char usage[] =
     "   not currently supported, since it is not clear what its Unicode\n"
     "   representation should be).\n";
 
+// The library's options for those of the command line, where at most one
+// form of each side is set.
+static lipisetu::romanoptions libraryoptions(const kavrel::options& opt)
+{
+    using lipisetu::form;
+    lipisetu::romanoptions o;
+    o.sanskrit = opt.skt;
+    o.numerals = opt.dnnum;
+    o.input = opt.il ? form::utf16le : opt.ib ? form::utf16be : opt.iu ? form::utf8 : form::detect;
+    o.output = opt.ol ? form::utf16le : opt.ob ? form::utf16be : opt.ou ? form::utf8 : form::detect;
+    return o;
+}
+
 int main(int argc, char** argv)
 {
     kavrel::options opt;
@@ -51,11 +65,6 @@ int main(int argc, char** argv)
         std::fputs(usage, stderr);
         return 1;
     }
-    static kavrel::state st;
-    if (!kavrel::start(st, opt, nullptr, stdout)) {
-        std::fputs("kavrel: out of memory\n", stderr);
-        return 1;
-    }
     std::FILE* f = stdin;
     if (file) {
         f = std::fopen(file, "rb");
@@ -64,9 +73,8 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    codec::open(st.in.bytes, f);
-    kavrel::process(st);
-    int status = shell::finish("kavrel", st.in.bytes, st.out.bytes);
+    lipisetu::status s = lipisetu::convertroman(lipisetu::filesource(f), lipisetu::filesink(stdout), libraryoptions(opt));
+    int status = shell::finish("kavrel", s);
     if (f != stdin)
         std::fclose(f);
     return status;

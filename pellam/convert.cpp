@@ -71,35 +71,81 @@ unsigned char* put(unsigned char* o, const utf8char& u, std::size_t len = 3)
     return o + len;
 }
 
-// Converts p..end to o and returns the new end of the output.
-//
+void tell(const decoder& d, const message& m)
+{
+    if (d.report)
+        d.report(d.context, m);
+}
+
+} // namespace
+
+int format(const message& m, char* buf, std::size_t size)
+{
+    if (m.kind == drop::ignored)
+        return std::snprintf(buf, size, "Ignoring character 0x%x at line %ld\n", unsigned{m.byte}, m.line);
+    return std::snprintf(buf, size, "Use of %s not supported at line %ld\n", m.kind == drop::atr ? "ATR" : "EXT",
+                         m.line);
+}
+
+void print(void* file, const message& m)
+{
+    char buf[64];
+    int n = format(m, buf, sizeof buf);
+    std::fwrite(buf, 1, static_cast<std::size_t>(n), static_cast<std::FILE*>(file));
+}
+
+void startdecoder(decoder& d, reportfn report, void* context, long line)
+{
+    d = decoder{};
+    d.line = line;
+    d.report = report;
+    d.context = context;
+}
+
 // Plain bytes and keys are written at once. A nukta byte after a key that
 // was written by itself takes back the key's three bytes and writes the
-// joined character instead. A key at the very end of the block is held
-// back for the next block, and the byte after an ATR or EXT at the very end
-// is dropped there. Line feeds are counted only when a message needs the
-// line number and at the end of the block.
-unsigned char* convert(state& st, const unsigned char* p, const unsigned char* end,
-                       unsigned char* o)
+// joined character instead. A key at the very end of the piece is held
+// back for the next piece, and the byte after an ATR or EXT at the very end
+// is dropped there; its message waits until then, to tell whether a byte
+// was dropped with it. Line feeds are counted only when a message needs the
+// line number and at the end of the piece.
+unsigned char* convert(decoder& d, const unsigned char* p, const unsigned char* end, unsigned char* o)
 {
     const unsigned char* const start = p;
-    const unsigned char* counted = p;      // line feeds before this are in st.line
+    unsigned char* const ostart = o;
+    const unsigned char* counted = p;       // line feeds before this are in d.line
     const unsigned char* dropped = nullptr; // the last byte dropped after ATR or EXT
     auto lineat = [&](const unsigned char* at) {
-        st.line += linefeeds(counted, at);
+        d.line += linefeeds(counted, at);
         counted = at;
-        return st.line;
+        return d.line;
+    };
+    auto found = [&](const unsigned char* at, unsigned char* out, drop k) {
+        message m;
+        m.offset = d.offset + static_cast<std::uint64_t>(at - start);
+        m.written = d.written + static_cast<std::uint64_t>(out - ostart);
+        m.line = lineat(at);
+        m.byte = *at;
+        m.kind = k;
+        m.span = k == drop::ignored ? 1 : 2;
+        return m;
+    };
+    auto droppedafter = [&](const unsigned char* at) {
+        dropped = at;
+        d.skip = false;
+        if (d.deferred) {
+            d.deferred = false;
+            tell(d, d.pending);
+        }
     };
 
-    if (st.skip && p < end) {
-        st.skip = false;
-        dropped = p++;
-    }
-    if (st.held >= 0 && p < end) {
+    if (d.skip && p < end)
+        droppedafter(p++);
+    if (d.held >= 0 && p < end) {
         bool joins = *p == nuktabyte;
-        o = put(o, joins ? index.joined[st.held] : index.bytes[st.held].out);
+        o = put(o, joins ? index.joined[d.held] : index.bytes[d.held].out);
         p += joins;
-        st.held = -1;
+        d.held = -1;
     }
     const unsigned char* last = end;
     if (p < end && iskey(end[-1]))
@@ -127,19 +173,18 @@ unsigned char* convert(state& st, const unsigned char* p, const unsigned char* e
             ++p;
             break;
         case kind::ignore:
-            std::fprintf(st.msgs, "Ignoring character 0x%x at line %ld\n", b, lineat(p));
+            tell(d, found(p, o, drop::ignored));
             ++p;
             break;
         case kind::attr:
         case kind::extn:
-            std::fprintf(st.msgs, "Use of %s not supported at line %ld\n", b == atr ? "ATR" : "EXT",
-                         lineat(p));
+            d.pending = found(p, o, b == atr ? drop::atr : drop::ext);
+            d.deferred = d.skip = true;
             if (p + 1 < last) {
-                dropped = p + 1;
+                droppedafter(p + 1);
                 p += 2;
             } else {
-                st.skip = true; // the byte after it is in the next block, or is the held key
-                ++p;
+                ++p; // the byte after it is in the next piece, or is the held key
             }
             break;
         default:
@@ -147,26 +192,40 @@ unsigned char* convert(state& st, const unsigned char* p, const unsigned char* e
         }
     }
     if (last < end) {
-        if (st.skip)
-            st.skip = false; // the key is the byte after an ATR or EXT
+        if (d.skip)
+            droppedafter(last); // the key is the byte after an ATR or EXT
         else
-            st.held = *last;
+            d.held = *last;
     }
     lineat(end);
+    d.offset += static_cast<std::uint64_t>(end - start);
+    d.written += static_cast<std::uint64_t>(o - ostart);
     return o;
 }
 
-} // namespace
+unsigned char* finish(decoder& d, unsigned char* o)
+{
+    if (d.deferred) {
+        d.deferred = false;
+        d.pending.span = 1;
+        tell(d, d.pending);
+    }
+    d.skip = false;
+    // A key at the very end of the input stands alone.
+    if (d.held >= 0) {
+        o = put(o, index.bytes[d.held].out);
+        d.held = -1;
+        d.written += 3;
+    }
+    return o;
+}
 
-void start(state& st, std::FILE* in, std::FILE* out, std::FILE* msgs)
+void start(state& st, std::FILE* in, std::FILE* out, reportfn report, void* context)
 {
     codec::open(st.in, in);
     codec::open(st.out, out);
     st.in.drainfirst = &st.out;
-    st.msgs = msgs;
-    st.line = 1;
-    st.held = -1;
-    st.skip = false;
+    startdecoder(st.dec, report, context);
 }
 
 void process(state& st)
@@ -181,18 +240,14 @@ void process(state& st)
                 n = step;
             if (codec::bufsize - out.len < 3 * n + 4)
                 codec::drain(out);
-            out.len = static_cast<std::size_t>(convert(st, p, p + n, out.buf + out.len) - out.buf);
+            out.len = static_cast<std::size_t>(convert(st.dec, p, p + n, out.buf + out.len) - out.buf);
             p += n;
         }
         st.in.pos = st.in.len;
     }
-    // A key at the very end of the input stands alone.
-    if (st.held >= 0 && !out.error) {
-        if (codec::bufsize - out.len < 4)
-            codec::drain(out);
-        out.len = static_cast<std::size_t>(put(out.buf + out.len, index.bytes[st.held].out) - out.buf);
-        st.held = -1;
-    }
+    if (codec::bufsize - out.len < 4)
+        codec::drain(out);
+    out.len = static_cast<std::size_t>(finish(st.dec, out.buf + out.len) - out.buf);
 }
 
 } // namespace pellam

@@ -1,12 +1,13 @@
 // pellam: 8-bit ISCII Devanagari to UTF-8. Reads the file named by its first
 // argument, or standard input, and writes to standard output; each byte it
 // cannot convert is dropped with a message on standard error.
-#include "convert.hpp"
+#include "lipisetu.hpp"
 #include "shell.hpp"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 static const char usage[] =
     "   Pellam converts from 8-bit ISCII Devanagari (IS 13194:1991) to\n"
@@ -20,6 +21,13 @@ static const char usage[] =
     "   may be one of these options:\n"
     "      --help     --  write this text to standard output\n"
     "      --version  --  write the version and the standard followed\n";
+
+// Each dropped byte's message, as it is found.
+static void report(void*, const lipisetu::isciimessage& m)
+{
+    std::string text = lipisetu::describe(m);
+    std::fwrite(text.data(), 1, text.size(), stderr);
+}
 
 int main(int argc, char** argv)
 {
@@ -40,10 +48,9 @@ int main(int argc, char** argv)
     // gather them in a buffer rather than make a system call for each.
     static char msgbuf[1 << 16];
     std::setvbuf(stderr, msgbuf, _IOFBF, sizeof msgbuf);
-    static pellam::state st;
-    pellam::start(st, f, stdout, stderr);
-    pellam::process(st);
-    int status = shell::finish("pellam", st.in, st.out);
+    lipisetu::status s =
+        lipisetu::convertiscii(lipisetu::filesource(f), lipisetu::filesink(stdout), report, nullptr);
+    int status = shell::finish("pellam", s);
     if (f != stdin)
         std::fclose(f);
     return status;

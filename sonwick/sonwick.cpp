@@ -1,7 +1,7 @@
 // sonwick: Unicode Devanagari to ISO 15919 Roman. Reads the UTF-8 file named
 // by its first argument, or standard input, and writes the Roman text, in
 // UTF-8, to standard output.
-#include "convert.hpp"
+#include "lipisetu.hpp"
 #include "shell.hpp"
 
 #include <cstdio>
@@ -34,10 +34,8 @@ int main(int argc, char** argv)
         std::fwrite(msg, 1, sizeof msg - 1, stderr);
         return 1;
     }
-    static sonwick::state st;
-    sonwick::start(st, f, stdout);
-    sonwick::process(st);
-    int status = shell::finish("sonwick", st.in.bytes, st.out.bytes);
+    lipisetu::status s = lipisetu::convertdevanagari(lipisetu::filesource(f), lipisetu::filesink(stdout));
+    int status = shell::finish("sonwick", s);
     if (f != stdin)
         std::fclose(f);
     return status;

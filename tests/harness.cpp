@@ -131,7 +131,7 @@ std::string pellamconvert(const std::string& in, std::size_t chunk, std::string*
 {
     static const auto st = std::make_unique<pellam::state>();
     streams s(in), m("");
-    pellam::start(*st, s.in, s.out, m.out);
+    pellam::start(*st, s.in, s.out, pellam::print, m.out);
     codec::open(st->in, s.in, chunk);
     pellam::process(*st);
     codec::finish(st->out);

@@ -1,0 +1,161 @@
+// lipisetu: the conversions of kavrel, sonwick and pellam as a library.
+//
+//   ISO 15919 Roman -> Unicode Devanagari   (kavrel)
+//   Unicode Devanagari -> ISO 15919 Roman   (sonwick)
+//   ISCII Devanagari -> UTF-8               (pellam)
+//
+// Each conversion comes three ways, all giving the bytes the program
+// gives: from memory to memory in one call; from a source to a sink of any
+// size in constant memory; and, for ISCII, piece by piece as the input
+// arrives. No call throws for any input: text that breaks the
+// transliteration, malformed UTF-8 and stray bytes convert as the programs
+// convert them. A failed read or write ends a streaming conversion and is
+// reported in its status with the errno of the failure.
+//
+// The calls share nothing: any number of threads may convert at once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#if defined(LIPISETU_BUILDING) && defined(__GNUC__)
+#define LIPISETU_API __attribute__((visibility("default")))
+#else
+#define LIPISETU_API
+#endif
+
+namespace lipisetu {
+
+// ---------------------------------------------------------------- Sources and sinks
+
+// A read fills at most `size` bytes at `buf` and returns their count, 0 at
+// the end of the input, or -1 with errno set.
+using readfn = std::ptrdiff_t (*)(void* context, unsigned char* buf, std::size_t size);
+// A write takes `size` bytes at `buf` and returns how many it took (at
+// least one; the rest is offered again), or -1 with errno set. Once the
+// output is complete it is called once with `size` 0: flush what you keep.
+using writefn = std::ptrdiff_t (*)(void* context, const unsigned char* buf, std::size_t size);
+
+// Called once a buffer (128 KiB) is full or empty, never per character.
+struct source {
+    readfn read = nullptr; // none: an empty input
+    void* context = nullptr;
+};
+struct sink {
+    writefn write = nullptr; // none: the output is dropped
+    void* context = nullptr;
+};
+
+// A file descriptor, read and written with read(2) and write(2).
+LIPISETU_API source fdsource(int fd);
+LIPISETU_API sink fdsink(int fd);
+// A stdio stream. One with a file descriptor is read and written through
+// it, as the programs do: a pipe's short reads are taken as they come, and
+// bytes already in the stream's input buffer are not seen (read none
+// through the stream before). The output stream's buffer is flushed before
+// each write. A stream without one (fmemopen) goes through fread and
+// fwrite.
+LIPISETU_API source filesource(std::FILE* f);
+LIPISETU_API sink filesink(std::FILE* f);
+
+// What a streaming conversion met: zero where all went well.
+struct status {
+    int readerror = 0;     // errno of the read that failed; the input ended there
+    int writeerror = 0;    // errno of the write that failed; nothing more was written
+    bool nomemory = false; // no memory for the conversion's state: nothing was done
+};
+
+inline bool ok(const status& s) { return !s.readerror && !s.writeerror && !s.nomemory; }
+
+// ---------------------------------------------------------------- Roman to Devanagari
+
+// The forms of kavrel's input and output.
+enum class form : std::uint8_t {
+    detect,  // input: from a byte-order mark, else UTF-8; output: the input's form
+    utf8,    // -iu, -ou
+    utf16le, // -il, -ol: UCS-2/UTF-16 little-endian
+    utf16be, // -ib, -ob
+};
+
+struct romanoptions {
+    bool sanskrit = false; // -s: spaces closed up after a consonant, the apostrophe as avagraha
+    bool numerals = false; // -n: digits as Devanagari numerals
+    form input = form::detect;
+    form output = form::detect;
+};
+
+// ISO 15919 Roman to Devanagari, as kavrel with those options writes it
+// (UTF-16 output starts with its byte-order mark).
+LIPISETU_API std::string todevanagari(std::string_view roman, const romanoptions& opt = {});
+LIPISETU_API status convertroman(source in, sink out, const romanoptions& opt = {});
+
+// ---------------------------------------------------------------- Devanagari to Roman
+
+// UTF-8 Devanagari to ISO 15919 Roman, as sonwick writes it.
+LIPISETU_API std::string toroman(std::string_view devanagari);
+LIPISETU_API status convertdevanagari(source in, sink out);
+
+// ---------------------------------------------------------------- ISCII to UTF-8
+
+// Why pellam dropped a byte.
+enum class drop : std::uint8_t {
+    ignored, // a byte with no character
+    atr,     // the ATR code, with the byte after it
+    ext,     // the EXT code, with the byte after it
+};
+
+// One message of pellam's: a dropped byte, or an ATR or EXT code with the
+// byte after it.
+struct isciimessage {
+    std::uint64_t offset = 0;  // of the byte in the input
+    std::uint64_t written = 0; // UTF-8 bytes of output before it
+    long line = 0;             // its line: 1 + the line feeds before it
+    std::uint8_t byte = 0;     // the byte (0xEF for ATR, 0xF0 for EXT)
+    drop kind = drop::ignored;
+    std::uint8_t span = 1; // bytes dropped from `offset` on: 1, or 2 for ATR or EXT and the byte after
+};
+
+// The message as pellam writes it, line feed included:
+// "Ignoring character 0xa0 at line 1\n", "Use of ATR not supported at line 3\n".
+LIPISETU_API std::string describe(const isciimessage& m);
+
+struct isciitext {
+    std::string text;                   // UTF-8
+    std::vector<isciimessage> messages; // in input order
+};
+
+LIPISETU_API isciitext fromiscii(std::string_view iscii);
+
+// Each message goes to `report` as it is found, in input order.
+using messagefn = void (*)(void* context, const isciimessage& m);
+LIPISETU_API status convertiscii(source in, sink out, messagefn report = nullptr, void* context = nullptr);
+
+// The incremental decoder: input in pieces of any size gives the text and
+// the messages of one call on the whole. A byte that may join the next
+// piece (a letter before the nukta byte) and an ATR or EXT code whose next
+// byte has not come yet are kept back until the next piece or the end.
+struct isciistate;
+struct isciifree {
+    LIPISETU_API void operator()(isciistate* d) const;
+};
+using isciidecoder = std::unique_ptr<isciistate, isciifree>;
+
+// A fresh decoder counting lines from `line`; null when out of memory.
+LIPISETU_API isciidecoder newisciidecoder(long line = 1);
+// Decodes the next piece, appending its text and messages; `last` ends the
+// input (a last call may have an empty piece). Message offsets count from
+// the start of the input (or the last reset).
+LIPISETU_API void decode(isciistate& d, std::string_view piece, bool last, std::string& text,
+                         std::vector<isciimessage>& messages);
+// The bytes kept back (none or one), and the line the decoder is on.
+LIPISETU_API std::string_view pending(const isciistate& d);
+LIPISETU_API long line(const isciistate& d);
+// Back to the start of an input, counting lines from `line`.
+LIPISETU_API void reset(isciistate& d, long line = 1);
+
+} // namespace lipisetu

@@ -1,0 +1,263 @@
+// The library's calls over the converters' own state and operations: the
+// caller's sources and sinks become the codec's read and write functions,
+// memory becomes a source and a growing string a sink, and pellam's
+// messages become records.
+#include "lipisetu.hpp"
+
+#include "kavrel/convert.hpp"
+#include "pellam/convert.hpp"
+#include "sonwick/convert.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+namespace lipisetu {
+
+static_assert(sizeof(readfn) == sizeof(codec::readfn) && sizeof(writefn) == sizeof(codec::writefn));
+
+source fdsource(int fd) { return {codec::readfd, codec::fdcontext(fd)}; }
+sink fdsink(int fd) { return {codec::writefd, codec::fdcontext(fd)}; }
+
+source filesource(std::FILE* f)
+{
+    if (!f)
+        return {};
+    return {fileno(f) >= 0 ? codec::readfile : codec::readstream, f};
+}
+
+sink filesink(std::FILE* f)
+{
+    if (!f)
+        return {};
+    return {fileno(f) >= 0 ? codec::writefile : codec::writestream, f};
+}
+
+namespace {
+
+// Memory as a source: the bytes not yet read.
+struct memory {
+    const unsigned char* p;
+    std::size_t left;
+};
+
+std::ptrdiff_t readmemory(void* context, unsigned char* buf, std::size_t size)
+{
+    auto& m = *static_cast<memory*>(context);
+    std::size_t n = size < m.left ? size : m.left;
+    std::memcpy(buf, m.p, n);
+    m.p += n;
+    m.left -= n;
+    return static_cast<std::ptrdiff_t>(n);
+}
+
+std::ptrdiff_t writestring(void* context, const unsigned char* buf, std::size_t size)
+{
+    static_cast<std::string*>(context)->append(reinterpret_cast<const char*>(buf), size);
+    return static_cast<std::ptrdiff_t>(size);
+}
+
+memory frommemory(std::string_view s) { return {reinterpret_cast<const unsigned char*>(s.data()), s.size()}; }
+
+// The state of one conversion, too big for a thread's stack (kavrel's is
+// half a megabyte): on the heap for the length of the call.
+template <class T> std::unique_ptr<T> newstate() { return std::unique_ptr<T>(new (std::nothrow) T); }
+
+template <class T> void attach(T& st, source in, sink out)
+{
+    codec::open(st.in.bytes, in.read, in.context);
+    codec::open(st.out.bytes, out.write, out.context);
+}
+
+status ended(const codec::bytein& in, codec::byteout& out)
+{
+    codec::finish(out);
+    return {in.error, out.error, false};
+}
+
+kavrel::options kavreloptions(const romanoptions& o)
+{
+    kavrel::options k;
+    k.skt = o.sanskrit;
+    k.dnnum = o.numerals;
+    k.iu = o.input == form::utf8;
+    k.il = o.input == form::utf16le;
+    k.ib = o.input == form::utf16be;
+    k.ou = o.output == form::utf8;
+    k.ol = o.output == form::utf16le;
+    k.ob = o.output == form::utf16be;
+    return k;
+}
+
+} // namespace
+
+status convertroman(source in, sink out, const romanoptions& opt)
+{
+    auto st = newstate<kavrel::state>();
+    if (!st || !kavrel::start(*st, kavreloptions(opt), nullptr, nullptr))
+        return {0, 0, true};
+    attach(*st, in, out);
+    kavrel::process(*st);
+    return ended(st->in.bytes, st->out.bytes);
+}
+
+status convertdevanagari(source in, sink out)
+{
+    auto st = newstate<sonwick::state>();
+    if (!st)
+        return {0, 0, true};
+    sonwick::start(*st, nullptr, nullptr);
+    attach(*st, in, out);
+    sonwick::process(*st);
+    return ended(st->in.bytes, st->out.bytes);
+}
+
+std::string todevanagari(std::string_view roman, const romanoptions& opt)
+{
+    std::string out;
+    out.reserve(roman.size() + roman.size() / 2);
+    memory m = frommemory(roman);
+    convertroman({readmemory, &m}, {writestring, &out}, opt);
+    return out;
+}
+
+std::string toroman(std::string_view devanagari)
+{
+    std::string out;
+    out.reserve(devanagari.size() / 2 + 16);
+    memory m = frommemory(devanagari);
+    convertdevanagari({readmemory, &m}, {writestring, &out});
+    return out;
+}
+
+// ---------------------------------------------------------------- ISCII
+
+static_assert(sizeof(isciimessage) == sizeof(pellam::message));
+
+namespace {
+
+isciimessage record(const pellam::message& m)
+{
+    return {m.offset, m.written, m.line, m.byte, static_cast<drop>(m.kind), m.span};
+}
+
+pellam::message internal(const isciimessage& m)
+{
+    pellam::message p;
+    p.offset = m.offset;
+    p.written = m.written;
+    p.line = m.line;
+    p.byte = m.byte;
+    p.kind = static_cast<pellam::drop>(m.kind);
+    p.span = m.span;
+    return p;
+}
+
+// A caller's message function behind pellam's.
+struct reporter {
+    messagefn report;
+    void* context;
+};
+
+void relay(void* context, const pellam::message& m)
+{
+    auto& r = *static_cast<reporter*>(context);
+    if (r.report)
+        r.report(r.context, record(m));
+}
+
+void collect(void* context, const pellam::message& m)
+{
+    static_cast<std::vector<isciimessage>*>(context)->push_back(record(m));
+}
+
+} // namespace
+
+std::string describe(const isciimessage& m)
+{
+    char buf[64];
+    int n = pellam::format(internal(m), buf, sizeof buf);
+    return std::string(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+status convertiscii(source in, sink out, messagefn report, void* context)
+{
+    auto st = newstate<pellam::state>();
+    if (!st)
+        return {0, 0, true};
+    reporter r{report, context};
+    pellam::start(*st, nullptr, nullptr, relay, &r);
+    codec::open(st->in, in.read, in.context);
+    codec::open(st->out, out.write, out.context);
+    pellam::process(*st);
+    return ended(st->in, st->out);
+}
+
+struct isciistate {
+    pellam::decoder dec;
+    unsigned char kept = 0; // the byte that pending() shows
+};
+
+void isciifree::operator()(isciistate* d) const { delete d; }
+
+isciidecoder newisciidecoder(long line)
+{
+    isciidecoder d(new (std::nothrow) isciistate);
+    if (d)
+        reset(*d, line);
+    return d;
+}
+
+void reset(isciistate& d, long line) { pellam::startdecoder(d.dec, collect, nullptr, line); }
+
+long line(const isciistate& d) { return d.dec.line; }
+
+std::string_view pending(const isciistate& d)
+{
+    const unsigned char* kept = nullptr;
+    if (d.dec.held >= 0 || d.dec.deferred)
+        kept = &d.kept;
+    return {reinterpret_cast<const char*>(kept), kept ? std::size_t{1} : 0};
+}
+
+void decode(isciistate& d, std::string_view piece, bool last, std::string& text,
+            std::vector<isciimessage>& messages)
+{
+    // Converted a slice at a time, so that the room kept for the output
+    // (three bytes a byte) stays small beside a large input.
+    constexpr std::size_t slice = std::size_t{1} << 16;
+    d.dec.context = &messages;
+    const auto* p = reinterpret_cast<const unsigned char*>(piece.data());
+    const unsigned char* end = p + piece.size();
+    while (p < end) {
+        std::size_t n = static_cast<std::size_t>(end - p) < slice ? static_cast<std::size_t>(end - p) : slice;
+        std::size_t had = text.size();
+        text.resize(had + 3 * n + 4);
+        auto* o = reinterpret_cast<unsigned char*>(text.data()) + had;
+        text.resize(had + static_cast<std::size_t>(pellam::convert(d.dec, p, p + n, o) - o));
+        p += n;
+    }
+    if (last) {
+        std::size_t had = text.size();
+        text.resize(had + 4);
+        auto* o = reinterpret_cast<unsigned char*>(text.data()) + had;
+        text.resize(had + static_cast<std::size_t>(pellam::finish(d.dec, o) - o));
+    }
+    d.dec.context = nullptr;
+    if (d.dec.held >= 0)
+        d.kept = static_cast<unsigned char>(d.dec.held);
+    else if (d.dec.deferred)
+        d.kept = d.dec.pending.byte;
+}
+
+isciitext fromiscii(std::string_view iscii)
+{
+    isciitext r;
+    r.text.reserve(iscii.size() * 2);
+    isciistate d;
+    reset(d);
+    decode(d, iscii, true, r.text, r.messages);
+    return r;
+}
+
+} // namespace lipisetu
