@@ -1,0 +1,323 @@
+// The library: the same bytes as the programs, whole or streamed in pieces
+// of any size, and the incremental ISCII decoder in every split.
+#include "harness.hpp"
+#include "kavrel/convert.hpp"
+#include "lipisetu.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+
+using harness::bytes;
+using harness::hex;
+using harness::utf8;
+
+namespace {
+
+std::string sample(const char* name)
+{
+    std::ostringstream s;
+    s << std::ifstream(std::string(SAMPLES_DIR) + "/" + name, std::ios::binary).rdbuf();
+    return s.str();
+}
+
+// Roman inputs: the sample, Sanskrit spaces and apostrophes, separators,
+// digits, decomposed letters, every input form with and without its mark,
+// malformed UTF-8, a lone surrogate, a character past the BMP.
+const std::vector<std::string>& romaninputs()
+{
+    static const std::vector<std::string> list = {
+        sample("roman.txt"),
+        "tat tvam asi\nso'ham. rāmaḥ ka:i k:ha 2024\n",
+        utf8(U"ra\u0304ma\u0304yan\u0323a kr\u0325s\u0323n\u0323a\n"),
+        bytes({0xFF, 0xFE, 'k', 0, 'a', 0, 0x01, 0x1E, 'a', 0}),
+        bytes({0xFE, 0xFF, 0, 'r', 0, 'a', 0, 'm', 0, 'a'}),
+        bytes({0xEF, 0xBB, 0xBF, 'k', 'a', 'm', 'a', 'l', 'a'}),
+        bytes({'k', 0xC3, 'a', 0xED, 0xA0, 0x80, 'a', 0xF0, 0x9F, 0x98, 0x80, 0xFF, 'h', 'a'}),
+        "",
+        "k",
+    };
+    return list;
+}
+
+const std::vector<std::string>& devanagariinputs()
+{
+    static const std::vector<std::string> list = {
+        sample("devanagari.txt"),
+        utf8(U"\u0928\u092E\u0938\u094D\u0924\u0947 \u0915\u0907 \u0915\u094D\u0939 \u0921\u0949\u0915\u094D\u091F\u0930"),
+        utf8(U"\u0915\u093C\u0932\u092E \u0921\u093C \u0905\u0902\u0964 \U0001F600 abc"),
+        bytes({0xE0, 0xA4, 0x95, 0xE0, 0xA4, 0xED, 0xA0, 0x80, 0xE0, 0xA4, 0xBC, 0x80, 0xFF}),
+        "",
+    };
+    return list;
+}
+
+// ISCII inputs: the sample, every byte, and the look-aheads next to one
+// another and at the end.
+const std::vector<std::string>& isciiinputs()
+{
+    static const std::vector<std::string> list = [] {
+        std::vector<std::string> l = {
+            sample("hindi.iscii"),
+            bytes({0xB3, 0xE9, 'a', 0xA0, '\n', 0xEF, '\n', 0xB3, 0xF0, 0xB3, 0xE9, 0xEA, 0xE9, 0xFF}),
+            bytes({0xEF, 0xB3, 0xE9, 0xA1, '\n', 0xA1}),
+            bytes({'x', 0xEF}),
+            bytes({0xB3, 0xEF}),
+            bytes({0xF0, 0xF0, 0xF0, 0xEF, '\n', 0xE9, 0xE9}),
+            "",
+        };
+        std::string all;
+        for (int b = 0; b < 256; ++b)
+            all += static_cast<char>(b);
+        l.push_back(all);
+        return l;
+    }();
+    return list;
+}
+
+std::vector<std::string> kavrelargs(const kavrel::options& o)
+{
+    std::vector<std::string> a;
+    const std::pair<bool, const char*> flags[] = {{o.il, "-il"}, {o.ib, "-ib"}, {o.iu, "-iu"}, {o.ol, "-ol"},
+                                                  {o.ob, "-ob"}, {o.ou, "-ou"}, {o.dnnum, "-n"}, {o.skt, "-s"}};
+    for (const auto& [on, name] : flags)
+        if (on)
+            a.push_back(name);
+    return a;
+}
+
+lipisetu::romanoptions libraryoptions(const kavrel::options& o)
+{
+    using lipisetu::form;
+    return {o.skt, o.dnnum, o.il ? form::utf16le : o.ib ? form::utf16be : o.iu ? form::utf8 : form::detect,
+            o.ol ? form::utf16le : o.ob ? form::utf16be : o.ou ? form::utf8 : form::detect};
+}
+
+std::string described(const std::vector<lipisetu::isciimessage>& list)
+{
+    std::string s;
+    for (const auto& m : list)
+        s += lipisetu::describe(m);
+    return s;
+}
+
+// A source that gives at most `most` bytes a read, and a sink that takes
+// at most `most` a write; either fails once `failat` bytes have passed.
+struct pieces {
+    std::string in, out;
+    std::size_t at = 0, most = 1, failat = SIZE_MAX;
+    bool flushed = false;
+};
+
+std::ptrdiff_t readpieces(void* context, unsigned char* buf, std::size_t size)
+{
+    auto& p = *static_cast<pieces*>(context);
+    if (p.at >= p.failat) {
+        errno = EIO;
+        return -1;
+    }
+    std::size_t n = std::min({size, p.most, p.in.size() - p.at});
+    std::copy_n(p.in.data() + p.at, n, buf);
+    p.at += n;
+    return static_cast<std::ptrdiff_t>(n);
+}
+
+std::ptrdiff_t writepieces(void* context, const unsigned char* buf, std::size_t size)
+{
+    auto& p = *static_cast<pieces*>(context);
+    if (size == 0) {
+        p.flushed = true;
+        return 0;
+    }
+    if (p.out.size() >= p.failat) {
+        errno = ENOSPC;
+        return -1;
+    }
+    std::size_t n = std::min(size, p.most);
+    p.out.append(reinterpret_cast<const char*>(buf), n);
+    return static_cast<std::ptrdiff_t>(n);
+}
+
+void collect(void* context, const lipisetu::isciimessage& m)
+{
+    static_cast<std::vector<lipisetu::isciimessage>*>(context)->push_back(m);
+}
+
+} // namespace
+
+TEST(Library, KavrelAsTheProgramUnderEveryOption)
+{
+    for (unsigned bits = 0; bits < 64; ++bits) {
+        kavrel::options opt = harness::optionsof(bits);
+        for (const std::string& in : romaninputs()) {
+            harness::result r = harness::run(KAVREL_BIN, kavrelargs(opt), in);
+            EXPECT_EQ(hex(lipisetu::todevanagari(in, libraryoptions(opt))), hex(r.out))
+                << "options " << bits << ", input " << hex(in);
+        }
+    }
+}
+
+TEST(Library, SonwickAndPellamAsThePrograms)
+{
+    for (const std::string& in : devanagariinputs())
+        EXPECT_EQ(hex(lipisetu::toroman(in)), hex(harness::run(SONWICK_BIN, {}, in).out)) << hex(in);
+    for (const std::string& in : isciiinputs()) {
+        harness::result r = harness::run(PELLAM_BIN, {}, in);
+        lipisetu::isciitext t = lipisetu::fromiscii(in);
+        EXPECT_EQ(hex(t.text), hex(r.out)) << hex(in);
+        EXPECT_EQ(described(t.messages), r.err) << hex(in);
+    }
+}
+
+// Where each message points: the dropped bytes in the input and the
+// output written before them.
+TEST(Library, IsciiMessages)
+{
+    using lipisetu::drop;
+    struct row {
+        std::string in;
+        std::vector<lipisetu::isciimessage> want; // offset, written, line, byte, kind, span
+    } rows[] = {
+        {bytes({'a', 0xA0, '\n', 0xFF}), {{1, 1, 1, 0xA0, drop::ignored, 1}, {3, 2, 2, 0xFF, drop::ignored, 1}}},
+        {bytes({0xB3, 0xEF, 0xB3, 0xE9}), {{1, 3, 1, 0xEF, drop::atr, 2}}},
+        {bytes({'\n', 0xF0, '\n', 0xF0}), {{1, 1, 2, 0xF0, drop::ext, 2}, {3, 1, 3, 0xF0, drop::ext, 1}}},
+    };
+    for (const row& r : rows) {
+        std::vector<lipisetu::isciimessage> got = lipisetu::fromiscii(r.in).messages;
+        ASSERT_EQ(got.size(), r.want.size()) << hex(r.in);
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            const auto &g = got[i], &w = r.want[i];
+            EXPECT_EQ(std::tie(g.offset, g.written, g.line, g.byte, g.kind, g.span),
+                      std::tie(w.offset, w.written, w.line, w.byte, w.kind, w.span))
+                << hex(r.in) << " message " << i;
+        }
+    }
+}
+
+// Sources that give 1, 2 and odd numbers of bytes a read, sinks that take
+// as few a write: the same bytes as one call.
+TEST(Library, StreamingInPieces)
+{
+    for (std::size_t most : {1, 2, 3, 7, 997}) {
+        for (const std::string& in : romaninputs())
+            for (unsigned bits : {0u, 17u, 33u, 6u, 50u}) {
+                pieces p{in, {}};
+                p.most = most;
+                lipisetu::romanoptions o = libraryoptions(harness::optionsof(bits));
+                EXPECT_TRUE(ok(lipisetu::convertroman({readpieces, &p}, {writepieces, &p}, o)));
+                EXPECT_EQ(hex(p.out), hex(lipisetu::todevanagari(in, o))) << most << " " << hex(in);
+                EXPECT_TRUE(p.flushed);
+            }
+        for (const std::string& in : devanagariinputs()) {
+            pieces p{in, {}};
+            p.most = most;
+            EXPECT_TRUE(ok(lipisetu::convertdevanagari({readpieces, &p}, {writepieces, &p})));
+            EXPECT_EQ(hex(p.out), hex(lipisetu::toroman(in))) << most << " " << hex(in);
+        }
+        for (const std::string& in : isciiinputs()) {
+            pieces p{in, {}};
+            p.most = most;
+            std::vector<lipisetu::isciimessage> msgs;
+            EXPECT_TRUE(ok(lipisetu::convertiscii({readpieces, &p}, {writepieces, &p}, collect, &msgs)));
+            lipisetu::isciitext whole = lipisetu::fromiscii(in);
+            EXPECT_EQ(hex(p.out), hex(whole.text)) << most << " " << hex(in);
+            EXPECT_EQ(described(msgs), described(whole.messages)) << most << " " << hex(in);
+        }
+    }
+}
+
+TEST(Library, ReadAndWriteErrors)
+{
+    std::string text(300000, 'a');
+    pieces failing{text, {}};
+    failing.most = 1000;
+    failing.failat = 5000;
+    pieces fine{text, {}};
+    fine.most = 100000;
+    lipisetu::status s = lipisetu::convertroman({readpieces, &failing}, {writepieces, &fine});
+    EXPECT_EQ(s.readerror, EIO);
+    EXPECT_EQ(s.writeerror, 0);
+    EXPECT_EQ(fine.out, lipisetu::todevanagari(text.substr(0, 5000)));
+
+    pieces full{text, {}};
+    full.most = 100000;
+    full.failat = 1000;
+    s = lipisetu::convertiscii({readpieces, &full}, {writepieces, &full});
+    EXPECT_EQ(s.writeerror, ENOSPC);
+    EXPECT_EQ(s.readerror, 0);
+    EXPECT_FALSE(ok(s));
+    pieces none{"ka", {}};
+    s = lipisetu::convertdevanagari({readpieces, &none}, {});
+    EXPECT_TRUE(ok(s));
+}
+
+// Every split of every input in two, and the input a byte at a time: the
+// same text and messages as one call, and at most one byte held back.
+TEST(Library, IncrementalDecoderInEverySplit)
+{
+    for (const std::string& in : isciiinputs()) {
+        lipisetu::isciitext whole = lipisetu::fromiscii(in);
+        for (std::size_t cut = 0; cut <= in.size() + 1; ++cut) {
+            lipisetu::isciidecoder d = lipisetu::newisciidecoder();
+            lipisetu::isciitext t;
+            if (cut <= in.size()) {
+                lipisetu::decode(*d, std::string_view(in).substr(0, cut), false, t.text, t.messages);
+                EXPECT_LE(lipisetu::pending(*d).size(), 1u);
+                lipisetu::decode(*d, std::string_view(in).substr(cut), true, t.text, t.messages);
+            } else {
+                for (char c : in) {
+                    lipisetu::decode(*d, std::string_view(&c, 1), false, t.text, t.messages);
+                    if (!lipisetu::pending(*d).empty()) {
+                        EXPECT_EQ(lipisetu::pending(*d)[0], c);
+                    }
+                }
+                lipisetu::decode(*d, {}, true, t.text, t.messages);
+            }
+            EXPECT_EQ(hex(t.text), hex(whole.text)) << "cut at " << cut << " of " << hex(in);
+            ASSERT_EQ(t.messages.size(), whole.messages.size()) << "cut at " << cut << " of " << hex(in);
+            for (std::size_t i = 0; i < t.messages.size(); ++i)
+                EXPECT_EQ(std::tie(t.messages[i].offset, t.messages[i].written, t.messages[i].span),
+                          std::tie(whole.messages[i].offset, whole.messages[i].written, whole.messages[i].span));
+            EXPECT_EQ(described(t.messages), described(whole.messages));
+            EXPECT_TRUE(lipisetu::pending(*d).empty());
+        }
+    }
+    // reset starts a new input, from the line it is given.
+    lipisetu::isciidecoder d = lipisetu::newisciidecoder(7);
+    lipisetu::isciitext t;
+    lipisetu::decode(*d, bytes({'\n', 0xB3}), false, t.text, t.messages);
+    EXPECT_EQ(lipisetu::line(*d), 8);
+    lipisetu::reset(*d, 3);
+    lipisetu::decode(*d, bytes({0xA0}), true, t.text, t.messages);
+    EXPECT_EQ(t.text, "\n");
+    EXPECT_EQ(described(t.messages), "Ignoring character 0xa0 at line 3\n");
+}
+
+// The stdio and file descriptor helpers, as the programs use them.
+TEST(Library, FilesAndDescriptors)
+{
+    harness::tempfile in(utf8(U"sa\u0304dhu\n")), out("");
+    std::FILE* f = std::fopen(in.path.c_str(), "rb");
+    std::FILE* g = std::fopen(out.path.c_str(), "wb");
+    std::fputs("> ", g); // written through the stream before: comes first
+    EXPECT_TRUE(ok(lipisetu::convertroman(lipisetu::filesource(f), lipisetu::filesink(g))));
+    std::fclose(f);
+    std::fclose(g);
+    std::ifstream back(out.path, std::ios::binary);
+    std::string got((std::istreambuf_iterator<char>(back)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(got, "> " + utf8(U"\u0938\u093E\u0927\u0941\n"));
+
+    std::FILE* h = std::fopen(in.path.c_str(), "rb");
+    int fd = fileno(h);
+    char* buf = nullptr;
+    std::size_t len = 0;
+    std::FILE* mem = open_memstream(&buf, &len);
+    EXPECT_TRUE(ok(lipisetu::convertroman(lipisetu::fdsource(fd), lipisetu::filesink(mem))));
+    std::fclose(mem);
+    EXPECT_EQ(std::string(buf, len), utf8(U"\u0938\u093E\u0927\u0941\n"));
+    std::free(buf);
+    std::fclose(h);
+    EXPECT_EQ(lipisetu::convertroman(lipisetu::fdsource(-1), lipisetu::fdsink(-1)).readerror, EBADF);
+}
