@@ -1,0 +1,246 @@
+"""The Python module against the programs: the same text from str, from files and through
+the codec, with every error handler, in pieces of any size and from several threads."""
+import ast
+import codecs
+import io
+import os
+import pathlib
+import random
+import subprocess
+import threading
+import time
+from concurrent.futures import ThreadPoolExecutor
+
+import pytest
+
+import lipisetu
+
+SAMPLES = pathlib.Path(os.environ["SAMPLES"])
+
+
+def run(program, data, *args):
+    """The program's output and messages for `data`, through standard input."""
+    p = subprocess.run([os.environ[program], *args], input=data, capture_output=True, check=True)
+    return p.stdout, p.stderr.decode()
+
+
+def roman_text(seed, n):
+    """Random Roman text: the transliteration's letters and marks, separators, digits,
+    punctuation, a lone surrogate, a character past the BMP."""
+    rnd = random.Random(seed)
+    pieces = ["a", "ā", "i", "ī", "u", "ū", "r̥", "e", "ai", "o", "au", "k", "kh", "g", "c",
+              "ñ", "ṭ", "ḍ", "ṇ", "t", "th", "d", "n", "p", "b", "m", "y", "r", "l", "v",
+              "ś", "ṣ", "s", "h", "ṁ", "ḥ", "m̐", "'", ":", " ", " ", "\n", ".", "2", "0",
+              "a\u0304", "\u0323", "q", "z", "x", "\ud800", "\U0001F600", "ê", "ô"]
+    return "".join(rnd.choice(pieces) for _ in range(n))
+
+
+def devanagari_text(seed, n):
+    rnd = random.Random(seed)
+    chars = [chr(c) for c in range(0x0900, 0x0980)] + [" ", "\n", "a", "\u200d", "\udc80", "\U0001F600"]
+    return "".join(rnd.choice(chars) for _ in range(n))
+
+
+ROMAN = [(SAMPLES / "roman.txt").read_text(), "tat tvam asi\nso'ham", ""] + [roman_text(s, 400) for s in range(6)]
+DEVANAGARI = [(SAMPLES / "devanagari.txt").read_text(), ""] + [devanagari_text(s, 400) for s in range(6)]
+ISCII = [
+    (SAMPLES / "hindi.iscii").read_bytes(),
+    b"a\xa0b\xef\nc\xb3\xe9\xf0",
+    b"\xb3\xef\xb3\xe9\xa1\n\xa1",
+    bytes(range(256)),
+    b"",
+] + [random.Random(s).randbytes(300) for s in range(4)]
+
+
+@pytest.mark.parametrize("text", ROMAN, ids=range(len(ROMAN)))
+@pytest.mark.parametrize("options", [{}, {"sanskrit": True}, {"numerals": True}, {"sanskrit": True, "numerals": True}])
+def test_to_devanagari_as_kavrel(text, options):
+    args = ["-s"] * options.get("sanskrit", False) + ["-n"] * options.get("numerals", False)
+    want, _ = run("KAVREL", text.encode("utf-8", "surrogatepass"), *args)
+    assert lipisetu.to_devanagari(text, **options) == want.decode("utf-8", "surrogatepass")
+
+
+@pytest.mark.parametrize("text", DEVANAGARI, ids=range(len(DEVANAGARI)))
+def test_to_roman_as_sonwick(text):
+    want, _ = run("SONWICK", text.encode("utf-8", "surrogatepass"))
+    assert lipisetu.to_roman(text) == want.decode("utf-8", "surrogatepass")
+
+
+class Trickle(io.RawIOBase):
+    """A binary file object that reads at most `most` bytes a call."""
+
+    def __init__(self, data, most):
+        self.data, self.at, self.most = data, 0, most
+
+    def readable(self):
+        return True
+
+    def readinto(self, b):
+        n = min(len(b), self.most, len(self.data) - self.at)
+        b[:n] = self.data[self.at:self.at + n]
+        self.at += n
+        return n
+
+
+class ReadOnly:
+    """A file object with read alone."""
+
+    def __init__(self, data):
+        self.f = io.BytesIO(data)
+
+    def read(self, n):
+        return self.f.read(n)
+
+
+@pytest.mark.parametrize("source", ["path", "bytesio", "trickle1", "trickle2", "trickle7", "readonly"])
+def test_files_as_the_programs(tmp_path, source):
+    roman = "\n".join(ROMAN).encode("utf-8", "surrogatepass") * 50
+    deva = "\n".join(DEVANAGARI).encode("utf-8", "surrogatepass") * 50
+    iscii = b"".join(ISCII) * 50
+
+    def opened(data):
+        if source == "path":
+            p = tmp_path / "in"
+            p.write_bytes(data)
+            return p
+        if source == "bytesio":
+            return io.BytesIO(data)
+        if source == "readonly":
+            return ReadOnly(data)
+        return Trickle(data, int(source[7:]))
+
+    out = io.BytesIO()
+    lipisetu.to_devanagari_file(opened(roman), out, sanskrit=True, output="utf-16le")
+    assert out.getvalue() == run("KAVREL", roman, "-s", "-ol")[0]
+    target = tmp_path / "out"
+    lipisetu.to_roman_file(opened(deva), target)
+    assert target.read_bytes() == run("SONWICK", deva)[0]
+    out, seen = io.BytesIO(), []
+    count = lipisetu.iscii_file(opened(iscii), out, on_message=seen.append)
+    text, messages = run("PELLAM", iscii)
+    assert out.getvalue() == text
+    assert "".join(f"{m}\n" for m in seen) == messages
+    assert count == len(seen) == messages.count("\n")
+
+
+def test_file_errors(tmp_path):
+    with pytest.raises(FileNotFoundError):
+        lipisetu.to_roman_file(tmp_path / "missing", io.BytesIO())
+    with pytest.raises(IsADirectoryError):
+        lipisetu.to_roman_file(tmp_path, io.BytesIO())
+
+    class Broken(io.RawIOBase):
+        def readinto(self, b):
+            raise ValueError("broken")
+
+    with pytest.raises(ValueError, match="broken"):
+        lipisetu.to_devanagari_file(Broken(), io.BytesIO())
+    with pytest.raises(OSError):
+        lipisetu.to_devanagari_file(io.BytesIO(b"ka" * 100000), "/dev/full")
+    with pytest.raises(TypeError):
+        lipisetu.to_devanagari(b"ka")
+    with pytest.raises(ValueError):
+        lipisetu.to_devanagari_file(io.BytesIO(), io.BytesIO(), input="latin-1")
+
+
+@pytest.mark.parametrize("data", ISCII, ids=range(len(ISCII)))
+def test_codec_handlers(data):
+    text, messages = run("PELLAM", data)
+    found = lipisetu.from_iscii(data)[1]
+    assert "".join(f"{m}\n" for m in found) == messages
+    assert data.decode("iscii-devanagari", "ignore") == text.decode()
+    assert data.decode("iscii-devanagari", "replace").count("\ufffd") == len(found)
+    if found:
+        with pytest.raises(UnicodeDecodeError) as e:
+            data.decode("iscii-devanagari")
+        first = found[0]
+        assert (e.value.encoding, e.value.object, e.value.start, e.value.end) == \
+            ("iscii-devanagari", data, first.offset, first.offset + first.span)
+        assert e.value.reason == str(first)
+    else:
+        assert data.decode("iscii-devanagari") == text.decode()
+    # The standard handlers see exactly the bytes dropped.
+    back = data.decode("iscii-devanagari", "backslashreplace")
+    assert back.count("\\x") == sum(m.span for m in found)
+
+
+def test_custom_handlers():
+    data = b"a\xa0b\xef\nc\xb3\xe9"
+    codecs.register_error("lipisetu-test-mark", lambda e: (f"<{e.start}-{e.end}>", e.end))
+    assert data.decode("iscii-devanagari", "lipisetu-test-mark") == "a<1-2>b<3-5>c\u0958"
+    # Resuming at the byte after ATR decodes the line feed it would drop.
+    codecs.register_error("lipisetu-test-next", lambda e: ("?", e.start + 1))
+    assert data.decode("iscii-devanagari", "lipisetu-test-next") == "a?b?\nc\u0958"
+    # surrogateescape takes the bytes from 0x80 and resumes before the line feed.
+    assert data.decode("iscii-devanagari", "surrogateescape") == "a\udca0b\udcef\nc\u0958"
+    codecs.register_error("lipisetu-test-far", lambda e: ("", 99))
+    with pytest.raises(IndexError):
+        data.decode("iscii-devanagari", "lipisetu-test-far")
+
+
+@pytest.mark.parametrize("data", ISCII[:4], ids=range(4))
+def test_incremental_decoder_in_every_split(data):
+    whole = data.decode("iscii-devanagari", "replace")
+    for cut in range(len(data) + 1):
+        d = codecs.getincrementaldecoder("iscii-devanagari")("replace")
+        assert d.decode(data[:cut]) + d.decode(data[cut:], final=True) == whole
+    d = lipisetu.IsciiIncrementalDecoder("replace")
+    assert "".join(d.decode(data[i:i + 1]) for i in range(len(data))) + d.decode(b"", True) == whole
+
+
+@pytest.mark.parametrize("chunk", [1, 2, 3, 64, 8192])
+def test_text_streams(tmp_path, chunk):
+    data = b"".join(ISCII[:3]) * 20
+    want = data.decode("iscii-devanagari", "replace")
+    stream = io.TextIOWrapper(io.BufferedReader(io.BytesIO(data), buffer_size=max(chunk, 1)),
+                              encoding="iscii-devanagari", errors="replace")
+    stream._CHUNK_SIZE = chunk
+    assert stream.read() == want
+    (tmp_path / "t").write_bytes(data)
+    with open(tmp_path / "t", encoding="iscii_devanagari", errors="replace") as f:
+        lines = f.readlines()
+        assert "".join(lines) == want
+        f.seek(0)
+        f.readline()
+        at = f.tell()
+        rest = f.read()
+        f.seek(at)
+        assert f.read() == rest
+    with pytest.raises(UnicodeDecodeError):
+        open(tmp_path / "t", encoding="iscii-devanagari").read()
+
+
+def test_threads_convert_at_once():
+    texts = [roman_text(s, 60000) for s in range(8)]
+    alone = [lipisetu.to_devanagari(t) for t in texts]
+    with ThreadPoolExecutor(4) as pool:
+        assert list(pool.map(lipisetu.to_devanagari, texts)) == alone
+        back = [lipisetu.to_roman(t) for t in alone]
+        assert list(pool.map(lipisetu.to_roman, alone)) == back
+    # While one thread converts a large text, this one keeps running.
+    big = roman_text(99, 200000) * 20
+    done, gaps = threading.Event(), []
+
+    def convert():
+        lipisetu.to_devanagari(big)
+        done.set()
+
+    worker = threading.Thread(target=convert)
+    start = last = time.perf_counter()
+    worker.start()
+    while not done.is_set():
+        now = time.perf_counter()
+        gaps.append(now - last)
+        last = now
+    worker.join()
+    took = time.perf_counter() - start
+    assert took > 0.05, "the text converts too fast to tell"
+    assert max(gaps) < took / 2
+
+
+def test_stub_names_the_module():
+    stub = ast.parse((pathlib.Path(__file__).parent.parent / "lipisetu.pyi").read_text())
+    named = {n.name for n in stub.body if isinstance(n, (ast.FunctionDef, ast.ClassDef))}
+    named |= {n.target.id for n in stub.body if isinstance(n, ast.AnnAssign)}
+    public = {n for n in dir(lipisetu) if not n.startswith("_")}
+    assert {n for n in named if not n.startswith("_")} == public
