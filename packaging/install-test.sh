@@ -1,18 +1,22 @@
 #!/bin/sh
 # Installs the build with `cmake --install` into DESTDIR under a prefix of its
 # own and checks that the three programs, their manual pages, the copyright
-# file and the changelog land in the right places, and nowhere else.
+# file and the changelog, the library with its header, CMake package and
+# pkg-config file, and the Python module where it is built land in the right
+# places, and nowhere else.
 #
-# Usage: install-test.sh CMAKE BUILD_DIR SCRATCH_DIR SOURCE_DIR MAN_SUFFIX
+# Usage: install-test.sh CMAKE BUILD_DIR SCRATCH_DIR SOURCE_DIR MAN_SUFFIX LIBDIR [PYTHON]
 #   MAN_SUFFIX  ".gz" when the pages and the changelog are installed
 #               compressed, else ""
+#   LIBDIR      the library folder under the prefix (lib, or lib/<triplet>)
+#   PYTHON      the interpreter the module is built for; none: not built
 set -u
 
-if [ $# -ne 5 ]; then
-    echo "usage: install-test.sh CMAKE BUILD_DIR SCRATCH_DIR SOURCE_DIR MAN_SUFFIX" >&2
+if [ $# -ne 6 ] && [ $# -ne 7 ]; then
+    echo "usage: install-test.sh CMAKE BUILD_DIR SCRATCH_DIR SOURCE_DIR MAN_SUFFIX LIBDIR [PYTHON]" >&2
     exit 2
 fi
-cmake=$1 build=$2 scratch=$3 src=$4 suffix=$5
+cmake=$1 build=$2 scratch=$3 src=$4 suffix=$5 libdir=$6 python=${7:-}
 mansrc=$src/man
 prefix=/opt/devanagari-test
 
@@ -55,12 +59,27 @@ fi
 # Nothing may be written outside DESTDIR + prefix.
 stray=$(cd "$scratch/root" && find . -type f ! -path ".$prefix/*")
 [ -z "$stray" ] || fail "files outside the prefix: $stray"
+for f in include/lipisetu.hpp "$libdir/liblipisetu.a" "$libdir/liblipisetu.so.1.0.0" \
+    "$libdir/pkgconfig/lipisetu.pc" "$libdir/cmake/lipisetu/lipisetuConfig.cmake"; do
+    [ -f "$root/$f" ] || fail "missing: $f"
+done
+[ "$(readlink "$root/$libdir/liblipisetu.so.1")" = liblipisetu.so.1.0.0 ] || fail "no link liblipisetu.so.1"
+want=16
+if [ -n "$python" ]; then
+    # Under a prefix of its own the module goes where that prefix's
+    # interpreter looks: site-packages of its version.
+    site=$("$python" -c "import sysconfig; print(sysconfig.get_path('platlib', 'posix_prefix', vars={'base': '$root', 'platbase': '$root'}))")
+    out=$(cd "$scratch" && PYTHONPATH="$site" "$python" -c 'import lipisetu; print(lipisetu.to_devanagari("ka"))')
+    [ "$out" = "क" ] || fail "the installed module in $site converts ka to '$out'"
+    [ -f "$site/lipisetu.pyi" ] || fail "no lipisetu.pyi in $site"
+    want=20 # with its copyright and changelog
+fi
 count=$(find "$root" -type f | wc -l)
-[ "$count" -eq 8 ] || fail "expected 8 installed files, found $count: $(cd "$root" && find . -type f)"
+[ "$count" -eq $want ] || fail "expected $want installed files, found $count: $(cd "$root" && find . -type f)"
 
 # The installed program runs.
 out=$(printf 'ka' | "$root/bin/kavrel")
 [ "$out" = "क" ] || fail "installed kavrel converts ka to '$out'"
 
-[ $status -eq 0 ] && echo "installed 8 files under DESTDIR$prefix"
+[ $status -eq 0 ] && echo "installed $want files under DESTDIR$prefix"
 exit $status

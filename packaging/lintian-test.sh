@@ -1,6 +1,6 @@
 #!/bin/sh
-# Builds the Debian package of the build into a scratch directory with CPack
-# and runs lintian, Debian's package checker, on it: the test fails on any
+# Builds the Debian packages of the build into a scratch directory with CPack
+# and runs lintian, Debian's package checker, on each: the test fails on any
 # error or warning. Tags of the info and pedantic levels are shown but do
 # not fail it. Exits 77 (skipped) when lintian is not installed.
 #
@@ -25,17 +25,18 @@ if ! "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$scratch" >"$scratc
     echo "cpack failed"
     exit 1
 fi
-deb=$(ls "$scratch"/*.deb)
+debs=$(ls "$scratch"/*.deb)
 
 # lintian exits 2 when a tag of a --fail-on level is found, 1 when it could
 # not check the package. Its warning about running as root is left out.
 status=0
-lintian --info --display-info --pedantic --fail-on error,warning "$deb" >"$scratch/tags" 2>"$scratch/err" ||
+# shellcheck disable=SC2086
+lintian --info --display-info --pedantic --fail-on error,warning $debs >"$scratch/tags" 2>"$scratch/err" ||
     status=$?
 cat "$scratch/tags"
 grep -v 'running with root privileges' "$scratch/err"
 if [ $status -ne 0 ]; then
-    echo "lintian found errors or warnings in $(basename "$deb") (exit status $status)"
+    echo "lintian found errors or warnings in $(for d in $debs; do basename "$d"; done) (exit status $status)"
     exit 1
 fi
-echo "lintian: no error and no warning in $(basename "$deb")"
+echo "lintian: no error and no warning in" $(for d in $debs; do basename "$d"; done)

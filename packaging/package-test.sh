@@ -1,18 +1,22 @@
 #!/bin/sh
-# Builds the Debian package of the build into a scratch directory with CPack
-# and checks its name, version, dependencies and contents: the three programs
-# in usr/bin, which run, their manual pages in usr/share/man/man1, and the
-# copyright file and the changelog, whose latest entry is this version, in
-# usr/share/doc/NAME. Exits 77 (skipped) when dpkg-deb is not installed.
+# Builds the Debian packages of the build into a scratch directory with CPack
+# and checks the programs' package: its name, version, dependencies and
+# contents: the three programs in usr/bin, which run, their manual pages in
+# usr/share/man/man1, and the copyright file and the changelog, whose latest
+# entry is this version, in usr/share/doc/NAME. Given a Python interpreter
+# (the module is built), it checks the package python3-lipisetu too: its
+# dependencies, the module and its stub in Debian's dist-packages, which the
+# interpreter imports from the unpacked tree, and its copyright and
+# changelog. Exits 77 (skipped) when dpkg-deb is not installed.
 #
-# Usage: package-test.sh CPACK BUILD_DIR SCRATCH_DIR SOURCE_DIR MAN_SUFFIX NAME VERSION
+# Usage: package-test.sh CPACK BUILD_DIR SCRATCH_DIR SOURCE_DIR MAN_SUFFIX NAME VERSION [PYTHON]
 set -u
 
-if [ $# -ne 7 ]; then
-    echo "usage: package-test.sh CPACK BUILD_DIR SCRATCH_DIR SOURCE_DIR MAN_SUFFIX NAME VERSION" >&2
+if [ $# -ne 7 ] && [ $# -ne 8 ]; then
+    echo "usage: package-test.sh CPACK BUILD_DIR SCRATCH_DIR SOURCE_DIR MAN_SUFFIX NAME VERSION [PYTHON]" >&2
     exit 2
 fi
-cpack=$1 build=$2 scratch=$3 src=$4 suffix=$5 name=$6 version=$7
+cpack=$1 build=$2 scratch=$3 src=$4 suffix=$5 name=$6 version=$7 python=${8:-}
 mansrc=$src/man
 
 if ! command -v dpkg-deb >/dev/null 2>&1; then
@@ -31,12 +35,15 @@ if ! "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$scratch" >"$scratc
     echo "cpack failed"
     exit 1
 fi
-deb=$(ls "$scratch"/*.deb 2>/dev/null)
-if [ "$(printf '%s\n' "$deb" | grep -c .)" -ne 1 ]; then
+debs=$(ls "$scratch"/*.deb 2>/dev/null)
+want=1
+[ -z "$python" ] || want=2
+if [ "$(printf '%s\n' "$debs" | grep -c .)" -ne $want ]; then
     cat "$scratch/log"
-    echo "expected one .deb in the scratch directory, found: $deb"
+    echo "expected $want .deb in the scratch directory, found: $debs"
     exit 1
 fi
+deb=$(ls "$scratch/${name}_"*.deb 2>/dev/null)
 echo "built $(basename "$deb")"
 
 status=0
@@ -92,5 +99,31 @@ if [ -x "$bin/kavrel" ] && [ -x "$bin/sonwick" ] && [ -x "$bin/pellam" ]; then
     [ "$(printf '\263' | "$bin/pellam")" = "क" ] || fail "packaged pellam does not convert B3"
 fi
 
-[ $status -eq 0 ] && echo "package $name $version: ok"
+if [ -n "$python" ]; then
+    pydeb=$(ls "$scratch"/python3-lipisetu_*.deb 2>/dev/null)
+    case $(basename "$pydeb") in
+        "python3-lipisetu_${version}_"*.deb) ;;
+        *) fail "no python3-lipisetu_${version}_ARCH.deb: $debs" ;;
+    esac
+    pyfield() { dpkg-deb -f "$pydeb" "$1"; }
+    [ "$(pyfield Section)" = python ] || fail "python3-lipisetu: Section is '$(pyfield Section)'"
+    pyfield Depends | grep -q 'python3 (>= 3' || fail "python3-lipisetu does not depend on python3: '$(pyfield Depends)'"
+    pyfield Depends | grep -q 'libc6' || fail "python3-lipisetu does not depend on libc6: '$(pyfield Depends)'"
+    mkdir "$scratch/python"
+    dpkg-deb -x "$pydeb" "$scratch/python"
+    site=$scratch/python/usr/lib/python3/dist-packages
+    ls "$site"/lipisetu.cpython-*.so >/dev/null 2>&1 || fail "no lipisetu.cpython-*.so in usr/lib/python3/dist-packages"
+    cmp -s "$site/lipisetu.pyi" "$src/python/lipisetu.pyi" || fail "no lipisetu.pyi beside the module"
+    cmp -s "$scratch/python/usr/share/doc/python3-lipisetu/copyright" "$src/packaging/copyright" ||
+        fail "usr/share/doc/python3-lipisetu/copyright is missing or differs"
+    [ -f "$scratch/python/usr/share/doc/python3-lipisetu/changelog.gz" ] ||
+        fail "usr/share/doc/python3-lipisetu/changelog.gz is missing"
+    out=$(cd "$scratch" && PYTHONPATH="$site" "$python" -c 'import lipisetu; print(lipisetu.to_roman("\u0915"), lipisetu.__file__)')
+    case $out in
+        "ka $site/"*) ;;
+        *) fail "the packaged module does not convert: $out" ;;
+    esac
+fi
+
+[ $status -eq 0 ] && echo "packages of $name $version: ok"
 exit $status
