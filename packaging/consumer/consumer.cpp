@@ -12,7 +12,8 @@ int main()
     std::cout << t.text << '\n';
     for (const lipisetu::isciimessage& m : t.messages)
         std::cout << "byte " << m.offset << ": " << lipisetu::describe(m);
-    std::fflush(stdout);
-    lipisetu::status s = lipisetu::convertroman(lipisetu::fdsource(0), lipisetu::fdsink(1));
+    // Standard input to standard output, as kavrel. (The sink flushes
+    // what was written through the stream before it.)
+    lipisetu::status s = lipisetu::convertroman(lipisetu::filesource(stdin), lipisetu::filesink(stdout));
     return lipisetu::ok(s) ? 0 : 1;
 }
