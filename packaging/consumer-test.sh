@@ -4,14 +4,16 @@
 # find_package(lipisetu) against the shared and the static library, and
 # with pkg-config. Each of the three programs must print the same.
 #
-# Usage: consumer-test.sh CMAKE BUILD_DIR SCRATCH_DIR SOURCE_DIR CXX
+# Usage: consumer-test.sh CMAKE BUILD_DIR SCRATCH_DIR SOURCE_DIR CXX [FLAGS]
+#   FLAGS  compiler and linker flags the library needs of the programs that
+#          link it, such as the sanitizers of the build
 set -u
 
-if [ $# -ne 5 ]; then
-    echo "usage: consumer-test.sh CMAKE BUILD_DIR SCRATCH_DIR SOURCE_DIR CXX" >&2
+if [ $# -ne 5 ] && [ $# -ne 6 ]; then
+    echo "usage: consumer-test.sh CMAKE BUILD_DIR SCRATCH_DIR SOURCE_DIR CXX [FLAGS]" >&2
     exit 2
 fi
-cmake=$1 build=$2 scratch=$3 src=$4 cxx=$5
+cmake=$1 build=$2 scratch=$3 src=$4 cxx=$5 flags=${6:-}
 prefix=/opt/lipisetu-test
 root=$scratch/root$prefix
 
@@ -22,12 +24,13 @@ run() {
 }
 run env DESTDIR="$scratch/root" "$cmake" --install "$build" --prefix "$prefix"
 run "$cmake" -S "$src/packaging/consumer" -B "$scratch/consumer" -DCMAKE_PREFIX_PATH="$root" \
-    -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS="$flags" \
+    -DCMAKE_EXE_LINKER_FLAGS="$flags"
 run "$cmake" --build "$scratch/consumer"
 programs="$scratch/consumer/consumer_shared $scratch/consumer/consumer_static"
 if command -v pkg-config >/dev/null 2>&1; then
-    # shellcheck disable=SC2046
-    run "$cxx" -std=c++20 -o "$scratch/consumer_pc" "$src/packaging/consumer/consumer.cpp" \
+    # shellcheck disable=SC2046,SC2086
+    run "$cxx" $flags -std=c++20 -o "$scratch/consumer_pc" "$src/packaging/consumer/consumer.cpp" \
         $(PKG_CONFIG_PATH="$root/lib/pkgconfig" pkg-config --cflags --libs lipisetu)
     programs="$programs $scratch/consumer_pc"
 fi
