@@ -268,18 +268,18 @@ std::string utf8ofreplacement(py::handle rep)
     return std::string(utf8of(rep, keep));
 }
 
-// Decodes the next piece, with the bytes the decoder kept back before it:
-// its text as UTF-8, each message dealt with by the error handler ("strict"
-// raises at the first, "ignore" and "replace" are done here, any other is
-// looked up and called). A
-// handler that resumes elsewhere than after the dropped bytes restarts the
-// decoder there, as a codec resumes at the position its handler returns.
-void decodepiece(decoder& dec, std::string_view piece, bool final, std::string& out)
+// Decodes object[from:], the decoder holding what comes before it, and
+// appends the text as UTF-8 to `out`, each message dealt with by the error
+// handler ("strict" raises at the first, "ignore" and "replace" are done
+// here, any other is looked up and called). The object is what the handler
+// sees: the bytes kept back from the last piece and this piece. A handler
+// that resumes elsewhere than after the dropped bytes restarts the decoder
+// there, as a codec resumes at the position its handler returns.
+void decodeobject(decoder& dec, std::string_view object, std::size_t from, bool final, std::string& out)
 {
-    std::string object(lipisetu::pending(*dec.d));
-    std::size_t keptback = object.size();
-    object += piece;
-    std::uint64_t objectbase = dec.fed - keptback;
+    std::string_view piece = object.substr(from);
+    // A message's place in the object is its offset less this.
+    auto base = static_cast<std::int64_t>(dec.fed) - static_cast<std::int64_t>(from);
     std::uint64_t outbase = dec.written;
     std::string text;
     std::vector<lipisetu::isciimessage> msgs;
@@ -295,27 +295,28 @@ void decodepiece(decoder& dec, std::string_view piece, bool final, std::string& 
         out += text;
         return;
     }
-    py::object handler;
+    py::object handler, bytes;
     if (dec.errors != "strict" && dec.errors != "replace")
         handler = py::module_::import("codecs").attr("lookup_error")(dec.errors);
     std::size_t copied = 0; // of text
     for (const lipisetu::isciimessage& m : msgs) {
-        auto start = static_cast<std::size_t>(m.offset - objectbase);
+        auto start = static_cast<std::size_t>(static_cast<std::int64_t>(m.offset) - base);
         std::size_t end = start + m.span;
         auto at = static_cast<std::size_t>(m.written - outbase);
         out.append(text, copied, at - copied);
         copied = at;
-        if (dec.errors == "strict") {
-            PyErr_SetObject(PyExc_UnicodeDecodeError,
-                            unicodedecodeerror(py::bytes(object), start, end, reason(m)).ptr());
-            throw py::error_already_set();
-        }
         if (dec.errors == "replace") {
             out += "\xEF\xBF\xBD";
             continue;
         }
-        py::bytes obj(object);
-        py::tuple result = handler(unicodedecodeerror(obj, start, end, reason(m)));
+        if (!bytes)
+            bytes = py::bytes(object.data(), object.size());
+        py::object error = unicodedecodeerror(bytes, start, end, reason(m));
+        if (dec.errors == "strict") {
+            PyErr_SetObject(PyExc_UnicodeDecodeError, error.ptr());
+            throw py::error_already_set();
+        }
+        py::tuple result = handler(error);
         if (result.size() != 2)
             throw py::type_error("decoding error handler must return (str, int) tuple");
         out += utf8ofreplacement(result[0]);
@@ -333,7 +334,7 @@ void decodepiece(decoder& dec, std::string_view piece, bool final, std::string& 
             if (object[i] == '\n')
                 line += r > start ? 1 : -1;
         restart(dec, line);
-        decodepiece(dec, std::string_view(object).substr(r), final, out);
+        decodeobject(dec, object, r, final, out);
         return;
     }
     out.append(text, copied, std::string::npos);
@@ -346,8 +347,14 @@ py::str decodebytes(decoder& dec, py::handle input, bool final)
         throw py::error_already_set();
     std::string out;
     try {
-        decodepiece(dec, std::string_view(static_cast<const char*>(view.buf), static_cast<std::size_t>(view.len)),
-                    final, out);
+        std::string_view piece(static_cast<const char*>(view.buf), static_cast<std::size_t>(view.len));
+        std::string_view kept = lipisetu::pending(*dec.d);
+        if (kept.empty()) {
+            decodeobject(dec, piece, 0, final, out);
+        } else {
+            std::string object = std::string(kept) + std::string(piece);
+            decodeobject(dec, object, kept.size(), final, out);
+        }
     } catch (...) {
         PyBuffer_Release(&view);
         throw;

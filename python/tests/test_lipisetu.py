@@ -173,6 +173,12 @@ def test_custom_handlers():
     assert data.decode("iscii-devanagari", "lipisetu-test-next") == "a?b?\nc\u0958"
     # surrogateescape takes the bytes from 0x80 and resumes before the line feed.
     assert data.decode("iscii-devanagari", "surrogateescape") == "a\udca0b\udcef\nc\u0958"
+    # After a restart, positions are still in the whole input.
+    seen = []
+    codecs.register_error("lipisetu-test-seen", lambda e: (seen.append((e.start, e.end, e.object)), ("", e.start + 1))[1])
+    data = b"\xef\xa0b\xa0"
+    assert data.decode("iscii-devanagari", "lipisetu-test-seen") == "b"
+    assert seen == [(0, 2, data), (1, 2, data), (3, 4, data)]
     codecs.register_error("lipisetu-test-far", lambda e: ("", 99))
     with pytest.raises(IndexError):
         data.decode("iscii-devanagari", "lipisetu-test-far")
