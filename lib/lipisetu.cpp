@@ -14,8 +14,6 @@
 
 namespace lipisetu {
 
-static_assert(sizeof(readfn) == sizeof(codec::readfn) && sizeof(writefn) == sizeof(codec::writefn));
-
 source fdsource(int fd) { return {codec::readfd, codec::fdcontext(fd)}; }
 sink fdsink(int fd) { return {codec::writefd, codec::fdcontext(fd)}; }
 
@@ -131,8 +129,6 @@ std::string toroman(std::string_view devanagari)
 }
 
 // ---------------------------------------------------------------- ISCII
-
-static_assert(sizeof(isciimessage) == sizeof(pellam::message));
 
 namespace {
 
