@@ -51,16 +51,92 @@ py::str strof(const std::string& s)
     return py::reinterpret_steal<py::str>(u);
 }
 
+// A str as a source of UTF-8, encoded a block at a time straight from its
+// code points (lone surrogates in their three-byte form, as
+// "surrogatepass" writes them), so that no copy of a large text is made
+// beside it. A character that does not fit the room left waits for the
+// next read.
+struct strsource {
+    const void* data;
+    int kind; // bytes a code point: 1, 2 or 4
+    std::size_t len, pos = 0;
+};
+
+template <class T> std::ptrdiff_t readunits(strsource& s, unsigned char* buf, std::size_t size)
+{
+    const T* p = static_cast<const T*>(s.data);
+    unsigned char* o = buf;
+    unsigned char* const end = buf + size;
+    std::size_t i = s.pos;
+    while (i < s.len && end - o >= 4) {
+        std::uint32_t c = p[i];
+        if (c < 0x80) {
+            *o++ = static_cast<unsigned char>(c);
+        } else if (c < 0x800) {
+            o[0] = static_cast<unsigned char>(0xC0 | c >> 6);
+            o[1] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+            o += 2;
+        } else if (c < 0x10000) {
+            o[0] = static_cast<unsigned char>(0xE0 | c >> 12);
+            o[1] = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
+            o[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+            o += 3;
+        } else {
+            o[0] = static_cast<unsigned char>(0xF0 | c >> 18);
+            o[1] = static_cast<unsigned char>(0x80 | (c >> 12 & 0x3F));
+            o[2] = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
+            o[3] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+            o += 4;
+        }
+        ++i;
+    }
+    s.pos = i;
+    if (o == buf && i < s.len) {
+        errno = EINVAL; // never: the library asks for whole buffers
+        return -1;
+    }
+    return o - buf;
+}
+
+std::ptrdiff_t readstr(void* context, unsigned char* buf, std::size_t size)
+{
+    auto& s = *static_cast<strsource*>(context);
+    switch (s.kind) {
+    case PyUnicode_1BYTE_KIND:
+        return readunits<Py_UCS1>(s, buf, size);
+    case PyUnicode_2BYTE_KIND:
+        return readunits<Py_UCS2>(s, buf, size);
+    default:
+        return readunits<Py_UCS4>(s, buf, size);
+    }
+}
+
+std::ptrdiff_t writestring(void* context, const unsigned char* buf, std::size_t size)
+{
+    static_cast<std::string*>(context)->append(reinterpret_cast<const char*>(buf), size);
+    return static_cast<std::ptrdiff_t>(size);
+}
+
+// Converts a str through a streaming conversion into UTF-8.
 template <class F> std::string convertstr(py::handle text, F convert)
 {
     if (!PyUnicode_Check(text.ptr()))
         throw py::type_error("expected str, got " + std::string(Py_TYPE(text.ptr())->tp_name));
-    py::object keep;
-    std::string_view in = utf8of(text, keep);
-    if (in.size() < gilfree)
-        return convert(in);
-    py::gil_scoped_release free;
-    return convert(in);
+    PyObject* t = text.ptr();
+    strsource in{PyUnicode_DATA(t), static_cast<int>(PyUnicode_KIND(t)), static_cast<std::size_t>(PyUnicode_GET_LENGTH(t))};
+    std::string out;
+    out.reserve(in.len * 2 + 16);
+    auto run = [&] { return convert(lipisetu::source{readstr, &in}, lipisetu::sink{writestring, &out}); };
+    lipisetu::status st;
+    if (in.len < gilfree) {
+        st = run();
+    } else {
+        py::gil_scoped_release free;
+        st = run();
+    }
+    if (st.nomemory)
+        throw std::bad_alloc();
+    return out;
 }
 
 lipisetu::form formnamed(const std::string& name)
@@ -389,7 +465,8 @@ PYBIND11_MODULE(lipisetu, m)
             lipisetu::romanoptions o;
             o.sanskrit = sanskrit;
             o.numerals = numerals;
-            return strof(convertstr(text, [&](std::string_view in) { return lipisetu::todevanagari(in, o); }));
+            return strof(convertstr(
+                text, [&](lipisetu::source in, lipisetu::sink out) { return lipisetu::convertroman(in, out, o); }));
         },
         py::arg("text"), py::kw_only(), py::arg("sanskrit") = false, py::arg("numerals") = false,
         "ISO 15919 Roman to Unicode Devanagari, as kavrel converts it.\n\n"
@@ -398,7 +475,8 @@ PYBIND11_MODULE(lipisetu, m)
     m.def(
         "to_roman",
         [](py::handle text) {
-            return strof(convertstr(text, [](std::string_view in) { return lipisetu::toroman(in); }));
+            return strof(convertstr(
+                text, [](lipisetu::source in, lipisetu::sink out) { return lipisetu::convertdevanagari(in, out); }));
         },
         py::arg("text"), "Unicode Devanagari to ISO 15919 Roman, as sonwick converts it.");
 
