@@ -186,7 +186,32 @@ constexpr std::ptrdiff_t runroom = 4 * maxcomposed;
 // a character cut by the end of the bytes is held back the same way. Once
 // the input has ended (`ended`), nothing is held back and a cut character
 // is dropped.
-template <typename F> std::size_t decode(codec::bytein& in, bool ended, lchar* o, std::uint8_t* so, lchar* oend)
+// The canonical composition of a run, from the compositions made lately
+// when it is short.
+int composedrun(chars& ch, const lchar* run, int n, lchar* out, int room)
+{
+    if (n > 3)
+        return nfc(run, n, out, room);
+    lchar key[3] = {run[0], run[1], n == 3 ? run[2] : -1};
+    auto h = static_cast<std::uint32_t>(key[0] * 31 + key[1] * 7 + key[2]) % compositions;
+    composition& e = ch.composed[h];
+    if (!std::equal(key, key + 3, e.run)) {
+        lchar made[4 * maxcomposed];
+        int k = nfc(run, n, made, static_cast<int>(std::size(made)));
+        if (k < 0 || k > 4)
+            return nfc(run, n, out, room);
+        std::copy(key, key + 3, e.run);
+        std::copy(made, made + k, e.out);
+        e.made = k;
+    }
+    if (e.made > room)
+        return -1;
+    std::copy(e.out, e.out + e.made, out);
+    return e.made;
+}
+
+template <typename F>
+std::size_t decode(codec::bytein& in, chars& ch, bool ended, lchar* o, std::uint8_t* so, lchar* oend)
 {
     const unsigned char* p = in.buf + in.pos;
     const unsigned char* const end = in.buf + in.len;
@@ -226,7 +251,7 @@ template <typename F> std::size_t decode(codec::bytein& in, bool ended, lchar* o
             break;
         // More than maxmarks marks: the letter and its marks stay as they
         // came, and the marks after them follow as they come.
-        int made = n > 1 && n <= maxcomposed ? nfc(run, n, o, static_cast<int>(oend - o)) : -1;
+        int made = n > 1 && n <= maxcomposed ? composedrun(ch, run, n, o, static_cast<int>(oend - o)) : -1;
         if (made < 0) {
             std::copy(run, run + n, o);
             made = n;
@@ -246,10 +271,10 @@ std::size_t decodeform(state& st, bool ended)
     lchar* o = ch.c + ch.len;
     std::uint8_t* so = ch.slot + ch.len;
     if (st.in.il)
-        return decode<ucs2form<true>>(st.in.bytes, ended, o, so, ch.c + charcap);
+        return decode<ucs2form<true>>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
     if (st.in.ib)
-        return decode<ucs2form<false>>(st.in.bytes, ended, o, so, ch.c + charcap);
-    return decode<utf8form>(st.in.bytes, ended, o, so, ch.c + charcap);
+        return decode<ucs2form<false>>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
+    return decode<utf8form>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
 }
 
 } // namespace

@@ -147,11 +147,23 @@ int nfc(const lchar* in, int n, lchar* out, int room);
 // -1 follows its last character. Beside each character, its slot in the
 // fast lane's index.
 constexpr std::size_t charcap = 4096;
+
+// The compositions of short runs (a letter and one or two marks) made
+// lately, so that text in normal form D, where the same few runs come
+// again and again, is composed once for each.
+struct composition {
+    lchar run[3] = {-1, -1, -1};
+    lchar out[4] = {};
+    int made = 0;
+};
+constexpr std::size_t compositions = 64;
+
 struct chars {
     lchar c[charcap];
     std::uint8_t slot[charcap];
     std::size_t pos = 0, len = 0;
     bool ended = false;
+    composition composed[compositions];
 };
 
 // The fast lane's tables, made from the dictionary once the output form is
