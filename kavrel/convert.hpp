@@ -245,13 +245,26 @@ void prepare(tables& t, const dictionary& d, const options& opt, const codec::ou
 
 } // namespace lane
 
+// The vocabulary of one option set in one output form: the dictionary filled
+// and encoded, and the fast lane's tables. Made once in a process for each
+// option set and output form that a conversion asks for (thread-safely),
+// then shared read-only; null only when the dictionary could not be
+// filled.
+struct vocabulary {
+    dictionary dict;
+    lane::tables lanes;
+};
+const vocabulary* vocabularyfor(const options& opt, const codec::output& out);
+
 // Everything one conversion needs, so each run starts fresh.
 struct state {
     options opt;
     codec::input in;
     codec::output out;
-    dictionary dict;
-    lane::tables lanes;
+    // The dictionary and the fast lane's tables for the options and the
+    // output form, shared read-only by every conversion with the same ones.
+    const dictionary* dict = nullptr;
+    const lane::tables* lanes = nullptr;
     chars ch;
     tchar queuedtch; // a unit the syllable writer read ahead
     bool queued = false;

@@ -137,7 +137,7 @@ using namespace lane;
 // unit is looked up once, while the character before it is converted.
 template <bool skt> void walk(state& st)
 {
-    const tables& t = st.lanes;
+    const tables& t = *st.lanes;
     const entry* const chars = t.chars;
     const auto* const steps = reinterpret_cast<const unsigned char*>(t.steps);
     codec::byteout& out = st.out.bytes;
