@@ -116,7 +116,7 @@ def roman_vocab(rnd):
     words = [word() for _ in range(20000)]
     words += [w + p for w in words[:3000]
               for p in rnd.choices([',', '.', ';', '?', '!', ' |', "'"], k=1)]
-    words += [number() for _ in range(400)]  # years, verses, pages: -n has digits to convert
+    words += [number() for _ in range(100)]  # years, verses, pages: -n has digits to convert
     return [w.encode('utf-8') for w in words]
 
 
