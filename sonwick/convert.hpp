@@ -32,8 +32,9 @@ void process(state& st);
 
 // Converts characters straight from the input buffer while each one is
 // ASCII or a whole three-byte character of the block, and stops before the
-// first that is not, with the context where the general way goes on. Never
-// reads: what is left in the buffer is left to the general way.
+// first that is not, with the context where the general way goes on. Called
+// with no character held back, and leaves none. Never reads: what is left
+// in the buffer is left to the general way.
 void fastlane(state& st);
 
 // Writes the Roman text of one character and moves the context on.

@@ -38,8 +38,8 @@ inline const lanestep* stepat(const lanestep* column, std::size_t row)
     return reinterpret_cast<const lanestep*>(reinterpret_cast<const unsigned char*>(column) + row);
 }
 
-// Stands for the last character when there is none, or when a nukta sign
-// after it would not join it.
+// Stands for the last character when the lane has written none: a nukta
+// sign joins nothing to it.
 constexpr lanestep nostep{};
 
 // Where the lane is: the next byte to read and to write, the context (as
