@@ -110,9 +110,13 @@ def roman_vocab(rnd):
             w += final()
         return w
 
+    def number():
+        return ''.join(rnd.choice('0123456789') for _ in range(rnd.randint(1, 4)))
+
     words = [word() for _ in range(20000)]
     words += [w + p for w in words[:3000]
               for p in rnd.choices([',', '.', ';', '?', '!', ' |', "'"], k=1)]
+    words += [number() for _ in range(100)]  # years, verses, pages: -n has digits to convert
     return [w.encode('utf-8') for w in words]
 
 

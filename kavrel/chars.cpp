@@ -6,6 +6,7 @@
 // letter that Unicode holds equivalent converts alike. Only a letter and
 // its marks are composed; all other text is read as it came.
 #include "convert.hpp"
+#include "slots.hpp"
 
 #include <utf8proc.h>
 
@@ -81,7 +82,8 @@ struct utf8form {
     // that may be followed by a mark, a four-byte sequence. ASCII is taken
     // eight bytes at a time, and the one- or two-byte character after it
     // without a branch on its length.
-    static void bulk(const unsigned char*& p, const unsigned char* end, lchar*& o, const lchar* oend)
+    static void bulk(const unsigned char*& p, const unsigned char* end, lchar*& o, std::uint8_t*& so,
+                     const lchar* oend)
     {
         constexpr bool little = std::endian::native == std::endian::little;
         while (end - p >= 16 && oend - o >= 16) {
@@ -95,15 +97,22 @@ struct utf8form {
             int n = (little ? std::countr_zero(high | far) : std::countl_zero(high | far)) / 8 + (high == 0);
             for (int k = 0; k < 8; ++k)
                 o[k] = p[k];
+            // An ASCII character c has slot c + 2: added to all eight bytes
+            // at once, none of which carries (those that are not ASCII are
+            // not taken here).
+            std::uint64_t slots8 = w + 0x0202020202020202u;
+            std::memcpy(so, &slots8, 8);
             // Ragged text changes between ASCII and not every few bytes:
             // the tests branch first on what is rare, a character that may
             // be a mark.
             if (!plain2(p + n) && n > 0 && latinletter(p[n - 1])) {
                 o += n - 1; // the letter is the careful way's
+                so += n - 1;
                 p += n - 1;
                 return;
             }
             o += n;
+            so += n;
             p += n;
             // Then one more character, of one to three bytes. Its bytes,
             // the last at the bottom, are masked by its length: the first
@@ -121,6 +130,7 @@ struct utf8form {
             if (!plain2(q) && latinletter(c))
                 return;
             *o++ = c;
+            *so++ = lane::slotof(c);
             p = q;
         }
     }
@@ -150,7 +160,8 @@ template <bool little> struct ucs2form {
 
     // Decodes from p while no surrogate comes and at least 8 bytes are
     // left, and stops before a letter that a mark may follow.
-    static void bulk(const unsigned char*& p, const unsigned char* end, lchar*& o, const lchar* oend)
+    static void bulk(const unsigned char*& p, const unsigned char* end, lchar*& o, std::uint8_t*& so,
+                     const lchar* oend)
     {
         while (end - p >= 8 && o < oend) {
             lchar u = unit(p);
@@ -160,6 +171,7 @@ template <bool little> struct ucs2form {
             if ((next >= 0x0300) & (next - 0x1E00u >= 0x100) && latinletter(u))
                 return;
             *o++ = u;
+            *so++ = lane::slotof(u);
             p += 2;
         }
     }
@@ -174,13 +186,38 @@ constexpr std::ptrdiff_t runroom = 4 * maxcomposed;
 // a character cut by the end of the bytes is held back the same way. Once
 // the input has ended (`ended`), nothing is held back and a cut character
 // is dropped.
-template <typename F> std::size_t decode(codec::bytein& in, bool ended, lchar* o, lchar* oend)
+// The canonical composition of a run, from the compositions made lately
+// when it is short.
+int composedrun(chars& ch, const lchar* run, int n, lchar* out, int room)
+{
+    if (n > 3)
+        return nfc(run, n, out, room);
+    lchar key[3] = {run[0], run[1], n == 3 ? run[2] : -1};
+    auto h = static_cast<std::uint32_t>(key[0] * 31 + key[1] * 7 + key[2]) % compositions;
+    composition& e = ch.composed[h];
+    if (!std::equal(key, key + 3, e.run)) {
+        lchar made[4 * maxcomposed];
+        int k = nfc(run, n, made, static_cast<int>(std::size(made)));
+        if (k < 0 || k > 4)
+            return nfc(run, n, out, room);
+        std::copy(key, key + 3, e.run);
+        std::copy(made, made + k, e.out);
+        e.made = k;
+    }
+    if (e.made > room)
+        return -1;
+    std::copy(e.out, e.out + e.made, out);
+    return e.made;
+}
+
+template <typename F>
+std::size_t decode(codec::bytein& in, chars& ch, bool ended, lchar* o, std::uint8_t* so, lchar* oend)
 {
     const unsigned char* p = in.buf + in.pos;
     const unsigned char* const end = in.buf + in.len;
     lchar* const start = o;
     while (p < end && oend - o >= runroom) {
-        F::bulk(p, end, o, oend - runroom);
+        F::bulk(p, end, o, so, oend - runroom);
         if (p == end)
             break;
         // One character the careful way.
@@ -190,6 +227,7 @@ template <typename F> std::size_t decode(codec::bytein& in, bool ended, lchar* o
         const unsigned char* q = p + d.len;
         if (!latinletter(d.c) || (q < end && F::plain(q))) {
             *o++ = d.c;
+            *so++ = lane::slotof(d.c);
             p = q;
             continue;
         }
@@ -213,25 +251,30 @@ template <typename F> std::size_t decode(codec::bytein& in, bool ended, lchar* o
             break;
         // More than maxmarks marks: the letter and its marks stay as they
         // came, and the marks after them follow as they come.
-        int made = n > 1 && n <= maxcomposed ? nfc(run, n, o, static_cast<int>(oend - o)) : -1;
+        int made = n > 1 && n <= maxcomposed ? composedrun(ch, run, n, o, static_cast<int>(oend - o)) : -1;
         if (made < 0) {
             std::copy(run, run + n, o);
             made = n;
         }
-        o += made;
+        for (int k = 0; k < made; ++k)
+            *so++ = lane::slotof(*o++);
         p = q;
     }
     in.pos = static_cast<std::size_t>(p - in.buf);
     return static_cast<std::size_t>(o - start);
 }
 
-std::size_t decodeform(state& st, bool ended, lchar* o, lchar* oend)
+// Decodes into the character buffer after its last character.
+std::size_t decodeform(state& st, bool ended)
 {
+    chars& ch = st.ch;
+    lchar* o = ch.c + ch.len;
+    std::uint8_t* so = ch.slot + ch.len;
     if (st.in.il)
-        return decode<ucs2form<true>>(st.in.bytes, ended, o, oend);
+        return decode<ucs2form<true>>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
     if (st.in.ib)
-        return decode<ucs2form<false>>(st.in.bytes, ended, o, oend);
-    return decode<utf8form>(st.in.bytes, ended, o, oend);
+        return decode<ucs2form<false>>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
+    return decode<utf8form>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
 }
 
 } // namespace
@@ -241,11 +284,12 @@ void fillchars(state& st)
     chars& ch = st.ch;
     if (ch.len > 0) {
         ch.c[0] = ch.c[ch.len - 1];
+        ch.slot[0] = ch.slot[ch.len - 1];
         ch.len = 1;
     }
     ch.pos = ch.len;
     for (;;) {
-        std::size_t made = decodeform(st, ch.ended, ch.c + ch.len, ch.c + charcap);
+        std::size_t made = decodeform(st, ch.ended);
         ch.len += made;
         if (made > 0)
             return;
@@ -257,6 +301,7 @@ void fillchars(state& st)
         if (!codec::refill(st.in.bytes))
             ch.ended = true;
     }
+    ch.slot[ch.len] = 0;
     ch.c[ch.len++] = codec::endofinput;
 }
 

@@ -141,15 +141,29 @@ inline int combiningclass(lchar c) { return c < 0x0300 ? 0 : combiningclassof(c)
 int nfc(const lchar* in, int n, lchar* out, int room);
 
 // The characters of the input, decoded from its form and with each letter
-// and its marks composed, a block at a time. The slot before the next one
+// and its marks composed, a block at a time. The place before the next one
 // to read always holds the last one read, so that the unit reader can step
 // back over the character it read one too far. Once the input has ended,
-// -1 follows its last character.
+// -1 follows its last character. Beside each character, its slot in the
+// fast lane's index.
 constexpr std::size_t charcap = 4096;
+
+// The compositions of short runs (a letter and one or two marks) made
+// lately, so that text in normal form D, where the same few runs come
+// again and again, is composed once for each.
+struct composition {
+    lchar run[3] = {-1, -1, -1};
+    lchar out[4] = {};
+    int made = 0;
+};
+constexpr std::size_t compositions = 64;
+
 struct chars {
     lchar c[charcap];
+    std::uint8_t slot[charcap];
     std::size_t pos = 0, len = 0;
     bool ended = false;
+    composition composed[compositions];
 };
 
 // The fast lane's tables, made from the dictionary once the output form is
@@ -196,17 +210,22 @@ constexpr int hrole = 5, markrole = 6;
 
 // A character as the first of a unit: the unit it makes with a next
 // character of each role (0 where the general way must cut it; for a mark,
-// see `marks`), its own role, and what else the fast lane must know of it.
-// Only the characters that the tables know have entries of their own (a
-// slot); all others share slot 0, the general way's, and the marks slot 1.
-constexpr unsigned space = 1;      // the space of Sanskrit mode
-constexpr unsigned apostrophe = 2; // the apostrophe or U+2019
-constexpr unsigned quote = 4;      // the apostrophe of Sanskrit mode (the avagraha)
-constexpr unsigned anusvara = 8;   // m dot above, small or capital
+// see `marks`), and its own role. In Sanskrit mode, `rules` tells when the
+// syllable writer's rule for it may change what it writes: `rules & (next
+// character's `before` | state offset)` is not 0. The rule of a space
+// drops it after a consonant (the consonant's state offset, 32, is the bit)
+// or before an avagraha; that of an avagraha swaps it with an anusvara
+// after it. Only the characters that the tables know have entries of their
+// own (a slot); all others share slot 0, the general way's, and the marks
+// slot 1.
+constexpr unsigned beforeavagraha = 1; // the apostrophe or U+2019
+constexpr unsigned beforeanusvara = 2; // m dot above, small or capital
+constexpr unsigned afterconsonant = 32;
 struct alignas(16) entry {
     std::uint16_t units[roles] = {};
     std::uint8_t role = 0;
-    std::uint8_t flags = 0;
+    std::uint8_t rules = 0;  // what it looks at when it comes
+    std::uint8_t before = 0; // what it is to a character with a rule before it
 };
 constexpr int slots = 256;
 
@@ -226,13 +245,26 @@ void prepare(tables& t, const dictionary& d, const options& opt, const codec::ou
 
 } // namespace lane
 
+// The vocabulary of one option set in one output form: the dictionary filled
+// and encoded, and the fast lane's tables. Made once in a process for each
+// option set and output form that a conversion asks for (thread-safely),
+// then shared read-only; null only when the dictionary could not be
+// filled.
+struct vocabulary {
+    dictionary dict;
+    lane::tables lanes;
+};
+const vocabulary* vocabularyfor(const options& opt, const codec::output& out);
+
 // Everything one conversion needs, so each run starts fresh.
 struct state {
     options opt;
     codec::input in;
     codec::output out;
-    dictionary dict;
-    lane::tables lanes;
+    // The dictionary and the fast lane's tables for the options and the
+    // output form, shared read-only by every conversion with the same ones.
+    const dictionary* dict = nullptr;
+    const lane::tables* lanes = nullptr;
     chars ch;
     tchar queuedtch; // a unit the syllable writer read ahead
     bool queued = false;

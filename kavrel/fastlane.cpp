@@ -8,6 +8,7 @@
 // ASCII, the end of the buffer) is left to the general way.
 #include "convert.hpp"
 #include "letters.hpp"
+#include "slots.hpp"
 #include "tables.hpp"
 
 #include <algorithm>
@@ -22,45 +23,6 @@ namespace {
 constexpr lchar virama = 0x094D;
 
 constexpr unsigned after(lchar sylstate) { return stateoffset(sylstate); }
-
-// The slots of the characters below lonemax, and one more for all from
-// lonemax up: 0 for a character that no table knows, 1 for the marks, and
-// one of its own for every ASCII character, every first letter of a listed
-// unit and every second letter of a diphthong. Made at compile time from
-// the tables.
-struct slotindex {
-    std::uint8_t of[lonemax + 1] = {};
-    lchar chars[slots] = {}; // the character of each slot from 2
-    int used = 2;
-};
-
-constexpr slotindex makeslots()
-{
-    slotindex x;
-    auto add = [&x](lchar c) {
-        if (c >= 0 && c < lonemax && x.of[c] == 0) {
-            x.chars[x.used] = c;
-            x.of[c] = static_cast<std::uint8_t>(x.used++);
-        }
-    };
-    for (lchar c = 0x0300; c <= 0x03FF; ++c)
-        x.of[c] = 1;
-    for (lchar c = 0; c < 128; ++c)
-        add(c);
-    for (const convrec& r : convlist)
-        add(r.roman[0]);
-    for (const convrec& r : numlist)
-        add(r.roman[0]);
-    for (const convrec& r : avagraha)
-        add(r.roman[0]);
-    for (const secondletters& s : diphthongseconds)
-        for (lchar c : s.forms)
-            add(c);
-    return x;
-}
-
-constexpr slotindex slotsof = makeslots();
-static_assert(slotsof.used <= slots, "every slot fits");
 
 // The places of the marks that come second in listed units: one for each
 // such mark but the double macron below, after which the unit takes a
@@ -156,9 +118,12 @@ void prepare(tables& t, const dictionary& d, const options& opt, const codec::ou
             f.units[hrole] = unit(tchar{{c, 'h'}, 2});
         f.role = static_cast<std::uint8_t>(ishletter(c) ? hrole : letterclasses[static_cast<std::size_t>(c)].second);
         bool isapostrophe = c == '\'' || c == 0x2019;
-        f.flags = static_cast<std::uint8_t>((opt.skt && c == ' ' ? space : 0) | (isapostrophe ? apostrophe : 0) |
-                                            (opt.skt && isapostrophe ? quote : 0) |
-                                            (c == 0x1E41 || c == 0x1E40 ? anusvara : 0));
+        if (opt.skt && c == ' ')
+            f.rules = afterconsonant | beforeavagraha;
+        if (opt.skt && isapostrophe)
+            f.rules = beforeanusvara;
+        f.before = static_cast<std::uint8_t>((isapostrophe ? beforeavagraha : 0) |
+                                             (c == 0x1E41 || c == 0x1E40 ? beforeanusvara : 0));
     }
 }
 
@@ -172,7 +137,7 @@ using namespace lane;
 // unit is looked up once, while the character before it is converted.
 template <bool skt> void walk(state& st)
 {
-    const tables& t = st.lanes;
+    const tables& t = *st.lanes;
     const entry* const chars = t.chars;
     const auto* const steps = reinterpret_cast<const unsigned char*>(t.steps);
     codec::byteout& out = st.out.bytes;
@@ -183,18 +148,16 @@ template <bool skt> void walk(state& st)
     // make the next unit (a mark ends a unit only when no mark follows).
     const std::size_t end = st.ch.len < 3 ? 0 : st.ch.len - 3;
     constexpr unsigned vowel = stateoffset(SYL_VOWEL), consonant = stateoffset(SYL_CONSONANT);
-    auto at = [chars](lchar ch) {
-        return &chars[slotsof.of[std::min(static_cast<std::uint32_t>(ch), static_cast<std::uint32_t>(lonemax))]];
-    };
-    // The unit at a character (entry e0) with the characters after it at
-    // `next`, the first of them with entry e1.
-    auto unitat = [&t, chars, at](const entry* e0, const entry* e1, const lchar* next) -> unsigned {
+    const std::uint8_t* const slot = st.ch.slot;
+    // The unit at a character (entry e0) whose next character, at j, has
+    // entry e1.
+    auto unitat = [&t, chars, c, slot](const entry* e0, const entry* e1, std::size_t j) -> unsigned {
         if (e1->role != markrole)
             return e0->units[e1->role];
         // A letter and one mark make a unit when no mark follows.
-        if (at(next[1])->role == markrole)
+        if (chars[slot[j + 1]].role == markrole)
             return 0;
-        return t.marks[e0 - chars][marksof.of[next[0] - 0x0300]];
+        return t.marks[e0 - chars][marksof.of[c[j] - 0x0300]];
     };
     unsigned syl = stateoffset(st.sylstate);
     unsigned unit = 0;
@@ -206,28 +169,26 @@ template <bool skt> void walk(state& st)
         // without a check.
         unsigned char* o = out.buf + out.len;
         std::size_t stop = std::min(end, i + (codec::bufsize - out.len) / stepbytes);
-        const entry* e0 = at(c[i]);
-        const entry* e1 = at(c[i + 1]);
+        const entry* e0 = chars + slot[i];
+        const entry* e1 = chars + slot[i + 1];
         // A unit starts here (the unit of a second character is carried on).
         if (!unit)
-            unit = unitat(e0, e1, c + i + 1);
+            unit = unitat(e0, e1, i + 1);
         for (; i < stop; ++i) {
-            const entry* e2 = at(c[i + 2]);
-            unsigned next = unitat(e1, e2, c + i + 2);
+            const entry* e2 = chars + slot[i + 2];
+            unsigned next = unitat(e1, e2, i + 2);
             unsigned k = unit;
             if constexpr (skt) {
                 // The space of Sanskrit mode after a consonant is closed up
                 // before a listed unit; after a vowel it is dropped before
                 // a lone avagraha; elsewhere it is copied. An avagraha
                 // before an anusvara is the general way's.
-                unsigned f0 = e0->flags, f1 = e1->flags;
-                bool spaced = ((f0 & space) != 0) & ((syl == consonant) | ((f1 & apostrophe) != 0));
-                bool swapped = ((f0 & quote) != 0) & ((f1 & anusvara) != 0);
-                if (spaced | swapped) {
-                    if (swapped || next == 0)
+                static_assert(consonant == afterconsonant);
+                if (e0->rules & (e1->before | syl)) {
+                    if ((e0->rules & beforeanusvara) || next == 0)
                         break;
                     bool listed = next >= unitsize && next < copies * unitsize;
-                    if ((syl == consonant && listed) || (syl == vowel && (f1 & apostrophe))) {
+                    if ((syl == consonant && listed) || (syl == vowel && (e1->before & beforeavagraha))) {
                         e0 = e1;
                         e1 = e2;
                         unit = next;
@@ -243,7 +204,7 @@ template <bool skt> void walk(state& st)
             syl = k & aftermask;
             // The second character of a two-character unit writes nothing
             // and leaves the state the unit left.
-            unit = choose(k & two, valid | syl, next);
+            unit = (k & two) ? (valid | syl) : next;
             e0 = e1;
             e1 = e2;
         }

@@ -3,6 +3,8 @@
 #include "convert.hpp"
 
 #include <algorithm>
+#include <memory>
+#include <mutex>
 #include <cstring>
 #include <iterator>
 
@@ -72,11 +74,36 @@ bool start(state& st, const options& opt, std::FILE* in, std::FILE* out)
     st.in.bytes.drainfirst = &st.out.bytes;
     st.ch.pos = st.ch.len = 0;
     st.ch.ended = false;
+    std::fill(std::begin(st.ch.composed), std::end(st.ch.composed), composition{});
     st.queuedtch = tchar{};
     st.queued = false;
     st.sylstate = SYL_VOWEL;
     st.fastlane = true;
-    return fill(st.dict, opt);
+    st.dict = nullptr;
+    st.lanes = nullptr;
+    // The vocabulary in UTF-8 is made here, so that a dictionary that
+    // cannot be filled is known before anything is read.
+    return vocabularyfor(opt, codec::output{}) != nullptr;
+}
+
+const vocabulary* vocabularyfor(const options& opt, const codec::output& out)
+{
+    // One for each of -s, -n and the three output forms, made when first
+    // asked for; the options of the input form do not change it.
+    constexpr int kinds = 2 * 2 * 3;
+    static std::once_flag once[kinds];
+    static std::unique_ptr<vocabulary> made[kinds];
+    int form = out.ol ? 1 : out.ob ? 2 : 0;
+    int k = (opt.skt * 2 + opt.dnnum) * 3 + form;
+    std::call_once(once[k], [&] {
+        auto v = std::make_unique<vocabulary>();
+        if (!fill(v->dict, opt))
+            return;
+        encode(v->dict, out);
+        lane::prepare(v->lanes, v->dict, opt, out);
+        made[k] = std::move(v);
+    });
+    return made[k].get();
 }
 
 namespace {
@@ -137,8 +164,11 @@ void process(state& st)
         st.out.ob = st.in.ib;
         st.out.ol = st.in.il;
     }
-    encode(st.dict, st.out);
-    lane::prepare(st.lanes, st.dict, st.opt, st.out);
+    const vocabulary* v = vocabularyfor(st.opt, st.out);
+    if (!v)
+        return; // never: start made one of the same size
+    st.dict = &v->dict;
+    st.lanes = &v->lanes;
     if (st.out.ol) {
         codec::putbyte(st.out.bytes, 0xFF);
         codec::putbyte(st.out.bytes, 0xFE);

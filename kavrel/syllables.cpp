@@ -39,7 +39,7 @@ tchar& readahead(state& st)
 
 int general(state& st, const tchar& u)
 {
-    if (const convnode* e = lookup(st.dict, u)) {
+    if (const convnode* e = lookup(*st.dict, u)) {
         // After a consonant: the vowel's sign, or for another consonant the
         // virama that closes the first; else the independent form.
         codec::putshort(st.out.bytes, e->out[st.sylstate == SYL_CONSONANT]);
@@ -74,7 +74,7 @@ int colonrule(state& st, const tchar& u)
         st.queued = false; // the apostrophe is used up
         return 1;
     }
-    if (lookup(st.dict, next))
+    if (lookup(*st.dict, next))
         return 1;
     return general(st, u);
 }
@@ -84,7 +84,7 @@ int colonrule(state& st, const tchar& u)
 int spacerule(state& st, const tchar& u)
 {
     const tchar& next = readahead(st);
-    if (st.sylstate == SYL_CONSONANT && lookup(st.dict, next))
+    if (st.sylstate == SYL_CONSONANT && lookup(*st.dict, next))
         return 1;
     if (st.sylstate == SYL_VOWEL && loneapostrophe(next))
         return 1;

@@ -27,6 +27,7 @@ void start(state& st, std::FILE* in, std::FILE* out, std::size_t chunk)
     st.in.bytes.drainfirst = &st.out.bytes;
     st.out.ol = st.out.ob = false;
     st.ctx = neutral;
+    st.fastlane = true;
 }
 
 // One character: the "a" and colon its context asks for and its row's
@@ -56,6 +57,14 @@ void process(state& st)
     // precomposed consonant the two stand for.
     lchar held = codec::endofinput;
     while (!st.out.bytes.error) {
+        if (st.fastlane && !entryof(held).nuktaform) {
+            // No nukta sign can join the held character, so it is written
+            // now, and the fast lane starts from an empty hand.
+            if (held >= 0)
+                puttch(st, held);
+            held = codec::endofinput;
+            fastlane(st);
+        }
         lchar c = codec::getuch(st.in);
         if (c < 0)
             break;

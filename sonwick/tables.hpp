@@ -371,6 +371,76 @@ constexpr dindex makeindex()
 
 inline constexpr dindex index = makeindex();
 
+// The fast lane's steps, made from the index: what one character read
+// straight from the input bytes writes from each context, and the context
+// it leaves. Slots 0 to 127 are the ASCII characters, slots 128 to 255 the
+// code points of the block. A copied character's own UTF-8 bytes follow the
+// "a" its context asks for, so every step is one fixed-size move.
+struct lanestep {
+    unsigned char text[11] = {}; // the bytes to write, padded
+    std::uint8_t n = 0;
+    // The context left, as the place of its row: in bytes from the start
+    // of the steps, so that the lane finds the next step with one addition.
+    std::uint16_t nextrow = 0;
+    // For a consonant that the nukta sign joins: the slot of the joined
+    // letter, and the length of the consonant's own text, which comes
+    // after the "a" of a consonant pending before it. 0 for the others.
+    std::uint8_t joined = 0;
+    std::uint8_t bare = 0;
+};
+static_assert(sizeof(lanestep) == 16, "a step is one 16-byte move");
+
+constexpr std::size_t laneslots = 256;
+constexpr unsigned laneblock = 128; // the slot of the first code point of the block
+
+// The steps of each context in a row of their own, one row after another.
+struct laneindex {
+    lanestep at[contexts * laneslots];
+};
+
+constexpr std::size_t rowbytes = laneslots * sizeof(lanestep);
+constexpr std::size_t rowof(context k) { return k * rowbytes; }
+constexpr context contextof(std::size_t row) { return static_cast<context>(row / rowbytes); }
+
+// The slot of an ASCII character or a code point of the block.
+constexpr unsigned laneslot(lchar c)
+{
+    return c < 0x80 ? static_cast<unsigned>(c) : laneblock + static_cast<unsigned>(c - blockstart);
+}
+
+constexpr lanestep makestep(lchar c, context from)
+{
+    const dentry& e = index.at[c < 0x80 ? blocksize : static_cast<std::size_t>(c - blockstart)];
+    const daction& a = e.act[from];
+    lanestep s{};
+    for (std::size_t i = 0; i < a.text.n; ++i)
+        s.text[s.n++] = a.text.b[i];
+    if (e.copy)
+        s.n = static_cast<std::uint8_t>(s.n + codec::utf8encode(c, s.text + s.n));
+    s.nextrow = static_cast<std::uint16_t>(rowof(a.next));
+    if (e.nuktaform) {
+        s.joined = static_cast<std::uint8_t>(laneslot(e.nuktaform));
+        s.bare = static_cast<std::uint8_t>(textlen(convlist[e.row].roman));
+    }
+    return s;
+}
+
+constexpr laneindex makelanes()
+{
+    laneindex x{};
+    for (std::size_t k = 0; k < contexts; ++k)
+        for (unsigned i = 0; i < laneslots; ++i) {
+            lchar c = i < laneblock ? static_cast<lchar>(i) : blockstart + static_cast<lchar>(i - laneblock);
+            x.at[k * laneslots + i] = makestep(c, static_cast<context>(k));
+        }
+    return x;
+}
+
+inline constexpr laneindex lanes = makelanes();
+
+// The step of `slot` from the context whose row is `row`.
+constexpr const lanestep& stepof(std::size_t row, unsigned slot) { return lanes.at[row / sizeof(lanestep) + slot]; }
+
 // The entry of a code point; -1 (end of input) and everything outside the
 // block get the last entry.
 inline const dentry& entryof(lchar c)

@@ -144,29 +144,43 @@ TEST(CommandLine, EachProgram)
 // pauses, not only when a buffer fills or the input ends.
 TEST(CommandLine, OutputFlowsWhileTheInputIsOpen)
 {
-    int in[2], out[2];
-    ASSERT_EQ(pipe(in), 0);
-    ASSERT_EQ(pipe(out), 0);
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(in[0], 0);
-        dup2(out[1], 1);
+    const struct {
+        const char* bin;
+        std::string in, out;
+    } rows[] = {
+        {PELLAM_BIN, "ab\n", "ab\n"},
+        {SONWICK_BIN, harness::utf8(U"\u0915\u093E \u0916\n"), harness::utf8(U"k\u0101 kha\n")},
+    };
+    for (const auto& r : rows) {
+        int in[2], out[2];
+        ASSERT_EQ(pipe(in), 0);
+        ASSERT_EQ(pipe(out), 0);
+        pid_t pid = fork();
+        if (pid == 0) {
+            dup2(in[0], 0);
+            dup2(out[1], 1);
+            close(in[1]);
+            close(out[0]);
+            execl(r.bin, r.bin, nullptr);
+            _exit(127);
+        }
+        close(in[0]);
+        close(out[1]);
+        ASSERT_EQ(write(in[1], r.in.data(), r.in.size()), static_cast<ssize_t>(r.in.size()));
+        std::string got;
+        char buf[64];
+        pollfd ready{out[0], POLLIN, 0};
+        while (got.size() < r.out.size() && poll(&ready, 1, 10000) == 1) {
+            ssize_t n = read(out[0], buf, sizeof buf);
+            if (n <= 0)
+                break;
+            got.append(buf, static_cast<std::size_t>(n));
+        }
         close(in[1]);
+        waitpid(pid, nullptr, 0);
         close(out[0]);
-        execl(PELLAM_BIN, PELLAM_BIN, nullptr);
-        _exit(127);
+        EXPECT_EQ(harness::hex(got), harness::hex(r.out)) << r.bin;
     }
-    close(in[0]);
-    close(out[1]);
-    ASSERT_EQ(write(in[1], "ab\n", 3), 3);
-    pollfd ready{out[0], POLLIN, 0};
-    char got[8] = {};
-    bool arrived = poll(&ready, 1, 10000) == 1 && read(out[0], got, sizeof got) == 3;
-    close(in[1]);
-    waitpid(pid, nullptr, 0);
-    close(out[0]);
-    EXPECT_TRUE(arrived);
-    EXPECT_STREQ(got, "ab\n");
 }
 
 TEST(CommandLine, FiftyMegabyteLine)

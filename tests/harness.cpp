@@ -152,11 +152,12 @@ std::string kavrelconvert(const kavrel::options& opt, const std::string& in, std
     return s.take();
 }
 
-std::string sonwickconvert(const std::string& in, std::size_t chunk)
+std::string sonwickconvert(const std::string& in, std::size_t chunk, bool fastlane)
 {
     static const auto st = std::make_unique<sonwick::state>();
     streams s(in);
     sonwick::start(*st, s.in, s.out, chunk);
+    st->fastlane = fastlane;
     sonwick::process(*st);
     codec::finish(st->out.bytes);
     return s.take();

@@ -37,7 +37,9 @@ std::string pellamconvert(const std::string& in, std::size_t chunk = codec::bufs
 // every unit taking the general way.
 std::string kavrelconvert(const kavrel::options& opt, const std::string& in,
                           std::size_t chunk = codec::bufsize, bool fastlane = true);
-std::string sonwickconvert(const std::string& in, std::size_t chunk = codec::bufsize);
+// sonwick's conversion with its fast lane, or (`fastlane` false) with every
+// character taking the general way.
+std::string sonwickconvert(const std::string& in, std::size_t chunk = codec::bufsize, bool fastlane = true);
 
 // A temporary file holding `data`; removed when the object goes.
 struct tempfile {

@@ -139,6 +139,14 @@ TEST(Kavrel, DecomposedLetters)
             EXPECT_EQ(hex(harness::kavrelconvert(f.opt, f.in, chunk)), hex(f.out)) << hex(f.in);
 }
 
+// The decoder takes a character for no mark from its first bytes: below
+// U+0300, and the letters of Latin Extended Additional.
+TEST(Kavrel, NoMarksWhereTheDecoderLooksNoFurther)
+{
+    for (kavrel::lchar c = 0; c < 0x1F00; c = c == 0x02FF ? 0x1E00 : c + 1)
+        ASSERT_EQ(kavrel::combiningclassof(c), 0) << std::hex << c;
+}
+
 // Every listed unit, in its listed, composed and decomposed spellings, at
 // the start of a word and after a consonant, converts to the same bytes.
 TEST(Kavrel, EverySpellingOfEveryRow)

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
+using harness::bytes;
 using harness::hex;
 using harness::utf8;
 
@@ -131,6 +134,58 @@ TEST(SonwickIndex, AgreesWithLinearSearch)
         ASSERT_EQ(e.copy, row < 0 && c != 0x094D) << c;
     }
     EXPECT_FALSE(sonwick::isinarray(0x0915, sonwick::cons, 0));
+}
+
+// The pieces of text at the fast lane's edges: every code point of the
+// block, each consonant with the nukta sign that joins it, ASCII, other
+// scripts, and bytes that are no character or that read as the nukta sign
+// only through the loose decoding of the general way.
+std::vector<std::string> edgepieces()
+{
+    std::vector<std::string> pieces;
+    for (char32_t c = 0x0900; c < 0x0980; ++c)
+        pieces.push_back(utf8(std::u32string{c}));
+    for (const sonwick::nuktarec& n : sonwick::nuktalist)
+        pieces.push_back(utf8(std::u32string{static_cast<char32_t>(n.plain), 0x093C}));
+    for (const char* a : {" ", "\n", "\r\n", ",", "h", "i", "0"})
+        pieces.push_back(a);
+    for (const std::string& b : {bytes({0}), utf8(U"\u00E9"), utf8(U"\u0985"), utf8(U"\u200D"), utf8(U"\uFEFF"),
+                                 utf8(U"\U0001F600"), bytes({0xE0, 0xA4}), bytes({0xE0}), bytes({0x80}),
+                                 bytes({0xBC}), bytes({0x80, 0xA4, 0xBC}), bytes({0xE0, 0x24, 0xBC}),
+                                 bytes({0xE0, 0xA4, 0x3C}), bytes({0xF0, 0x80, 0xA4, 0xBC}), bytes({0xF8}),
+                                 bytes({0xC0}), bytes({0xE0, 0xA6, 0x95})})
+        pieces.push_back(b);
+    return pieces;
+}
+
+// The fast lane writes what the general way writes, on seeded random text
+// made of those pieces, read whole and in pieces of every small size.
+TEST(SonwickFastLane, AgreesWithGeneralWay)
+{
+    const std::vector<std::string> pieces = edgepieces();
+    std::mt19937 rng(15919);
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        for (std::size_t n = rng() % 200; n > 0; --n)
+            text += pieces[rng() % pieces.size()];
+        const std::string want = harness::sonwickconvert(text, codec::bufsize, false);
+        for (std::size_t chunk : {codec::bufsize, std::size_t{1}, std::size_t{4}, std::size_t{2 + rng() % 9}})
+            ASSERT_EQ(hex(harness::sonwickconvert(text, chunk)), hex(want)) << "input " << hex(text) << ", chunk " << chunk;
+    }
+}
+
+// Output that fills the buffer while the lane writes it, with a joined
+// letter, a consonant that the nukta sign may join and a pending "a" at
+// each place of the buffer's edge.
+TEST(SonwickFastLane, OutputBufferEdge)
+{
+    const std::string unit = utf8(U"\u0915\u093C\u0921 \u0921\u093C\u093E\u0928\u093C\u0915\u094D\u0939\n");
+    for (std::size_t shift = 0; shift < 8; ++shift) {
+        std::string text(shift, '.');
+        while (text.size() < 2 * codec::bufsize + 100)
+            text += unit;
+        EXPECT_EQ(harness::sonwickconvert(text), harness::sonwickconvert(text, codec::bufsize, false)) << "shift " << shift;
+    }
 }
 
 // The byte-order mark is copied like any character; carriage returns are

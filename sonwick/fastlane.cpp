@@ -1,0 +1,184 @@
+// The fast lane: running Devanagari text (the characters of the block,
+// spaces, line ends, punctuation) converted straight from the input bytes,
+// each character decoded and looked up in one step and its step from the
+// current context written as one fixed-size move. The steps are made from
+// the index, so the lane writes what puttch writes; anything else (other
+// multi-byte characters, malformed bytes, the last few bytes of the buffer)
+// is left to the general way.
+#include "convert.hpp"
+
+#include <cstdint>
+#include <cstring>
+
+namespace sonwick {
+
+namespace {
+
+// The first four bytes at p, the first in the low byte: one load where the
+// machine allows it.
+inline std::uint32_t fourbytes(const unsigned char* p)
+{
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+// The lane reads ASCII and the three-byte characters of the block, E0 A4 80
+// to E0 A5 BF. An ASCII character's slot is its byte; a block character's
+// is its last byte (10xxxxxx) with the low bit of the middle one (A4 or A5)
+// in bit 6. Both are worked out without a branch: the mix of ASCII and
+// Devanagari in running text is too irregular to be guessed well.
+constexpr std::uint32_t blockmask = 0xC0FEFF, blockbits = 0x80A4E0;
+static_assert(laneslot(blockstart + 0x3F) == 0xBF && laneslot(blockstart + 0x40) == 0xC0);
+constexpr unsigned nuktaslot = laneslot(nuktasign);
+
+// The step at `row` bytes past `column`, the step of a slot in the first
+// row. The context's row is loaded last, so it is added last, in bytes.
+inline const lanestep* stepat(const lanestep* column, std::size_t row)
+{
+    return reinterpret_cast<const lanestep*>(reinterpret_cast<const unsigned char*>(column) + row);
+}
+
+// Stands for the last character when the lane has written none: a nukta
+// sign joins nothing to it.
+constexpr lanestep nostep{};
+
+// Where the lane is: the next byte to read and to write, the context (as
+// its row), and the step of the last character written.
+struct lanepos {
+    const unsigned char* ip;
+    unsigned char* o;
+    std::size_t row;
+    const lanestep* last = &nostep;
+};
+
+// A consonant that the nukta sign joins writes, from every context, the
+// bytes that the context asks for first and then the `bare` bytes it writes
+// from neutral; its joined letter writes the same first bytes, and both
+// leave a context that does not depend on the one before. So the
+// consonant's last `bare` bytes can be taken back and the joined letter
+// written from neutral in their place, or the consonant left to be read
+// again from neutral.
+constexpr bool takebackholds()
+{
+    for (std::size_t k = 0; k < contexts; ++k)
+        for (unsigned i = 0; i < laneslots; ++i) {
+            const std::size_t row = rowof(static_cast<context>(k));
+            const lanestep& s = stepof(row, i);
+            if (!s.joined)
+                continue;
+            int first = s.n - s.bare;
+            const lanestep* here[] = {&s, &stepof(row, s.joined)};
+            const lanestep* alone[] = {&stepof(rowof(neutral), i), &stepof(rowof(neutral), s.joined)};
+            for (int m = 0; m < 2; ++m) {
+                if (here[m]->n != first + alone[m]->n || here[m]->nextrow != alone[m]->nextrow)
+                    return false;
+                for (int b = 0; b < here[m]->n; ++b)
+                    if (here[m]->text[b] != (b < first ? s.text[b] : alone[m]->text[b - first]))
+                        return false;
+            }
+        }
+    return true;
+}
+static_assert(takebackholds(), "a joinable consonant's own text can be taken back");
+
+// At most two bytes are written for each byte read, the joined letter
+// counted with the consonant and the nukta sign.
+constexpr bool twoperbyte()
+{
+    for (std::size_t k = 0; k < contexts; ++k)
+        for (unsigned i = 0; i < laneslots; ++i) {
+            const std::size_t row = rowof(static_cast<context>(k));
+            const lanestep& s = stepof(row, i);
+            unsigned size = i < laneblock ? 1 : 3;
+            if (s.n > 2 * size || (s.joined && stepof(row, s.joined).n > 2 * (size + 3)))
+                return false;
+        }
+    return true;
+}
+static_assert(twoperbyte(), "the lane writes at most two bytes for each byte it reads");
+
+// Takes back the last character when a nukta sign could still join it,
+// leaving it to the general way, which reads the character after it.
+inline void takeback(lanepos& p)
+{
+    if (p.last->joined) {
+        p.o -= p.last->bare;
+        p.ip -= 3;
+        p.row = rowof(neutral);
+        p.last = &nostep;
+    }
+}
+
+// Converts the characters that start at p.ip up to `stop`, the output
+// having room for them all; false when it stops at one the lane does not
+// read.
+inline bool run(lanepos& p, const unsigned char* stop)
+{
+    const unsigned char* ip = p.ip;
+    unsigned char* o = p.o;
+    std::size_t row = p.row;
+    const lanestep* last = p.last;
+    bool whole = true;
+    while (ip <= stop) {
+        std::uint32_t w = fourbytes(ip);
+        std::uint32_t high = (w >> 7) & 1; // 0 for ASCII, 1 for anything else
+        if (((w & blockmask) ^ blockbits) & (0u - high)) {
+            whole = false;
+            break;
+        }
+        unsigned slot = ((w >> (high << 4)) & 0xFF) | ((w >> 2) & (high << 6));
+        const lanestep* s = stepat(&lanes.at[slot], row);
+        if (slot == nuktaslot && last->joined) {
+            // The consonant just written and this nukta sign are one
+            // letter, written in place of the consonant's own text.
+            o -= last->bare;
+            s = &stepof(rowof(neutral), last->joined);
+        }
+        last = s;
+        std::memcpy(o, s, sizeof *s);
+        o += s->n;
+        row = s->nextrow;
+        // Tested on the byte itself, the step to the next character waits
+        // on nothing but the load.
+        ip = (w & 0x80) ? ip + 3 : ip + 1;
+    }
+    p = {ip, o, row, last};
+    return whole;
+}
+
+} // namespace
+
+void fastlane(state& st)
+{
+    codec::bytein& in = st.in.bytes;
+    codec::byteout& out = st.out.bytes;
+    // Four bytes are read for every character, whatever its length.
+    constexpr std::size_t readsize = 4;
+    if (in.len - in.pos < readsize)
+        return;
+    const unsigned char* const ilast = in.buf + in.len - readsize;
+    unsigned char* const olast = out.buf + codec::bufsize - sizeof(lanestep);
+    lanepos p{in.buf + in.pos, out.buf + out.len, rowof(st.ctx)};
+    while (p.ip <= ilast) {
+        if (p.o > olast) {
+            // A joined letter is written over its consonant's text, which
+            // must still be in the buffer.
+            takeback(p);
+            out.len = static_cast<std::size_t>(p.o - out.buf);
+            bool ok = codec::drain(out);
+            p.o = out.buf + out.len;
+            if (!ok)
+                break;
+        }
+        std::size_t room = static_cast<std::size_t>(olast - p.o) / 2;
+        std::size_t left = static_cast<std::size_t>(ilast - p.ip);
+        if (!run(p, p.ip + (room < left ? room : left)))
+            break;
+    }
+    takeback(p);
+    in.pos = static_cast<std::size_t>(p.ip - in.buf);
+    out.len = static_cast<std::size_t>(p.o - out.buf);
+    st.ctx = contextof(p.row);
+}
+
+} // namespace sonwick
