@@ -72,28 +72,7 @@ done
 
 # The other tools, on the UTF-8 NFC text (or its first 2 MB when the whole
 # would take too long).
-peers=() # names of those timed
-declare -A peer_t peer_rate peer_note
-uconv_k() { bench_time "$1" uconv -f utf-8 -t utf-8 -x Latin-Devanagari "$2"; }
-if ! command -v uconv >/dev/null; then
-    peer_skip="uconv: not installed (Debian package icu-devtools)"
-elif bench_slow uconv_k "${UCONV_RUNS:-3}" "$in" "$tmp/prefix.txt"; then
-    peers+=(uconv)
-    peer_t[uconv]=$slow_t peer_rate[uconv]=$slow_mbps
-    peer_note[uconv]="$(uconv --version | sed 's/  */ /g'); $slow_note"
-else
-    peer_skip="uconv: failed to run"
-fi
-sanscript_k() { bench_sanscript_time iso devanagari "$@"; }
-if ! bench_sanscript; then
-    sanscript_skip="sanscript.js: $sanscript_why"
-elif bench_slow sanscript_k "${SANSCRIPT_RUNS:-3}" "$in" "$tmp/prefix.txt"; then
-    peers+=(sanscript)
-    peer_t[sanscript]=$slow_t peer_rate[sanscript]=$slow_mbps
-    peer_note[sanscript]="$sanscript_about: conversion and write timed in node, text read first; $slow_note"
-else
-    sanscript_skip="sanscript.js: failed to run"
-fi
+bench_peers Latin-Devanagari iso devanagari "$in" "$tmp/prefix.txt"
 
 # ratio A B: how many times faster a time of B microseconds is than A.
 ratio() { if [ -n "$1" ]; then echo "$(bench_div "$1" "$2")x"; else echo -; fi; }
@@ -112,16 +91,7 @@ done
 printf '%-27s %8s  (the UCS-2 file %s, the NFD file %s MB/s)\n' cat "$(bench_mbps "$bytes" "${t_cat[$in]}")" \
     "$(bench_mbps "$(bench_size "$tmp/text.ucs2.txt")" "${t_cat[$tmp/text.ucs2.txt]}")" \
     "$(bench_mbps "$(bench_size "$tmp/text.nfd.txt")" "${t_cat[$tmp/text.nfd.txt]}")"
-if [ -n "${peer_t[uconv]:-}" ]; then
-    printf '%-27s %8s  (%s)\n' "uconv Latin-Devanagari" "${peer_rate[uconv]}" "${peer_note[uconv]}"
-fi
-if [ -n "${peer_t[sanscript]:-}" ]; then
-    printf '%-27s %8s  (%s)\n' "sanscript.js iso-devanagari" "${peer_rate[sanscript]}" \
-        "${peer_note[sanscript]}"
-fi
-for skip in "${peer_skip:-}" "${sanscript_skip:-}"; do
-    [ -z "$skip" ] || echo "$skip; no comparison"
-done
+bench_peer_rows "uconv Latin-Devanagari" "sanscript.js iso-devanagari"
 echo "x cat: speed against cat on the same file; x uconv, x sanscript: times as fast on the same"
 echo "text (theirs on the UTF-8 NFC text)"
 bench_counts_legend
@@ -129,10 +99,7 @@ bench_counts_legend
 # The targets: kavrel (and kavrel -s) at 250 MB/s or more, and at least 70
 # times as fast as the fastest other tool; the NFD text in at most 2.5
 # times the time of the NFC text.
-best=
-for p in "${peers[@]}"; do
-    if [ -z "$best" ] || ((peer_t[$p] < peer_t[$best])); then best=$p; fi
-done
+bench_best_peer
 for i in 0 1; do
     mbps=$(bench_mbps "$bytes" "${t[i]}")
     line="$(printf '%-10s' "${names[i]}") $mbps MB/s (target >= 250: $( ((bytes >= 250 * t[i])) && echo OK || echo "BELOW TARGET"))"

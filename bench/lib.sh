@@ -172,6 +172,69 @@ bench_slow() {
     fi
 }
 
+# bench_peer NAME RUNS ABOUT TIMER FILE PREFIX: times one other tool with
+# TIMER (called as bench_time is, with a run count and a file) through
+# bench_slow, and records it under NAME (see bench_peers).
+bench_peer() {
+    local name=$1 runs=$2 about=$3 timer=$4 file=$5 prefix=$6
+    if bench_slow "$timer" "$runs" "$file" "$prefix"; then
+        peers+=("$name")
+        peer_t[$name]=$slow_t peer_rate[$name]=$slow_mbps peer_note[$name]="$about; $slow_note"
+    else
+        peer_skips+=("$name: failed to run")
+    fi
+}
+
+# bench_peers TRANSLITERATOR FROM TO FILE PREFIX: times the other tools that
+# make the same conversion on FILE (or on PREFIX, its first megabytes, when
+# the whole would take too long): ICU's uconv with -x TRANSLITERATOR, and
+# sanscript.js from scheme FROM to scheme TO. Sets peers (the names of those
+# timed), peer_t, peer_rate and peer_note (by name: microseconds for the
+# whole file, MB/s, how it was timed), and peer_skips (why one is left out).
+# shellcheck disable=SC2034 # the arrays are for the scripts
+bench_peers() {
+    local translit=$1 from=$2 to=$3 file=$4 prefix=$5
+    peers=() peer_skips=()
+    declare -gA peer_t=() peer_rate=() peer_note=()
+    bench_peer_uconv() { bench_time "$1" uconv -f utf-8 -t utf-8 -x "$translit" "$2"; }
+    bench_peer_sanscript() { bench_sanscript_time "$from" "$to" "$@"; }
+    if command -v uconv >/dev/null; then
+        bench_peer uconv "${UCONV_RUNS:-3}" "$(uconv --version | sed 's/  */ /g')" bench_peer_uconv "$file" "$prefix"
+    else
+        peer_skips+=("uconv: not installed (Debian package icu-devtools)")
+    fi
+    if bench_sanscript; then
+        bench_peer sanscript "${SANSCRIPT_RUNS:-3}" \
+            "$sanscript_about: conversion and write timed in node, text read first" \
+            bench_peer_sanscript "$file" "$prefix"
+    else
+        peer_skips+=("sanscript.js: $sanscript_why")
+    fi
+}
+
+# bench_peer_rows UCONV_LABEL SANSCRIPT_LABEL: a row for each other tool
+# that bench_peers timed, and a line for each it left out.
+bench_peer_rows() {
+    if [ -n "${peer_t[uconv]:-}" ]; then
+        printf '%-27s %8s  (%s)\n' "$1" "${peer_rate[uconv]}" "${peer_note[uconv]}"
+    fi
+    if [ -n "${peer_t[sanscript]:-}" ]; then
+        printf '%-27s %8s  (%s)\n' "$2" "${peer_rate[sanscript]}" "${peer_note[sanscript]}"
+    fi
+    local skip
+    for skip in "${peer_skips[@]}"; do echo "$skip; no comparison"; done
+}
+
+# bench_best_peer: sets best to the name of the fastest other tool that
+# bench_peers timed, or to nothing.
+bench_best_peer() {
+    best=
+    local p
+    for p in "${peers[@]}"; do
+        if [ -z "$best" ] || ((peer_t[$p] < peer_t[$best])); then best=$p; fi
+    done
+}
+
 # ---------------------------------------------------- sanscript.js ---
 
 # bench_sanscript: makes sanscript.js (npm package

@@ -55,29 +55,7 @@ t_cat=$(bench_time "$RUNS" cat "$in")
 
 # The other tools, on the same file (or its first 2 MB when the whole
 # would take too long).
-peers=() # names of those timed
-skips=()
-declare -A peer_t peer_rate peer_note
-uconv_s() { bench_time "$1" uconv -f utf-8 -t utf-8 -x Devanagari-Latin "$2"; }
-if ! command -v uconv >/dev/null; then
-    skips+=("uconv: not installed (Debian package icu-devtools)")
-elif bench_slow uconv_s "${UCONV_RUNS:-3}" "$in" "$tmp/prefix.txt"; then
-    peers+=(uconv)
-    peer_t[uconv]=$slow_t peer_rate[uconv]=$slow_mbps
-    peer_note[uconv]="$(uconv --version | sed 's/  */ /g'); $slow_note"
-else
-    skips+=("uconv: failed to run")
-fi
-sanscript_s() { bench_sanscript_time devanagari iso "$@"; }
-if ! bench_sanscript; then
-    skips+=("sanscript.js: $sanscript_why")
-elif bench_slow sanscript_s "${SANSCRIPT_RUNS:-3}" "$in" "$tmp/prefix.txt"; then
-    peers+=(sanscript)
-    peer_t[sanscript]=$slow_t peer_rate[sanscript]=$slow_mbps
-    peer_note[sanscript]="$sanscript_about: conversion and write timed in node, text read first; $slow_note"
-else
-    skips+=("sanscript.js: failed to run")
-fi
+bench_peers Devanagari-Latin devanagari iso "$in" "$tmp/prefix.txt"
 
 # ratio A B: how many times faster a time of B microseconds is than A.
 ratio() { if [ -n "$1" ]; then echo "$(bench_div "$1" "$2")x"; else echo -; fi; }
@@ -99,23 +77,13 @@ else
     echo "sonwick < file, cat | sonwick: skipped, $SONWICK does not read standard input"
 fi
 printf '%-27s %8s\n' cat "$(bench_mbps "$bytes" "$t_cat")"
-if [ -n "${peer_t[uconv]:-}" ]; then
-    printf '%-27s %8s  (%s)\n' "uconv Devanagari-Latin" "${peer_rate[uconv]}" "${peer_note[uconv]}"
-fi
-if [ -n "${peer_t[sanscript]:-}" ]; then
-    printf '%-27s %8s  (%s)\n' "sanscript.js devanagari-iso" "${peer_rate[sanscript]}" \
-        "${peer_note[sanscript]}"
-fi
-for skip in "${skips[@]}"; do echo "$skip; no comparison"; done
+bench_peer_rows "uconv Devanagari-Latin" "sanscript.js devanagari-iso"
 echo "x cat, x uconv, x sanscript: times as fast as that tool on the same file"
 bench_counts_legend
 
 # The targets: sonwick at 800 MB/s or more, and at least 65 times as fast
 # as the fastest other tool.
-best=
-for p in "${peers[@]}"; do
-    if [ -z "$best" ] || ((peer_t[$p] < peer_t[$best])); then best=$p; fi
-done
+bench_best_peer
 line="sonwick $(bench_mbps "$bytes" "$t_sonwick") MB/s (target >= 800: $( ((bytes >= 800 * t_sonwick)) && echo OK || echo "BELOW TARGET"))"
 if [ -n "$best" ]; then
     line+=", $(ratio "${peer_t[$best]}" "$t_sonwick") the best other tool, $best"

@@ -18,14 +18,8 @@ if ! command -v lintian >/dev/null 2>&1; then
     exit 77
 fi
 
-rm -rf "$scratch"
-mkdir -p "$scratch"
-if ! "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$scratch" >"$scratch/log" 2>&1; then
-    cat "$scratch/log"
-    echo "cpack failed"
-    exit 1
-fi
-debs=$(ls "$scratch"/*.deb)
+. "$(dirname "$0")/debs.sh"
+build_debs "$cpack" "$build" "$scratch"
 
 # lintian exits 2 when a tag of a --fail-on level is found, 1 when it could
 # not check the package. Its warning about running as root is left out.

@@ -28,14 +28,8 @@ if [ ! -f "$build/CPackConfig.cmake" ]; then
     exit 1
 fi
 
-rm -rf "$scratch"
-mkdir -p "$scratch"
-if ! "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$scratch" >"$scratch/log" 2>&1; then
-    cat "$scratch/log"
-    echo "cpack failed"
-    exit 1
-fi
-debs=$(ls "$scratch"/*.deb 2>/dev/null)
+. "$(dirname "$0")/debs.sh"
+build_debs "$cpack" "$build" "$scratch"
 want=1
 [ -z "$python" ] || want=2
 if [ "$(printf '%s\n' "$debs" | grep -c .)" -ne $want ]; then
