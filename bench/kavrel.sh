@@ -74,18 +74,15 @@ done
 # would take too long).
 bench_peers Latin-Devanagari iso devanagari "$in" "$tmp/prefix.txt"
 
-# ratio A B: how many times faster a time of B microseconds is than A.
-ratio() { if [ -n "$1" ]; then echo "$(bench_div "$1" "$2")x"; else echo -; fi; }
-row() { printf '%-27s %8s %8s %8s %10s %8s %7s\n' "$@"; }
-row "" MB/s "x cat" "x uconv" "x sanscript" instr/B "$(bench_cyc_head)"
+bench_row "" MB/s "x cat" "x uconv" "x sanscript" instr/B "$(bench_cyc_head)"
 for i in "${!names[@]}"; do
     file=$tmp/text${forms[i]}.txt
     # shellcheck disable=SC2086
     read -r ir cyc < <(bench_counts "${t[i]}" "$file" "$tmp/sample${forms[i]}.txt" \
         "$tmp/base${forms[i]}.txt" "$KAVREL" ${opts[i]} {})
-    row "${names[i]}" "$(bench_mbps "$(bench_size "$file")" "${t[i]}")" \
+    bench_row "${names[i]}" "$(bench_mbps "$(bench_size "$file")" "${t[i]}")" \
         "$(bench_div "${t_cat[$file]}" "${t[i]}" 3)x" \
-        "$(ratio "${peer_t[uconv]:-}" "${t[i]}")" "$(ratio "${peer_t[sanscript]:-}" "${t[i]}")" \
+        "$(bench_ratio "${peer_t[uconv]:-}" "${t[i]}")" "$(bench_ratio "${peer_t[sanscript]:-}" "${t[i]}")" \
         "$ir" "$cyc"
 done
 printf '%-27s %8s  (the UCS-2 file %s, the NFD file %s MB/s)\n' cat "$(bench_mbps "$bytes" "${t_cat[$in]}")" \
@@ -99,17 +96,8 @@ bench_counts_legend
 # The targets: kavrel (and kavrel -s) at 250 MB/s or more, and at least 70
 # times as fast as the fastest other tool; the NFD text in at most 2.5
 # times the time of the NFC text.
-bench_best_peer
 for i in 0 1; do
-    mbps=$(bench_mbps "$bytes" "${t[i]}")
-    line="$(printf '%-10s' "${names[i]}") $mbps MB/s (target >= 250: $( ((bytes >= 250 * t[i])) && echo OK || echo "BELOW TARGET"))"
-    if [ -n "$best" ]; then
-        line+=", $(ratio "${peer_t[$best]}" "${t[i]}") the best other tool, $best"
-        line+=" (target >= 70x: $( ((peer_t[$best] >= 70 * t[i])) && echo OK || echo "BELOW TARGET"))"
-    else
-        line+=", no other tool timed (target >= 70x not checked)"
-    fi
-    echo "$line"
+    bench_target "${names[i]}" "$bytes" "${t[i]}" 250 70
 done
 echo "NFD text: time $(bench_div "${t[5]}" "${t[0]}" 2)x that of NFC (target <= 2.5x: $( ((t[5] * 10 <= 25 * t[0])) && echo OK || echo "OVER TARGET"))"
 

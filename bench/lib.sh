@@ -125,8 +125,13 @@ bench_kb_verdict() {
     esac
 }
 
-# bench_row NAME MBPS [RATIO]: one line of a results table.
-bench_row() { printf '%-28s %9s MB/s  %s\n' "$1" "$2" "${3:-}"; }
+# bench_row NAME MBPS XCAT XUCONV XSANSCRIPT INSTR CYC: one line of the
+# table of the two Roman conversions.
+bench_row() { printf '%-27s %8s %8s %8s %10s %8s %7s\n' "$@"; }
+
+# bench_ratio A B: how many times faster a time of B microseconds is than
+# one of A; "-" when there is no A.
+bench_ratio() { if [ -n "$1" ]; then echo "$(bench_div "$1" "$2")x"; else echo -; fi; }
 
 # bench_prefix FILE BYTES OUT: the first whole lines of FILE, at most BYTES.
 bench_prefix() {
@@ -233,6 +238,23 @@ bench_best_peer() {
     for p in "${peers[@]}"; do
         if [ -z "$best" ] || ((peer_t[$p] < peer_t[$best])); then best=$p; fi
     done
+}
+
+# bench_target NAME BYTES MICROSECONDS MBPS TIMES: the line that checks a
+# program's time on BYTES against its targets, at least MBPS MB/s and at
+# least TIMES times as fast as the fastest other tool that bench_peers timed.
+bench_target() {
+    local name=$1 bytes=$2 t=$3 mbps=$4 times=$5 line
+    bench_best_peer
+    line="$(printf '%-10s' "$name") $(bench_mbps "$bytes" "$t") MB/s"
+    line+=" (target >= $mbps: $( ((bytes >= mbps * t)) && echo OK || echo "BELOW TARGET"))"
+    if [ -n "$best" ]; then
+        line+=", $(bench_ratio "${peer_t[$best]}" "$t") the best other tool, $best"
+        line+=" (target >= ${times}x: $( ((peer_t[$best] >= times * t)) && echo OK || echo "BELOW TARGET"))"
+    else
+        line+=", no other tool timed (target >= ${times}x not checked)"
+    fi
+    echo "$line"
 }
 
 # ---------------------------------------------------- sanscript.js ---

@@ -57,18 +57,15 @@ t_cat=$(bench_time "$RUNS" cat "$in")
 # would take too long).
 bench_peers Devanagari-Latin devanagari iso "$in" "$tmp/prefix.txt"
 
-# ratio A B: how many times faster a time of B microseconds is than A.
-ratio() { if [ -n "$1" ]; then echo "$(bench_div "$1" "$2")x"; else echo -; fi; }
-row() { printf '%-27s %8s %8s %8s %10s %8s %7s\n' "$@"; }
 # sonwick_row NAME MICROSECONDS SAMPLE BASE CMD...: a row of the table.
 sonwick_row() {
     local name=$1 t=$2 ir cyc
     shift 2
     read -r ir cyc < <(bench_counts "$t" "$in" "$@")
-    row "$name" "$(bench_mbps "$bytes" "$t")" "$(bench_div "$t_cat" "$t" 3)x" \
-        "$(ratio "${peer_t[uconv]:-}" "$t")" "$(ratio "${peer_t[sanscript]:-}" "$t")" "$ir" "$cyc"
+    bench_row "$name" "$(bench_mbps "$bytes" "$t")" "$(bench_div "$t_cat" "$t" 3)x" \
+        "$(bench_ratio "${peer_t[uconv]:-}" "$t")" "$(bench_ratio "${peer_t[sanscript]:-}" "$t")" "$ir" "$cyc"
 }
-row "" MB/s "x cat" "x uconv" "x sanscript" instr/B "$(bench_cyc_head)"
+bench_row "" MB/s "x cat" "x uconv" "x sanscript" instr/B "$(bench_cyc_head)"
 sonwick_row sonwick "$t_sonwick" "$tmp/sample.txt" "$tmp/base.txt" "$SONWICK" {}
 if [ -n "$stdin" ]; then
     sonwick_row "sonwick < file" "$t_stdin" "$tmp/sample.txt" "$tmp/base.txt" "$SONWICK"
@@ -83,15 +80,7 @@ bench_counts_legend
 
 # The targets: sonwick at 800 MB/s or more, and at least 65 times as fast
 # as the fastest other tool.
-bench_best_peer
-line="sonwick $(bench_mbps "$bytes" "$t_sonwick") MB/s (target >= 800: $( ((bytes >= 800 * t_sonwick)) && echo OK || echo "BELOW TARGET"))"
-if [ -n "$best" ]; then
-    line+=", $(ratio "${peer_t[$best]}" "$t_sonwick") the best other tool, $best"
-    line+=" (target >= 65x: $( ((peer_t[$best] >= 65 * t_sonwick)) && echo OK || echo "BELOW TARGET"))"
-else
-    line+=", no other tool timed (target >= 65x not checked)"
-fi
-echo "$line"
+bench_target sonwick "$bytes" "$t_sonwick" 800 65
 
 # Standard input, whichever way it comes, gives the bytes of the named file.
 if [ -n "$stdin" ]; then
