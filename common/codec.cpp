@@ -73,7 +73,7 @@ void open(bytein& in, readfn read, void* context, std::size_t chunk)
     in.read = read;
     in.context = context;
     in.chunk = chunk == 0 || chunk > bufsize ? bufsize : chunk;
-    in.lastread = 0;
+    in.shortread = true;
     in.pos = in.len = 0;
     in.error = 0;
     in.eof = false;
@@ -87,21 +87,17 @@ void open(byteout& out, writefn write, void* context)
     out.error = 0;
 }
 
-void open(bytein& in, std::FILE* f, std::size_t chunk)
-{
-    open(in, !f ? nullptr : fileno(f) >= 0 ? readfile : readstream, f, chunk);
-}
+readfn readerof(std::FILE* f) { return !f ? nullptr : fileno(f) >= 0 ? readfile : readstream; }
+writefn writerof(std::FILE* f) { return !f ? nullptr : fileno(f) >= 0 ? writefile : writestream; }
 
-void open(byteout& out, std::FILE* f)
-{
-    open(out, !f ? nullptr : fileno(f) >= 0 ? writefile : writestream, f);
-}
+void open(bytein& in, std::FILE* f, std::size_t chunk) { open(in, readerof(f), f, chunk); }
+void open(byteout& out, std::FILE* f) { open(out, writerof(f), f); }
 
 bool refill(bytein& in)
 {
     if (in.eof)
         return false;
-    if (in.drainfirst && in.lastread < in.chunk)
+    if (in.drainfirst && in.shortread)
         drain(*in.drainfirst);
     std::size_t keep = in.len - in.pos;
     if (keep > 0 && in.pos > 0)
@@ -114,8 +110,9 @@ bool refill(bytein& in)
     if (n > 0) {
         // A source may say it gave more than it was asked for; it is not
         // believed.
-        in.lastread = static_cast<std::size_t>(n) < want ? static_cast<std::size_t>(n) : want;
-        in.len += in.lastread;
+        std::size_t got = static_cast<std::size_t>(n) < want ? static_cast<std::size_t>(n) : want;
+        in.shortread = got < want;
+        in.len += got;
         return true;
     }
     if (n < 0)
@@ -198,43 +195,6 @@ lchar getutf8tail(bytein& in, int b1)
         t[i] = static_cast<unsigned char>(b);
     }
     return utf8value(b1, t);
-}
-
-// One 16-bit code unit in the input byte order; -1 when the input ends
-// before both of its bytes are read.
-static lchar getunit(input& in)
-{
-    if (in.pendunit != nochar) {
-        lchar u = in.pendunit;
-        in.pendunit = nochar;
-        return u;
-    }
-    int b1 = getbyte(in.bytes);
-    if (b1 < 0)
-        return endofinput;
-    int b2 = getbyte(in.bytes);
-    if (b2 < 0)
-        return endofinput;
-    return ucs2unit(in.il, b1, b2);
-}
-
-static bool ishigh(lchar u) { return u >= 0xD800 && u <= 0xDBFF; }
-static bool islow(lchar u) { return u >= 0xDC00 && u <= 0xDFFF; }
-
-// A high surrogate and the low surrogate right after it are one character.
-// A surrogate without its partner is handed on alone, and the unit that
-// broke the pair is kept to be read next.
-lchar getucs2(input& in)
-{
-    lchar u = getunit(in);
-    if (!ishigh(u))
-        return u;
-    lchar v = getunit(in);
-    if (islow(v))
-        return 0x10000 + ((u - 0xD800) << 10) + (v - 0xDC00);
-    if (v >= 0)
-        in.pendunit = v;
-    return u;
 }
 
 // UCS-2 bytes of one character: a character above U+FFFF becomes its

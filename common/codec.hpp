@@ -14,9 +14,6 @@ namespace codec {
 using lchar = std::int32_t;
 
 constexpr lchar endofinput = -1;
-// Marks an empty pushback slot. No character and not the end of input, so a
-// slot can hold U+0000 and -1 alike.
-constexpr lchar nochar = INT32_MIN;
 
 // Block size of every read and write. GNU cat measured 128-256 KiB as the
 // point past which larger blocks stop paying.
@@ -58,7 +55,7 @@ struct bytein {
     // out instead of waiting for a full buffer.
     byteout* drainfirst = nullptr;
     std::size_t chunk = bufsize; // the most asked of one read; tests shrink it
-    std::size_t lastread = 0;    // bytes the last read gave
+    bool shortread = true;       // the last read gave less than was asked
     std::size_t pos = 0;         // the next byte to take
     std::size_t len = 0;
     int error = 0;   // errno of the read that failed, 0 while none has
@@ -74,6 +71,11 @@ struct byteout {
     int error = 0; // errno of the write that failed; later bytes are dropped
     unsigned char buf[bufsize];
 };
+
+// The read or write function for a stdio stream (see readfile); none for
+// no stream.
+readfn readerof(std::FILE* f);
+writefn writerof(std::FILE* f);
 
 // Fresh buffers over a stdio stream (see readfile), or over a read or
 // write function and its context.
@@ -101,10 +103,6 @@ inline int getbyte(bytein& in)
     return in.buf[in.pos++];
 }
 
-// Steps back over the byte that the last getbyte returned. That byte is
-// always still in the buffer, since a refill happens only before a read.
-inline void ungetbyte(bytein& in) { --in.pos; }
-
 inline void putbyte(byteout& out, unsigned char b)
 {
     if (out.len == bufsize)
@@ -129,16 +127,12 @@ inline void putshort(byteout& out, const shortbytes& s)
     out.len += s.n;
 }
 
-// The character reader: the input form flags and the pushback slots.
+// The character reader: the input form flags, which kavrel's block
+// decoder follows; getuch reads UTF-8.
 struct input {
     bytein bytes;
     bool il = false; // little-endian UCS-2 (tested first)
     bool ib = false; // big-endian UCS-2; UTF-8 when neither is set
-    // A character read one too far, handed out by the next getuch.
-    lchar queueduch = nochar;
-    // A UCS-2 code unit read after a high surrogate that it did not pair
-    // with; it is the next unit read.
-    lchar pendunit = nochar;
 };
 
 // The character writer: the output form flags.
@@ -172,19 +166,11 @@ constexpr lchar utf8value(int b1, const unsigned char* t)
 }
 
 lchar getutf8tail(bytein& in, int b1);
-lchar getucs2(input& in);
 
-// The next character of the input, or -1 at its end. A sequence cut by the
-// end of the input gives -1, never part of a character.
+// The next character of UTF-8 input, or -1 at its end. A sequence cut by
+// the end of the input gives -1, never part of a character.
 inline lchar getuch(input& in)
 {
-    if (in.queueduch != nochar) {
-        lchar c = in.queueduch;
-        in.queueduch = nochar;
-        return c;
-    }
-    if (in.il || in.ib)
-        return getucs2(in);
     int b1 = getbyte(in.bytes);
     if (b1 < 0x80)
         return b1;

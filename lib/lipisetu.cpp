@@ -17,19 +17,8 @@ namespace lipisetu {
 source fdsource(int fd) { return {codec::readfd, codec::fdcontext(fd)}; }
 sink fdsink(int fd) { return {codec::writefd, codec::fdcontext(fd)}; }
 
-source filesource(std::FILE* f)
-{
-    if (!f)
-        return {};
-    return {fileno(f) >= 0 ? codec::readfile : codec::readstream, f};
-}
-
-sink filesink(std::FILE* f)
-{
-    if (!f)
-        return {};
-    return {fileno(f) >= 0 ? codec::writefile : codec::writestream, f};
-}
+source filesource(std::FILE* f) { return {codec::readerof(f), f}; }
+sink filesink(std::FILE* f) { return {codec::writerof(f), f}; }
 
 namespace {
 

@@ -22,7 +22,6 @@ void start(state& st, std::FILE* in, std::FILE* out, std::size_t chunk)
 {
     codec::open(st.in.bytes, in, chunk);
     st.in.il = st.in.ib = false;
-    st.in.queueduch = st.in.pendunit = codec::nochar;
     codec::open(st.out.bytes, out);
     st.in.bytes.drainfirst = &st.out.bytes;
     st.out.ol = st.out.ob = false;
