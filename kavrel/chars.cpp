@@ -180,12 +180,6 @@ template <bool little> struct ucs2form {
 // The most characters one letter and its marks make.
 constexpr std::ptrdiff_t runroom = 4 * maxcomposed;
 
-// Decodes the whole characters among the bytes not yet taken into o..oend
-// and returns how many it made. A letter is held back, its bytes left for
-// the next read, while the marks after it may go on past the bytes there;
-// a character cut by the end of the bytes is held back the same way. Once
-// the input has ended (`ended`), nothing is held back and a cut character
-// is dropped.
 // The canonical composition of a run, from the compositions made lately
 // when it is short.
 int composedrun(chars& ch, const lchar* run, int n, lchar* out, int room)
@@ -198,8 +192,13 @@ int composedrun(chars& ch, const lchar* run, int n, lchar* out, int room)
     if (!std::equal(key, key + 3, e.run)) {
         lchar made[4 * maxcomposed];
         int k = nfc(run, n, made, static_cast<int>(std::size(made)));
-        if (k < 0 || k > 4)
-            return nfc(run, n, out, room);
+        if (k < 0 || k > room)
+            return -1;
+        if (k > 4) {
+            // Too long to keep.
+            std::copy(made, made + k, out);
+            return k;
+        }
         std::copy(key, key + 3, e.run);
         std::copy(made, made + k, e.out);
         e.made = k;
@@ -210,6 +209,12 @@ int composedrun(chars& ch, const lchar* run, int n, lchar* out, int room)
     return e.made;
 }
 
+// Decodes the whole characters among the bytes not yet taken into o..oend
+// and returns how many it made. A letter is held back, its bytes left for
+// the next read, while the marks after it may go on past the bytes there;
+// a character cut by the end of the bytes is held back the same way. Once
+// the input has ended (`ended`), nothing is held back and a cut character
+// is dropped.
 template <typename F>
 std::size_t decode(codec::bytein& in, chars& ch, bool ended, lchar* o, std::uint8_t* so, lchar* oend)
 {
@@ -289,17 +294,16 @@ void fillchars(state& st)
     }
     ch.pos = ch.len;
     for (;;) {
-        std::size_t made = decodeform(st, ch.ended);
+        std::size_t made = decodeform(st, st.in.bytes.eof);
         ch.len += made;
         if (made > 0)
             return;
-        if (ch.ended)
+        if (st.in.bytes.eof)
             break;
         // Nothing whole is left: read on. Once the input has ended (or
         // failed), what was held back is read as it is, and a character
         // cut by the end is dropped.
-        if (!codec::refill(st.in.bytes))
-            ch.ended = true;
+        codec::refill(st.in.bytes);
     }
     ch.slot[ch.len] = 0;
     ch.c[ch.len++] = codec::endofinput;

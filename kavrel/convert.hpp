@@ -11,10 +11,6 @@ namespace kavrel {
 
 using codec::lchar;
 
-// a when `which`, else b, without a branch: a compiler may well make one of
-// the conditional operator, and on ragged text it would guess wrong often.
-constexpr unsigned choose(bool which, unsigned a, unsigned b) { return b ^ ((a ^ b) & (0u - which)); }
-
 // What the last output left open (`sylstate`). The consonant value doubles
 // as the marker at the head of a consonant's `dep` output.
 constexpr lchar SYL_VOWEL = -1;     // a syllable is closed; also the start
@@ -74,6 +70,7 @@ constexpr lchar lonemax = 0x2020;
 struct dictionary {
     convnode* convtab[256] = {};
     std::uint8_t lone[lonemax] = {}; // the entry of a lone unit, from 1; 0 for none
+    static_assert(maxnodes < 256, "an entry's number fits a byte");
     convnode pool[maxnodes];
     int used = 0;
 };
@@ -162,7 +159,6 @@ struct chars {
     lchar c[charcap];
     std::uint8_t slot[charcap];
     std::size_t pos = 0, len = 0;
-    bool ended = false;
     composition composed[compositions];
 };
 
@@ -205,7 +201,6 @@ static_assert(units * unitsize <= 0x10000, "a unit fits sixteen bits");
 // What a character is to the unit it follows: nothing (0), one of the four
 // second letters of a diphthong (1 to 4), an aspirating h (5), or a mark
 // (6), after which the general way cuts the unit.
-constexpr int roles = 7;
 constexpr int hrole = 5, markrole = 6;
 
 // A character as the first of a unit: the unit it makes with a next
@@ -222,11 +217,12 @@ constexpr unsigned beforeavagraha = 1; // the apostrophe or U+2019
 constexpr unsigned beforeanusvara = 2; // m dot above, small or capital
 constexpr unsigned afterconsonant = 32;
 struct alignas(16) entry {
-    std::uint16_t units[roles] = {};
+    std::uint16_t units[markrole] = {}; // for each role but the mark's
     std::uint8_t role = 0;
     std::uint8_t rules = 0;  // what it looks at when it comes
     std::uint8_t before = 0; // what it is to a character with a rule before it
 };
+static_assert(sizeof(entry) == 16, "an entry is a quarter of a cache line");
 constexpr int slots = 256;
 
 // The marks that listed units have right after their first letter, each

@@ -111,7 +111,6 @@ convnode* install(dictionary& d, const convrec& r)
 
 void encode(dictionary& d, const codec::output& out)
 {
-    constexpr lchar virama = 0x094D;
     for (int i = 0; i < d.used; ++i) {
         convnode& e = d.pool[i];
         e.out[0] = e.out[1] = {};

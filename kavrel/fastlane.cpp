@@ -1,11 +1,13 @@
 // The fast lane: the common units of running text (letters alone, with an
-// aspirating h or as a diphthong, spaces, line ends, punctuation) converted
+// aspirating h or as a diphthong, a letter and one mark, spaces, line ends,
+// punctuation, and the space and apostrophe of Sanskrit mode) converted
 // straight from the character buffer, without the unit pushback and the
 // read-ahead of the general way. It cuts each unit as gettch does and
 // writes what putdch writes, from the same dictionary entries, through
-// tables made from them; anything else (marks, the colon, the apostrophe in
-// Sanskrit mode, a character from U+2000 up or one that is copied and not
-// ASCII, the end of the buffer) is left to the general way.
+// tables made from them; anything else (marks after marks, the colon, an
+// apostrophe before an anusvara in Sanskrit mode, a character from lonemax
+// up or one that is copied and not ASCII, the end of the buffer) is left to
+// the general way.
 #include "convert.hpp"
 #include "letters.hpp"
 #include "slots.hpp"
@@ -20,10 +22,6 @@ namespace lane {
 
 namespace {
 
-constexpr lchar virama = 0x094D;
-
-constexpr unsigned after(lchar sylstate) { return stateoffset(sylstate); }
-
 // The places of the marks that come second in listed units: one for each
 // such mark but the double macron below, after which the unit takes a
 // third character whatever it is.
@@ -37,7 +35,7 @@ constexpr markindex makemarks()
 {
     markindex x;
     auto add = [&x](lchar m) {
-        if (m >= 0x0300 && m <= 0x03FF && m != 0x035F && x.of[m - 0x0300] == 0) {
+        if (m >= 0x0300 && m <= 0x03FF && m != doublemacronbelow && x.of[m - 0x0300] == 0) {
             x.marks[x.used] = m;
             x.of[m - 0x0300] = static_cast<std::uint8_t>(x.used++);
         }
@@ -87,8 +85,8 @@ void prepare(tables& t, const dictionary& d, const options& opt, const codec::ou
             k = copies + static_cast<unsigned>(u.c[0]);
         if (k == 0)
             return 0;
-        unsigned flags = (u.n == 2 ? two : 0) | after(e && e->consonant ? SYL_CONSONANT : e ? SYL_VOWEL : SYL_OTHER);
-        if (!(u.n == 1 && u.c[0] == ':'))
+        unsigned flags = (u.n == 2 ? two : 0) | stateoffset(e && e->consonant ? SYL_CONSONANT : e ? SYL_VOWEL : SYL_OTHER);
+        if (!(u.n == 1 && u.c[0] == colon))
             flags |= valid;
         return static_cast<std::uint16_t>(k * unitsize | flags);
     };
@@ -101,9 +99,9 @@ void prepare(tables& t, const dictionary& d, const options& opt, const codec::ou
     // acute and ring below, may start with one that has none).
     for (int i = 0; i < d.used; ++i) {
         const tchar& key = d.pool[i].roman;
-        if (key.n == 2 && indexed(key.c[0]) && slotsof.of[key.c[0]] >= 2 && ismark(key.c[1]))
+        if (key.n == 2 && slotof(key.c[0]) >= 2 && ismark(key.c[1]))
             if (int m = marksof.of[key.c[1] - 0x0300])
-                t.marks[slotsof.of[key.c[0]]][m] = unitof(key, &d.pool[i]);
+                t.marks[slotof(key.c[0])][m] = unitof(key, &d.pool[i]);
     }
     for (int slot = 2; slot < slotsof.used; ++slot) {
         lchar c = slotsof.chars[slot];
@@ -117,13 +115,12 @@ void prepare(tables& t, const dictionary& d, const options& opt, const codec::ou
         if (aspirable(c))
             f.units[hrole] = unit(tchar{{c, 'h'}, 2});
         f.role = static_cast<std::uint8_t>(ishletter(c) ? hrole : letterclasses[static_cast<std::size_t>(c)].second);
-        bool isapostrophe = c == '\'' || c == 0x2019;
-        if (opt.skt && c == ' ')
+        if (opt.skt && c == space)
             f.rules = afterconsonant | beforeavagraha;
-        if (opt.skt && isapostrophe)
+        if (opt.skt && isapostrophe(c))
             f.rules = beforeanusvara;
-        f.before = static_cast<std::uint8_t>((isapostrophe ? beforeavagraha : 0) |
-                                             (c == 0x1E41 || c == 0x1E40 ? beforeanusvara : 0));
+        f.before = static_cast<std::uint8_t>((isapostrophe(c) ? beforeavagraha : 0) |
+                                             (isanusvara(c) ? beforeanusvara : 0));
     }
 }
 

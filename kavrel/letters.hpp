@@ -30,6 +30,20 @@ constexpr lchar aspirables[] = {
     0x1E5A, 0x1E5B, // r dot below
 };
 
+// The characters that the unit reader and the syllable writer treat apart,
+// and the signs the writer adds of its own.
+constexpr lchar virama = 0x094D;
+constexpr lchar avagrahasign = 0x093D;
+constexpr lchar colon = ':';
+constexpr lchar space = ' ';
+constexpr lchar apostrophe = '\'';
+constexpr lchar anusvaradot = 0x1E41;       // m dot above
+constexpr lchar doublemacronbelow = 0x035F; // joins the letters either side into one unit
+// The apostrophe, or the right single quotation mark that stands for it.
+constexpr bool isapostrophe(lchar c) { return c == apostrophe || c == 0x2019; }
+// m dot above, small or capital.
+constexpr bool isanusvara(lchar c) { return c == anusvaradot || c == 0x1E40; }
+
 // Combining diacritical marks, with the Greek and Coptic block after them.
 constexpr bool ismark(lchar c) { return c >= 0x0300 && c <= 0x03FF; }
 constexpr bool ishletter(lchar c) { return c == 'h' || c == 'H'; }

@@ -73,7 +73,6 @@ bool start(state& st, const options& opt, std::FILE* in, std::FILE* out)
     codec::open(st.out.bytes, out);
     st.in.bytes.drainfirst = &st.out.bytes;
     st.ch.pos = st.ch.len = 0;
-    st.ch.ended = false;
     std::fill(std::begin(st.ch.composed), std::end(st.ch.composed), composition{});
     st.queuedtch = tchar{};
     st.queued = false;

@@ -2,23 +2,13 @@
 // whether it still waits for its vowel; the next unit then decides between a
 // dependent vowel sign, nothing (the inherent a) and the virama.
 #include "convert.hpp"
+#include "letters.hpp"
 
 namespace kavrel {
 
 namespace {
 
-constexpr lchar virama = 0x094D;
-constexpr lchar avagrahasign = 0x093D;
-constexpr lchar colon = 0x003A;
-constexpr lchar space = 0x0020;
-constexpr lchar apostrophe = 0x0027;
-constexpr lchar rightquote = 0x2019;
-constexpr lchar anusvaradot = 0x1E41;     // m dot above
-constexpr lchar anusvaracapital = 0x1E40; // M dot above
-
-bool lone(const tchar& u, lchar c) { return u.n == 1 && u.c[0] == c; }
-
-bool loneapostrophe(const tchar& u) { return lone(u, apostrophe) || lone(u, rightquote); }
+bool loneapostrophe(const tchar& u) { return u.n == 1 && isapostrophe(u.c[0]); }
 
 void put(state& st, lchar c) { codec::putuch(st.out, c); }
 
@@ -95,7 +85,7 @@ int spacerule(state& st, const tchar& u)
 int apostropherule(state& st, tchar& u)
 {
     tchar& next = readahead(st);
-    if (lone(next, anusvaradot) || lone(next, anusvaracapital)) {
+    if (next.n == 1 && isanusvara(next.c[0])) {
         u = tchar{{anusvaradot}, 1};
         next = tchar{{apostrophe}, 1};
     }
@@ -112,7 +102,7 @@ int putdch(state& st, tchar& unit)
             return colonrule(st, unit);
         if (c == space && st.opt.skt)
             return spacerule(st, unit);
-        if ((c == apostrophe || c == rightquote) && st.opt.skt)
+        if (isapostrophe(c) && st.opt.skt)
             return apostropherule(st, unit);
     }
     return general(st, unit);

@@ -5,12 +5,6 @@
 
 namespace kavrel {
 
-namespace {
-
-constexpr lchar doublemacronbelow = 0x035F;
-
-} // namespace
-
 void gettch(state& st, tchar& unit)
 {
     if (st.queued) {
