@@ -8,7 +8,6 @@
 #include "pellam/convert.hpp"
 #include "sonwick/convert.hpp"
 
-#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -121,47 +120,14 @@ std::string toroman(std::string_view devanagari)
 
 namespace {
 
-isciimessage record(const pellam::message& m)
-{
-    return {m.offset, m.written, m.line, m.byte, static_cast<drop>(m.kind), m.span};
-}
-
-pellam::message internal(const isciimessage& m)
-{
-    pellam::message p;
-    p.offset = m.offset;
-    p.written = m.written;
-    p.line = m.line;
-    p.byte = m.byte;
-    p.kind = static_cast<pellam::drop>(m.kind);
-    p.span = m.span;
-    return p;
-}
-
-// A caller's message function behind pellam's.
-struct reporter {
-    messagefn report;
-    void* context;
-};
-
-void relay(void* context, const pellam::message& m)
-{
-    auto& r = *static_cast<reporter*>(context);
-    if (r.report)
-        r.report(r.context, record(m));
-}
-
-void collect(void* context, const pellam::message& m)
-{
-    static_cast<std::vector<isciimessage>*>(context)->push_back(record(m));
-}
+void collect(void* context, const isciimessage& m) { static_cast<std::vector<isciimessage>*>(context)->push_back(m); }
 
 } // namespace
 
 std::string describe(const isciimessage& m)
 {
     char buf[64];
-    int n = pellam::format(internal(m), buf, sizeof buf);
+    int n = pellam::format(m, buf, sizeof buf);
     return std::string(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 
@@ -170,8 +136,7 @@ status convertiscii(source in, sink out, messagefn report, void* context)
     auto st = newstate<pellam::state>();
     if (!st)
         return {0, 0, true};
-    reporter r{report, context};
-    pellam::start(*st, nullptr, nullptr, relay, &r);
+    pellam::start(*st, nullptr, nullptr, report, context);
     codec::open(st->in, in.read, in.context);
     codec::open(st->out, out.write, out.context);
     pellam::process(*st);

@@ -132,14 +132,11 @@ unsigned char* convert(decoder& d, const unsigned char* p, const unsigned char* 
     };
     auto droppedafter = [&](const unsigned char* at) {
         dropped = at;
-        d.skip = false;
-        if (d.deferred) {
-            d.deferred = false;
-            tell(d, d.pending);
-        }
+        d.deferred = false;
+        tell(d, d.pending);
     };
 
-    if (d.skip && p < end)
+    if (d.deferred && p < end)
         droppedafter(p++);
     if (d.held >= 0 && p < end) {
         bool joins = *p == nuktabyte;
@@ -179,7 +176,7 @@ unsigned char* convert(decoder& d, const unsigned char* p, const unsigned char* 
         case kind::attr:
         case kind::extn:
             d.pending = found(p, o, b == atr ? drop::atr : drop::ext);
-            d.deferred = d.skip = true;
+            d.deferred = true;
             if (p + 1 < last) {
                 droppedafter(p + 1);
                 p += 2;
@@ -192,7 +189,7 @@ unsigned char* convert(decoder& d, const unsigned char* p, const unsigned char* 
         }
     }
     if (last < end) {
-        if (d.skip)
+        if (d.deferred)
             droppedafter(last); // the key is the byte after an ATR or EXT
         else
             d.held = *last;
@@ -210,7 +207,6 @@ unsigned char* finish(decoder& d, unsigned char* o)
         d.pending.span = 1;
         tell(d, d.pending);
     }
-    d.skip = false;
     // A key at the very end of the input stands alone.
     if (d.held >= 0) {
         o = put(o, index.bytes[d.held].out);

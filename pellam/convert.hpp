@@ -3,31 +3,20 @@
 #pragma once
 
 #include "codec.hpp"
+#include "lipisetu.hpp"
 
 #include <cstdint>
 #include <cstdio>
 
 namespace pellam {
 
-// Why a byte was dropped.
-enum class drop : std::uint8_t {
-    ignored, // no character: "Ignoring character 0x%x at line %ld"
-    atr,     // ATR, with the byte after it: "Use of ATR not supported ..."
-    ext,     // EXT, with the byte after it: "Use of EXT not supported ..."
-};
-
-// One dropped byte, or an ATR or EXT code with the byte after it.
-struct message {
-    std::uint64_t offset = 0;  // of the byte in the input
-    std::uint64_t written = 0; // output bytes written before it
-    long line = 0;             // 1 + the line feeds before it
-    std::uint8_t byte = 0;
-    drop kind = drop::ignored;
-    std::uint8_t span = 1; // input bytes dropped: 2 for ATR or EXT and the byte after
-};
+// Why a byte was dropped, and one dropped byte (or an ATR or EXT code with
+// the byte after it): the library's own records, which the converter fills.
+using drop = lipisetu::drop;
+using message = lipisetu::isciimessage;
 
 // Where the messages go, one call each, in input order.
-using reportfn = void (*)(void* context, const message& m);
+using reportfn = lipisetu::messagefn;
 
 // The message as the program writes it, with its line feed, into `buf`;
 // its length.
@@ -42,8 +31,9 @@ void print(void* file, const message& m);
 struct decoder {
     long line = 1;             // 1 + the line feeds read so far
     int held = -1;             // a nukta key byte at a piece's end, waiting
-    bool skip = false;         // the next byte follows ATR or EXT: drop it
-    bool deferred = false;     // `pending` waits to learn whether a byte follows
+    // The next byte follows ATR or EXT: it is dropped, and `pending` waits
+    // to learn whether one follows.
+    bool deferred = false;
     message pending;           // an ATR or EXT at the end of a piece
     std::uint64_t offset = 0;  // input bytes before the next piece
     std::uint64_t written = 0; // output bytes before the next piece
