@@ -14,6 +14,16 @@ namespace shell {
 
 bool isstdin(const char* arg) { return std::strcmp(arg, "-") == 0; }
 
+std::FILE* openinput(const char* name, const char* unable)
+{
+    if (isstdin(name))
+        return stdin;
+    std::FILE* f = std::fopen(name, "rb");
+    if (!f)
+        std::fputs(unable, stderr);
+    return f;
+}
+
 namespace {
 
 // The status after writing to standard output: the flush tells whether
@@ -49,6 +59,14 @@ int finish(const char* prog, const lipisetu::status& s)
     if (s.writeerror)
         std::fprintf(stderr, "%s: write error: %s\n", prog, std::strerror(s.writeerror));
     return lipisetu::ok(s) ? 0 : 1;
+}
+
+int done(const char* prog, const lipisetu::status& s, std::FILE* in)
+{
+    int status = finish(prog, s);
+    if (in != stdin)
+        std::fclose(in);
+    return status;
 }
 
 } // namespace shell

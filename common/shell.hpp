@@ -5,11 +5,18 @@
 
 #include "lipisetu.hpp"
 
+#include <cstdio>
+
 namespace shell {
 
 // Whether a file argument means standard input: a lone "-", as for every
 // filter. A file of that name is still reached as "./-".
 bool isstdin(const char* arg);
+
+// The input that a file argument names: standard input for "-", else the
+// file opened for reading. Null, after `unable` on standard error, when the
+// file cannot be opened.
+std::FILE* openinput(const char* name, const char* unable);
 
 // Writes `text` to standard output and flushes it. Returns the exit
 // status: 0, or 1 after a "write error" message when the text could not be
@@ -26,5 +33,8 @@ int version(const char* prog, const char* standards);
 // exit status: 0 when the conversion was complete, 1 otherwise. Bytes
 // already written stay as they are.
 int finish(const char* prog, const lipisetu::status& s);
+
+// finish, and then the input closed unless it is standard input.
+int done(const char* prog, const lipisetu::status& s, std::FILE* in);
 
 } // namespace shell

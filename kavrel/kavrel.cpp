@@ -65,17 +65,8 @@ int main(int argc, char** argv)
         std::fputs(usage, stderr);
         return 1;
     }
-    std::FILE* f = stdin;
-    if (file) {
-        f = std::fopen(file, "rb");
-        if (!f) {
-            std::fwrite("Unable to open file\n", 1, 20, stderr);
-            return 1;
-        }
-    }
-    lipisetu::status s = lipisetu::convertroman(lipisetu::filesource(f), lipisetu::filesink(stdout), libraryoptions(opt));
-    int status = shell::finish("kavrel", s);
-    if (f != stdin)
-        std::fclose(f);
-    return status;
+    std::FILE* f = shell::openinput(file ? file : "-", "Unable to open file\n");
+    if (!f)
+        return 1;
+    return shell::done("kavrel", lipisetu::convertroman(lipisetu::filesource(f), lipisetu::filesink(stdout), libraryoptions(opt)), f);
 }

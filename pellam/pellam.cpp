@@ -39,19 +39,12 @@ int main(int argc, char** argv)
         return shell::tell("pellam", usage);
     if (!std::strcmp(name, "--version"))
         return shell::version("pellam", "ISCII: IS 13194:1991 (ISCII-91)\n");
-    std::FILE* f = shell::isstdin(name) ? stdin : std::fopen(name, "r");
-    if (!f) {
-        std::fputs("\nUnable to open file\n", stderr);
+    std::FILE* f = shell::openinput(name, "\nUnable to open file\n");
+    if (!f)
         return 1;
-    }
     // A file that is not ISCII can give a message for every other byte:
     // gather them in a buffer rather than make a system call for each.
     static char msgbuf[1 << 16];
     std::setvbuf(stderr, msgbuf, _IOFBF, sizeof msgbuf);
-    lipisetu::status s =
-        lipisetu::convertiscii(lipisetu::filesource(f), lipisetu::filesink(stdout), report, nullptr);
-    int status = shell::finish("pellam", s);
-    if (f != stdin)
-        std::fclose(f);
-    return status;
+    return shell::done("pellam", lipisetu::convertiscii(lipisetu::filesource(f), lipisetu::filesink(stdout), report, nullptr), f);
 }

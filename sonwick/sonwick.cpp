@@ -28,15 +28,8 @@ int main(int argc, char** argv)
         return shell::tell("sonwick", usage);
     if (!std::strcmp(name, "--version"))
         return shell::version("sonwick", "Transliteration: ISO 15919:2001\n");
-    std::FILE* f = shell::isstdin(name) ? stdin : std::fopen(name, "rb");
-    if (!f) {
-        static const char msg[] = "Unable to open file\n";
-        std::fwrite(msg, 1, sizeof msg - 1, stderr);
+    std::FILE* f = shell::openinput(name, "Unable to open file\n");
+    if (!f)
         return 1;
-    }
-    lipisetu::status s = lipisetu::convertdevanagari(lipisetu::filesource(f), lipisetu::filesink(stdout));
-    int status = shell::finish("sonwick", s);
-    if (f != stdin)
-        std::fclose(f);
-    return status;
+    return shell::done("sonwick", lipisetu::convertdevanagari(lipisetu::filesource(f), lipisetu::filesink(stdout)), f);
 }
