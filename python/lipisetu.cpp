@@ -5,6 +5,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include "codec.hpp"
 #include "lipisetu.hpp"
 
 #include <cerrno>
@@ -21,21 +22,6 @@ namespace {
 constexpr std::size_t gilfree = std::size_t{1} << 16;
 
 const char* const encodingname = "iscii-devanagari";
-
-// The UTF-8 of a str, lone surrogates included as three-byte sequences,
-// which the converters read as the programs read them. The str's own UTF-8
-// is used where it has one.
-std::string_view utf8of(py::handle text, py::object& keep)
-{
-    Py_ssize_t n = 0;
-    if (const char* p = PyUnicode_AsUTF8AndSize(text.ptr(), &n))
-        return {p, static_cast<std::size_t>(n)};
-    PyErr_Clear();
-    keep = py::reinterpret_steal<py::object>(PyUnicode_AsEncodedString(text.ptr(), "utf-8", "surrogatepass"));
-    if (!keep)
-        throw py::error_already_set();
-    return {PyBytes_AS_STRING(keep.ptr()), static_cast<std::size_t>(PyBytes_GET_SIZE(keep.ptr()))};
-}
 
 // A str from converted UTF-8, surrogates as they were; bytes no str can
 // hold (never from well-formed input) become U+FFFD rather than an error.
@@ -69,25 +55,11 @@ template <class T> std::ptrdiff_t readunits(strsource& s, unsigned char* buf, st
     unsigned char* const end = buf + size;
     std::size_t i = s.pos;
     while (i < s.len && end - o >= 4) {
-        std::uint32_t c = p[i];
-        if (c < 0x80) {
+        auto c = static_cast<codec::lchar>(p[i]); // at most U+10FFFF
+        if (c < 0x80)
             *o++ = static_cast<unsigned char>(c);
-        } else if (c < 0x800) {
-            o[0] = static_cast<unsigned char>(0xC0 | c >> 6);
-            o[1] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-            o += 2;
-        } else if (c < 0x10000) {
-            o[0] = static_cast<unsigned char>(0xE0 | c >> 12);
-            o[1] = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
-            o[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-            o += 3;
-        } else {
-            o[0] = static_cast<unsigned char>(0xF0 | c >> 18);
-            o[1] = static_cast<unsigned char>(0x80 | (c >> 12 & 0x3F));
-            o[2] = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
-            o[3] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-            o += 4;
-        }
+        else
+            o += codec::utf8encode(c, o);
         ++i;
     }
     s.pos = i;
@@ -160,7 +132,7 @@ lipisetu::form formnamed(const std::string& name)
 // it.
 struct pyfile {
     std::FILE* f = nullptr;
-    py::object object, readinto, read, write, flush;
+    py::object readinto, read, write, flush;
     std::optional<py::error_already_set> failure;
     ~pyfile()
     {
@@ -243,7 +215,6 @@ lipisetu::source sourceof(pyfile& file, py::handle src)
         openpath(file, src, "rb");
         return lipisetu::filesource(file.f);
     }
-    file.object = py::reinterpret_borrow<py::object>(src);
     if (py::hasattr(src, "readinto"))
         file.readinto = src.attr("readinto");
     else if (py::hasattr(src, "read"))
@@ -261,7 +232,6 @@ lipisetu::sink sinkof(pyfile& file, py::handle dst)
     }
     if (!py::hasattr(dst, "write"))
         throw py::type_error("target must be a path or a binary file object with write");
-    file.object = py::reinterpret_borrow<py::object>(dst);
     file.write = dst.attr("write");
     if (py::hasattr(dst, "flush"))
         file.flush = dst.attr("flush");
@@ -297,11 +267,6 @@ template <class F> void convertfiles(py::handle src, py::handle dst, F convert)
 
 // ---------------------------------------------------------------- ISCII
 
-// A message of pellam's for Python: the record and its text.
-struct message {
-    lipisetu::isciimessage m;
-};
-
 const char* kindname(lipisetu::drop k)
 {
     return k == lipisetu::drop::atr ? "atr" : k == lipisetu::drop::ext ? "ext" : "ignored";
@@ -319,10 +284,15 @@ std::string reason(const lipisetu::isciimessage& m)
 // The incremental decoder behind the codec: the library's decoder and what
 // the error handling needs to place its messages.
 struct decoder {
-    lipisetu::isciidecoder d = lipisetu::newisciidecoder();
+    lipisetu::isciidecoder d;
     std::string errors;
     std::uint64_t fed = 0;     // bytes given to the library's decoder since its start
     std::uint64_t written = 0; // UTF-8 bytes it gave back
+    decoder() : d(lipisetu::newisciidecoder())
+    {
+        if (!d)
+            throw std::bad_alloc();
+    }
 };
 
 void restart(decoder& dec, long line)
@@ -336,12 +306,16 @@ py::object unicodedecodeerror(py::bytes object, std::size_t start, std::size_t e
     return py::reinterpret_borrow<py::object>(PyExc_UnicodeDecodeError)(encodingname, object, start, end, why);
 }
 
+// The UTF-8 of a handler's replacement, lone surrogates included as
+// three-byte sequences, as the text around it holds them.
 std::string utf8ofreplacement(py::handle rep)
 {
     if (!PyUnicode_Check(rep.ptr()))
         throw py::type_error("decoding error handler must return (str, int) tuple");
-    py::object keep;
-    return std::string(utf8of(rep, keep));
+    auto b = py::reinterpret_steal<py::object>(PyUnicode_AsEncodedString(rep.ptr(), "utf-8", "surrogatepass"));
+    if (!b)
+        throw py::error_already_set();
+    return std::string(PyBytes_AS_STRING(b.ptr()), static_cast<std::size_t>(PyBytes_GET_SIZE(b.ptr())));
 }
 
 // Decodes object[from:], the decoder holding what comes before it, and
@@ -351,69 +325,102 @@ std::string utf8ofreplacement(py::handle rep)
 // sees: the bytes kept back from the last piece and this piece. A handler
 // that resumes elsewhere than after the dropped bytes restarts the decoder
 // there, as a codec resumes at the position its handler returns.
+//
+// The text is decoded straight into `out`, in rounds: the whole rest at
+// first, and after a restart a few bytes, twice as many each round that
+// runs to its end. What a round decodes past a restart is decoded again, so
+// this keeps that waste to about the bytes decoded since the last restart,
+// and a handler that resumes at every message costs time in proportion to
+// the input, not to its square.
 void decodeobject(decoder& dec, std::string_view object, std::size_t from, bool final, std::string& out)
 {
-    std::string_view piece = object.substr(from);
-    // A message's place in the object is its offset less this.
-    auto base = static_cast<std::int64_t>(dec.fed) - static_cast<std::int64_t>(from);
-    std::uint64_t outbase = dec.written;
-    std::string text;
+    constexpr std::size_t fewest = 256; // the first round after a restart
+    std::size_t most = object.size();   // bytes a round decodes
+    py::object handler, bytes;          // looked up, and made, at the first need
+    std::string text;                   // a round's text, when it has messages
     std::vector<lipisetu::isciimessage> msgs;
-    if (piece.size() < gilfree) {
-        lipisetu::decode(*dec.d, piece, final, text, msgs);
-    } else {
-        py::gil_scoped_release free;
-        lipisetu::decode(*dec.d, piece, final, text, msgs);
-    }
-    dec.fed += piece.size();
-    dec.written += text.size();
-    if (msgs.empty() || dec.errors == "ignore") {
-        out += text;
-        return;
-    }
-    py::object handler, bytes;
-    if (dec.errors != "strict" && dec.errors != "replace")
-        handler = py::module_::import("codecs").attr("lookup_error")(dec.errors);
-    std::size_t copied = 0; // of text
-    for (const lipisetu::isciimessage& m : msgs) {
-        auto start = static_cast<std::size_t>(static_cast<std::int64_t>(m.offset) - base);
-        std::size_t end = start + m.span;
-        auto at = static_cast<std::size_t>(m.written - outbase);
-        out.append(text, copied, at - copied);
-        copied = at;
-        if (dec.errors == "replace") {
-            out += "\xEF\xBF\xBD";
+    for (;;) {
+        std::string_view piece = object.substr(from, most);
+        bool last = from + piece.size() == object.size();
+        // A message's place in the object is its offset less this.
+        auto base = static_cast<std::int64_t>(dec.fed) - static_cast<std::int64_t>(from);
+        std::uint64_t outbase = dec.written;
+        std::size_t had = out.size();
+        msgs.clear();
+        if (piece.size() < gilfree) {
+            lipisetu::decode(*dec.d, piece, final && last, out, msgs);
+        } else {
+            py::gil_scoped_release free;
+            lipisetu::decode(*dec.d, piece, final && last, out, msgs);
+        }
+        dec.fed += piece.size();
+        dec.written += out.size() - had;
+        from += piece.size();
+        if (most < object.size())
+            most *= 2;
+        if (msgs.empty() || dec.errors == "ignore") {
+            if (last)
+                return;
             continue;
         }
-        if (!bytes)
-            bytes = py::bytes(object.data(), object.size());
-        py::object error = unicodedecodeerror(bytes, start, end, reason(m));
-        if (dec.errors == "strict") {
-            PyErr_SetObject(PyExc_UnicodeDecodeError, error.ptr());
-            throw py::error_already_set();
+        // The round's text is put back piece by piece, the messages'
+        // replacements between.
+        if (had == 0)
+            text.swap(out);
+        else
+            text.assign(out, had, std::string::npos);
+        out.resize(had);
+        out.reserve(had + text.size() + 3 * msgs.size()); // room for "replace"
+        if (!handler && dec.errors != "strict" && dec.errors != "replace")
+            handler = py::module_::import("codecs").attr("lookup_error")(dec.errors);
+        std::size_t copied = 0; // of text
+        bool restarted = false;
+        for (const lipisetu::isciimessage& m : msgs) {
+            auto start = static_cast<std::size_t>(static_cast<std::int64_t>(m.offset) - base);
+            std::size_t end = start + m.span;
+            auto at = static_cast<std::size_t>(m.written - outbase);
+            out.append(text, copied, at - copied);
+            copied = at;
+            if (dec.errors == "replace") {
+                out += "\xEF\xBF\xBD";
+                continue;
+            }
+            if (!bytes)
+                bytes = py::bytes(object.data(), object.size());
+            py::object error = unicodedecodeerror(bytes, start, end, reason(m));
+            if (dec.errors == "strict") {
+                PyErr_SetObject(PyExc_UnicodeDecodeError, error.ptr());
+                throw py::error_already_set();
+            }
+            py::tuple result = handler(error);
+            if (result.size() != 2)
+                throw py::type_error("decoding error handler must return (str, int) tuple");
+            out += utf8ofreplacement(result[0]);
+            auto resume = result[1].cast<py::ssize_t>();
+            if (resume < 0)
+                resume += static_cast<py::ssize_t>(object.size());
+            if (resume < 0 || static_cast<std::size_t>(resume) > object.size())
+                throw py::index_error("position " + std::to_string(resume) + " from error handler out of bounds");
+            auto r = static_cast<std::size_t>(resume);
+            if (r == end)
+                continue;
+            // Lines are counted again from the message's own.
+            long line = m.line;
+            for (std::size_t i = std::min(start, r); i < std::max(start, r); ++i)
+                if (object[i] == '\n')
+                    line += r > start ? 1 : -1;
+            restart(dec, line);
+            from = r;
+            most = fewest;
+            restarted = true;
+            break;
         }
-        py::tuple result = handler(error);
-        if (result.size() != 2)
-            throw py::type_error("decoding error handler must return (str, int) tuple");
-        out += utf8ofreplacement(result[0]);
-        auto resume = result[1].cast<py::ssize_t>();
-        if (resume < 0)
-            resume += static_cast<py::ssize_t>(object.size());
-        if (resume < 0 || static_cast<std::size_t>(resume) > object.size())
-            throw py::index_error("position " + std::to_string(resume) + " from error handler out of bounds");
-        auto r = static_cast<std::size_t>(resume);
-        if (r == end)
+        if (restarted)
             continue;
-        // Lines are counted again from the message's own.
-        long line = m.line;
-        for (std::size_t i = std::min(start, r); i < std::max(start, r); ++i)
-            if (object[i] == '\n')
-                line += r > start ? 1 : -1;
-        restart(dec, line);
-        decodeobject(dec, object, r, final, out);
-        return;
+        out.append(text, copied, std::string::npos);
+        if (last)
+            return;
     }
-    out.append(text, copied, std::string::npos);
 }
 
 py::str decodebytes(decoder& dec, py::handle input, bool final)
@@ -428,7 +435,8 @@ py::str decodebytes(decoder& dec, py::handle input, bool final)
         if (kept.empty()) {
             decodeobject(dec, piece, 0, final, out);
         } else {
-            std::string object = std::string(kept) + std::string(piece);
+            std::string object(kept);
+            object += piece;
             decodeobject(dec, object, kept.size(), final, out);
         }
     } catch (...) {
@@ -503,19 +511,19 @@ PYBIND11_MODULE(lipisetu, m)
         py::arg("source"), py::arg("target"),
         "Converts a UTF-8 file of Devanagari to ISO 15919 Roman, in blocks, in constant memory.");
 
-    py::class_<message>(m, "IsciiMessage", "A byte pellam drops, with the message it writes for it.")
-        .def_property_readonly("byte", [](const message& x) { return x.m.byte; }, "the byte dropped")
-        .def_property_readonly("line", [](const message& x) { return x.m.line; }, "its line, from 1")
-        .def_property_readonly("kind", [](const message& x) { return kindname(x.m.kind); },
+    using lipisetu::isciimessage;
+    py::class_<isciimessage>(m, "IsciiMessage", "A byte pellam drops, with the message it writes for it.")
+        .def_readonly("byte", &isciimessage::byte, "the byte dropped")
+        .def_readonly("line", &isciimessage::line, "its line, from 1")
+        .def_property_readonly("kind", [](const isciimessage& x) { return kindname(x.kind); },
                                "'ignored', 'atr' or 'ext'")
-        .def_property_readonly("offset", [](const message& x) { return x.m.offset; }, "its offset in the input")
-        .def_property_readonly("span", [](const message& x) { return x.m.span; },
-                               "bytes dropped: 1, or 2 for ATR or EXT and the byte after")
-        .def("__str__", [](const message& x) { return reason(x.m); })
-        .def("__repr__", [](const message& x) {
-            return "IsciiMessage(byte=" + std::to_string(x.m.byte) + ", line=" + std::to_string(x.m.line) +
-                   ", kind='" + kindname(x.m.kind) + "', offset=" + std::to_string(x.m.offset) +
-                   ", span=" + std::to_string(x.m.span) + ")";
+        .def_readonly("offset", &isciimessage::offset, "its offset in the input")
+        .def_readonly("span", &isciimessage::span, "bytes dropped: 1, or 2 for ATR or EXT and the byte after")
+        .def("__str__", &reason)
+        .def("__repr__", [](const isciimessage& x) {
+            return "IsciiMessage(byte=" + std::to_string(x.byte) + ", line=" + std::to_string(x.line) +
+                   ", kind='" + kindname(x.kind) + "', offset=" + std::to_string(x.offset) +
+                   ", span=" + std::to_string(x.span) + ")";
         });
 
     m.def(
@@ -530,11 +538,7 @@ PYBIND11_MODULE(lipisetu, m)
                 py::gil_scoped_release free;
                 t = lipisetu::fromiscii(in);
             }
-            std::vector<message> msgs;
-            msgs.reserve(t.messages.size());
-            for (const auto& x : t.messages)
-                msgs.push_back({x});
-            return py::make_tuple(strof(t.text), msgs);
+            return py::make_tuple(strof(t.text), std::move(t.messages));
         },
         py::arg("data"),
         "ISCII to Unicode as pellam converts it: the text and the list of IsciiMessage\n"
@@ -554,7 +558,7 @@ PYBIND11_MODULE(lipisetu, m)
                     return;
                 py::gil_scoped_acquire gil;
                 try {
-                    r.call(message{x});
+                    r.call(x);
                 } catch (py::error_already_set& e) {
                     r.failure.emplace(std::move(e));
                 }
@@ -575,8 +579,6 @@ PYBIND11_MODULE(lipisetu, m)
                         "The incremental decoder of the codec 'iscii-devanagari'.")
         .def(py::init([](const std::string& errors) {
                  auto d = std::make_unique<decoder>();
-                 if (!d->d)
-                     throw std::bad_alloc();
                  d->errors = errors;
                  return d;
              }),

@@ -184,6 +184,17 @@ def test_custom_handlers():
         data.decode("iscii-devanagari", "lipisetu-test-far")
 
 
+def test_handler_resuming_at_every_message():
+    # Each ATR's message resumes at the key after it, which the next ATR
+    # follows: a restart at every pair, in memory and time that grow with
+    # the input alone.
+    codecs.register_error("lipisetu-test-each", lambda e: ("?", e.start + 1))
+    pair = b"\xef\xb3"
+    one = pair.decode("iscii-devanagari", "lipisetu-test-each")
+    assert one == "?\u0915"
+    assert (pair * 20000).decode("iscii-devanagari", "lipisetu-test-each") == one * 20000
+
+
 @pytest.mark.parametrize("data", ISCII[:4], ids=range(4))
 def test_incremental_decoder_in_every_split(data):
     whole = data.decode("iscii-devanagari", "replace")
