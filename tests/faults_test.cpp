@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -25,18 +26,20 @@ struct program {
     std::string unable;           // the message for a file that cannot be opened
     std::string helphead;         // how the --help text begins
     std::string standard;         // the second line of --version
+    long helplines;               // the lines of the --help text
+    std::string numerals;         // kavrel's output for the sample with -n
 };
 
 const program programs[] = {
     {"pellam", PELLAM_BIN, harness::bytes({0xB3, 0xDA, ' ', 0xB3, 0xE9, '\n'}),
      harness::utf8(U"\u0915\u093E \u0958\n"), harness::bytes({0xB3, 0xDA, ' '}),
-     "\nUnable to open file\n", "   Pellam converts from 8-bit ISCII", "ISCII: IS 13194:1991 (ISCII-91)\n"},
-    {"kavrel", KAVREL_BIN, harness::utf8(U"k\u0101 qa\n"), harness::utf8(U"\u0915\u093E \u0958\n"),
+     "\nUnable to open file\n", "   Pellam converts from 8-bit ISCII", "ISCII: IS 13194:1991 (ISCII-91)\n", 11, ""},
+    {"kavrel", KAVREL_BIN, harness::utf8(U"k\u0101 qa1\n"), harness::utf8(U"\u0915\u093E \u09581\n"),
      harness::utf8(U"k\u0101 "), "Unable to open file\n", "   Kavrel converts from Unicode Roman",
-     "Transliteration: ISO 15919:2001\n"},
+     "Transliteration: ISO 15919:2001\n", 27, harness::utf8(U"\u0915\u093E \u0958\u0967\n")},
     {"sonwick", SONWICK_BIN, harness::utf8(U"\u0915\u093E \u0958\n"), harness::utf8(U"k\u0101 qa\n"),
      harness::utf8(U"\u0915\u093E "), "Unable to open file\n", "   Sonwick converts from Unicode Devanagari",
-     "Transliteration: ISO 15919:2001\n"},
+     "Transliteration: ISO 15919:2001\n", 9, ""},
 };
 
 // A named pipe that is unlinked halfway through the writing: what was
@@ -78,6 +81,9 @@ TEST(CommandLine, EachProgram)
         // kavrel's --help writes the very text that a bad option writes.
         const std::string help = kavrel ? kavrelusage : harness::run(p.bin, {"--help"}).out;
         EXPECT_TRUE(help.starts_with(p.helphead)) << p.name << ": " << help;
+        EXPECT_EQ(std::count(help.begin(), help.end(), '\n'), p.helplines) << p.name;
+        EXPECT_TRUE(!kavrel || help.find("\n      -s   --  text is Sanskrit: handle space and avagraha characters\n"
+                                         "               appropriately\n") != std::string::npos);
         const std::string version = p.name + " (" DEVCONV_PACKAGE ") " DEVCONV_VERSION "\n" + p.standard;
         const std::string none, full = p.name + ": write error: No space left on device\n",
                                 closed = p.name + ": write error: Bad file descriptor\n";
@@ -97,6 +103,9 @@ TEST(CommandLine, EachProgram)
             {"--help", {"--help"}, {}, help, none, 0},
             // An option for kavrel, the name of a missing file for the others.
             {"--help after -n", {"-n", "--help"}, {}, kavrel ? help : none, kavrel ? none : p.unable, kavrel ? 0 : 1},
+            // Options before the file name or "-", and nothing read after it.
+            {"-n file -x", {"-n", sample.path, "-x"}, {}, kavrel ? p.numerals : none, kavrel ? none : p.unable, !kavrel},
+            {"-n - -x", {"-n", "-", "-x"}, {}, kavrel ? p.numerals : none, kavrel ? none : p.unable, !kavrel},
             {"--version", {"--version"}, {}, version, none, 0},
             {"--help on a full disk", {"--help"}, {.outpath = "/dev/full"}, none, full, 1},
             {"--version on a closed output", {"--version"}, {.closeout = true}, none, closed, 1},

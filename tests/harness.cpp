@@ -19,24 +19,14 @@
 
 namespace harness {
 
-std::string bytes(std::initializer_list<int> list)
-{
-    std::string s;
-    for (int b : list)
-        s += static_cast<char>(b);
-    return s;
-}
+std::string bytes(std::initializer_list<int> list) { return {list.begin(), list.end()}; }
 
 std::string utf8(std::u32string_view text)
 {
     std::string s;
-    for (char32_t c : text) {
-        int tail = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-        static const unsigned char lead[] = {0x00, 0xC0, 0xE0, 0xF0};
-        s += static_cast<char>(lead[tail] | (c >> (6 * tail)));
-        for (int i = tail - 1; i >= 0; --i)
-            s += static_cast<char>(0x80 | ((c >> (6 * i)) & 0x3F));
-    }
+    utf8proc_uint8_t b[4];
+    for (char32_t c : text)
+        s.append(reinterpret_cast<const char*>(b), utf8proc_encode_char(static_cast<utf8proc_int32_t>(c), b));
     return s;
 }
 
@@ -50,30 +40,6 @@ static std::string normalised(const std::string& s, utf8proc_uint8_t* (*form)(co
 
 std::string nfc(const std::string& s) { return normalised(s, utf8proc_NFC); }
 std::string nfd(const std::string& s) { return normalised(s, utf8proc_NFD); }
-
-std::string asinput(const std::string& text, const kavrel::options& opt)
-{
-    if (!opt.il && !opt.ib)
-        return text;
-    std::string out;
-    auto unit = [&](unsigned u) {
-        char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
-        out += opt.il ? lo : hi;
-        out += opt.il ? hi : lo;
-    };
-    const auto* p = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
-    for (utf8proc_ssize_t i = 0, n = static_cast<utf8proc_ssize_t>(text.size()); i < n;) {
-        utf8proc_int32_t c;
-        i += utf8proc_iterate(p + i, n - i, &c);
-        if (c >= 0x10000) {
-            unit(0xD800 + ((static_cast<unsigned>(c) - 0x10000) >> 10));
-            unit(0xDC00 + (static_cast<unsigned>(c) & 0x3FF));
-        } else {
-            unit(static_cast<unsigned>(c));
-        }
-    }
-    return out;
-}
 
 std::string hex(const std::string& s)
 {
@@ -113,16 +79,8 @@ struct streams {
 
 kavrel::options optionsof(unsigned bits)
 {
-    kavrel::options opt;
-    opt.il = (bits & 3) == 1;
-    opt.ib = (bits & 3) == 2;
-    opt.iu = (bits & 3) == 3;
-    opt.ol = (bits >> 2 & 3) == 1;
-    opt.ob = (bits >> 2 & 3) == 2;
-    opt.ou = (bits >> 2 & 3) == 3;
-    opt.dnnum = bits & 16;
-    opt.skt = bits & 32;
-    return opt;
+    return {.il = (bits & 3) == 1, .ib = (bits & 3) == 2, .iu = (bits & 3) == 3, .ol = (bits >> 2 & 3) == 1,
+            .ob = (bits >> 2 & 3) == 2, .ou = (bits >> 2 & 3) == 3, .dnnum = (bits & 16) != 0, .skt = (bits & 32) != 0};
 }
 
 // Each conversion reuses one state, as it must be able to: start() makes it
@@ -174,7 +132,7 @@ tempfile::tempfile(const std::string& data)
 
 tempfile::~tempfile() { unlink(path.c_str()); }
 
-static std::string slurp(const std::string& path)
+std::string slurp(const std::string& path)
 {
     std::ostringstream s;
     s << std::ifstream(path, std::ios::binary).rdbuf();

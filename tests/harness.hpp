@@ -20,11 +20,10 @@ std::string utf8(std::u32string_view text);
 // The text in Unicode normal form C or D (through utf8proc).
 std::string nfc(const std::string& s);
 std::string nfd(const std::string& s);
-// Well-formed UTF-8 text in the input form that `opt` names: itself, or
-// UTF-16 in the byte order of -il or -ib.
-std::string asinput(const std::string& text, const kavrel::options& opt);
 // Printable form of bytes for failure messages: "e0 a4 95".
 std::string hex(const std::string& s);
+// The bytes of a file.
+std::string slurp(const std::string& path);
 
 // kavrel's options drawn from the low six bits of `bits`: the input form,
 // the output form, -n and -s.

@@ -122,21 +122,6 @@ TEST(Kavrel, DecomposedLetters)
         {marked('a', 31), def, marked('a', 31)},
         {U"s\u0323 \u2019a\u0301", skt, U"\u0937\u0905"},
     });
-    const std::string ffe = bytes({0xFF, 0xFE}), fef = bytes({0xFE, 0xFF}), aa = utf8(U"\u0906");
-    const struct {
-        kavrel::options opt;
-        std::string in, out;
-    } forms[] = {
-        {def, bytes({0xEF, 0xBB, 0xBF}) + utf8(U"a\u0304"), aa},
-        {def, ffe + bytes({'a', 0, 0x04, 0x03}), ffe + bytes({0x06, 0x09})},
-        {def, fef + bytes({0, 'a', 0x03, 0x04}), fef + bytes({0x09, 0x06})},
-        {{.il = true}, bytes({'a', 0, 0x04, 0x03}), ffe + bytes({0x06, 0x09})},
-        // A stray continuation byte leads three bytes: 80 8C 81 is U+0301.
-        {def, bytes({'k', 'a', 0x80, 0x8C, 0x81}), utf8(U"\u0915")},
-    };
-    for (const auto& f : forms)
-        for (std::size_t chunk : {codec::bufsize, std::size_t{1}, std::size_t{3}})
-            EXPECT_EQ(hex(harness::kavrelconvert(f.opt, f.in, chunk)), hex(f.out)) << hex(f.in);
 }
 
 // The decoder takes a character for no mark from its first bytes: below
@@ -152,9 +137,7 @@ TEST(Kavrel, NoMarksWhereTheDecoderLooksNoFurther)
 TEST(Kavrel, EverySpellingOfEveryRow)
 {
     for (const kavrel::convrec& r : kavrel::convlist) {
-        std::u32string key;
-        for (int i = 0; i < 5 && r.roman[i]; ++i)
-            key += static_cast<char32_t>(r.roman[i]);
+        const std::u32string key(r.roman, std::find(r.roman, r.roman + 5, 0));
         for (const kavrel::options& opt : {def, skt}) {
             const std::string listed = utf8(key + U" k" + key + U"\n");
             const std::string want = harness::kavrelconvert(opt, listed);
@@ -184,7 +167,7 @@ TEST(Kavrel, FastLaneAgreesWithGeneralWay)
             text += alphabet[rng() % std::size(alphabet)];
         kavrel::options opt = harness::optionsof(rng() % 64);
         opt.il = opt.ib = false;
-        std::string in = harness::asinput(utf8(text), opt);
+        std::string in = utf8(text);
         std::string want = harness::kavrelconvert(opt, in, codec::bufsize, false);
         for (std::size_t chunk : {codec::bufsize, std::size_t{1 + rng() % 7}})
             ASSERT_EQ(hex(harness::kavrelconvert(opt, in, chunk)), hex(want)) << "round " << round;
@@ -199,46 +182,46 @@ TEST(Kavrel, FormsAndByteOrderMarks)
                       ffe = bytes({0xFF, 0xFE}), fef = bytes({0xFE, 0xFF});
     const std::string smile8 = utf8(U"\U0001F600"), smilele = bytes({0x3D, 0xD8, 0x00, 0xDE}),
                       smilebe = bytes({0xD8, 0x3D, 0xDE, 0x00});
+    const kavrel::options il{.il = true}, ib{.ib = true};
     const struct {
-        std::vector<std::string> args;
+        kavrel::options opt;
         std::string in, out;
     } rows[] = {
-        {{}, ka, outka},
-        {{}, bytes({0xEF, 0xBB, 0xBF}) + ka, outka},
-        {{}, ffe + le, outle},
-        {{}, fef + be, outbe},
-        {{"-iu"}, ffe + ka, outka},
-        {{"-il"}, fef + le, outle},
-        {{"-ib"}, be, outbe},
-        {{"-ol"}, ka, outle},
-        {{"-ou"}, ffe + le, outka},
-        {{"-ob"}, ffe + le, outbe},
+        {def, ka, outka},
+        {def, bytes({0xEF, 0xBB, 0xBF}) + ka, outka},
+        {def, ffe + le, outle},
+        {def, fef + be, outbe},
+        {{.iu = true}, ffe + ka, outka},
+        {il, fef + le, outle},
+        {ib, be, outbe},
+        {{.ol = true}, ka, outle},
+        {{.ou = true}, ffe + le, outka},
+        {{.ob = true}, ffe + le, outbe},
         // Surrogate pairs come through whole in every form; a lone surrogate
         // is handed on without losing the unit after it.
-        {{}, ffe + smilele, ffe + smilele},
-        {{"-ib", "-ou"}, smilebe + bytes({0, 'a'}), smile8 + utf8(U"\u0905")},
-        {{"-ol"}, smile8, ffe + smilele},
-        {{"-ol"}, bytes({'a', 0xF7, 0xBF, 0xBF, 0xBF}), ffe + bytes({0x05, 0x09, 0xFD, 0xFF})}, // past U+10FFFF
-        {{"-il"}, bytes({0x00, 0xD8, 'a', 0}), ffe + bytes({0x00, 0xD8, 0x05, 0x09})},
-        {{"-ib"}, bytes({0xDC, 0, 0xD8, 0, 0xD8, 0, 0xDC, 0}), fef + bytes({0xDC, 0, 0xD8, 0, 0xD8, 0, 0xDC, 0})},
+        {def, ffe + smilele, ffe + smilele},
+        {{.ib = true, .ou = true}, smilebe + bytes({0, 'a'}), smile8 + utf8(U"\u0905")},
+        {{.ol = true}, smile8, ffe + smilele},
+        {{.ol = true}, bytes({'a', 0xF7, 0xBF, 0xBF, 0xBF}), ffe + bytes({0x05, 0x09, 0xFD, 0xFF})}, // past U+10FFFF
+        {il, bytes({0x00, 0xD8, 'a', 0}), ffe + bytes({0x00, 0xD8, 0x05, 0x09})},
+        {ib, bytes({0xDC, 0, 0xD8, 0, 0xD8, 0, 0xDC, 0}), fef + bytes({0xDC, 0, 0xD8, 0, 0xD8, 0, 0xDC, 0})},
         // An input that ends inside its first character gives nothing.
-        {{}, "", ""},
-        {{}, bytes({0xC4}), ""},
-        {{"-il"}, bytes({0x15}), ""},
-        {{}, ffe, ffe},
+        {def, "", ""},
+        {def, bytes({0xC4}), ""},
+        {il, bytes({0x15}), ""},
+        {def, ffe, ffe},
+        // Decomposed letters in every form, composed before the unit is cut;
+        // a stray continuation byte leads three bytes: 80 8C 81 is U+0301.
+        {def, bytes({0xEF, 0xBB, 0xBF}) + utf8(U"a\u0304"), utf8(U"\u0906")},
+        {def, ffe + bytes({'a', 0, 0x04, 0x03}), ffe + bytes({0x06, 0x09})},
+        {def, fef + bytes({0, 'a', 0x03, 0x04}), fef + bytes({0x09, 0x06})},
+        {il, bytes({'a', 0, 0x04, 0x03}), ffe + bytes({0x06, 0x09})},
+        {def, bytes({'k', 'a', 0x80, 0x8C, 0x81}), utf8(U"\u0915")},
     };
-    for (const auto& r : rows) {
-        std::vector<char*> argv{const_cast<char*>("kavrel")};
-        for (const auto& a : r.args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        kavrel::options opt;
-        const char* file;
-        ASSERT_EQ(kavrel::parseargs(static_cast<int>(argv.size()), argv.data(), opt, file),
-                  kavrel::request::convert);
-        for (std::size_t chunk : {codec::bufsize, std::size_t{1}})
-            EXPECT_EQ(hex(harness::kavrelconvert(opt, r.in, chunk)), hex(r.out))
+    for (const auto& r : rows)
+        for (std::size_t chunk : {codec::bufsize, std::size_t{1}, std::size_t{3}})
+            EXPECT_EQ(hex(harness::kavrelconvert(r.opt, r.in, chunk)), hex(r.out))
                 << "input " << hex(r.in) << " chunk " << chunk;
-    }
 }
 
 TEST(Kavrel, Dictionary)
@@ -280,37 +263,6 @@ TEST(Kavrel, CapitalRecordsFollowTheirRows)
         EXPECT_EQ(upper.roman[0], static_cast<kavrel::lchar>(std::towupper(static_cast<wint_t>(lower.roman[0]))))
             << "row " << i / 2 + 1;
         EXPECT_TRUE(std::equal(upper.roman + 1, upper.roman + 5, lower.roman + 1));
-    }
-}
-
-TEST(Kavrel, CommandLine)
-{
-    harness::tempfile text("ka1\n");
-    const std::string ka = utf8(U"\u09151\n"), kanum = utf8(U"\u0915\u0967\n");
-    const struct {
-        std::vector<std::string> args;
-        std::string out, err;
-        int status;
-    } rows[] = {
-        {{text.path}, ka, "", 0},
-        {{"-n"}, kanum, "", 0}, // standard input
-        {{"-n", text.path, "-x"}, kanum, "", 0},
-        {{"-x"}, "", "usage", 1},
-        {{"-n", "-", "-x"}, kanum, "", 0}, // "-" is standard input in the file name's place
-    };
-    for (const auto& r : rows) {
-        harness::result res = harness::run(KAVREL_BIN, r.args, "ka1\n");
-        EXPECT_EQ(hex(res.out), hex(r.out)) << r.args[0];
-        EXPECT_EQ(res.status, r.status) << r.args[0];
-        if (r.err != "usage") {
-            EXPECT_EQ(res.err, r.err) << r.args[0];
-            continue;
-        }
-        EXPECT_EQ(res.err.rfind("   Kavrel converts from Unicode Roman (following", 0), 0u);
-        EXPECT_NE(res.err.find("\n      -s   --  text is Sanskrit: handle space and avagraha "
-                               "characters\n               appropriately\n"),
-                  std::string::npos);
-        EXPECT_EQ(std::count(res.err.begin(), res.err.end(), '\n'), 27);
     }
 }
 

@@ -9,6 +9,7 @@ import random
 import subprocess
 import threading
 import time
+import types
 from concurrent.futures import ThreadPoolExecutor
 
 import pytest
@@ -66,48 +67,33 @@ def test_to_roman_as_sonwick(text):
     assert lipisetu.to_roman(text) == want.decode("utf-8", "surrogatepass")
 
 
-class Trickle(io.RawIOBase):
+class Trickle(io.BytesIO):
     """A binary file object that reads at most `most` bytes a call."""
 
     def __init__(self, data, most):
-        self.data, self.at, self.most = data, 0, most
-
-    def readable(self):
-        return True
+        super().__init__(data)
+        self.most = most
 
     def readinto(self, b):
-        n = min(len(b), self.most, len(self.data) - self.at)
-        b[:n] = self.data[self.at:self.at + n]
-        self.at += n
-        return n
+        return super().readinto(memoryview(b)[:self.most])
 
 
-class ReadOnly:
-    """A file object with read alone."""
-
-    def __init__(self, data):
-        self.f = io.BytesIO(data)
-
-    def read(self, n):
-        return self.f.read(n)
+# Sources: a path, a file object, one that gives few bytes a read, and one with read alone.
+SOURCES = {"bytesio": io.BytesIO, "trickle1": lambda d: Trickle(d, 1), "trickle2": lambda d: Trickle(d, 2),
+           "trickle7": lambda d: Trickle(d, 7), "readonly": lambda d: types.SimpleNamespace(read=io.BytesIO(d).read)}
 
 
-@pytest.mark.parametrize("source", ["path", "bytesio", "trickle1", "trickle2", "trickle7", "readonly"])
+@pytest.mark.parametrize("source", ["path", *SOURCES])
 def test_files_as_the_programs(tmp_path, source):
     roman = "\n".join(ROMAN).encode("utf-8", "surrogatepass") * 50
     deva = "\n".join(DEVANAGARI).encode("utf-8", "surrogatepass") * 50
     iscii = b"".join(ISCII) * 50
 
     def opened(data):
-        if source == "path":
-            p = tmp_path / "in"
-            p.write_bytes(data)
-            return p
-        if source == "bytesio":
-            return io.BytesIO(data)
-        if source == "readonly":
-            return ReadOnly(data)
-        return Trickle(data, int(source[7:]))
+        if source != "path":
+            return SOURCES[source](data)
+        (tmp_path / "in").write_bytes(data)
+        return tmp_path / "in"
 
     out = io.BytesIO()
     lipisetu.to_devanagari_file(opened(roman), out, sanskrit=True, output="utf-16le")
@@ -184,17 +170,6 @@ def test_custom_handlers():
         data.decode("iscii-devanagari", "lipisetu-test-far")
 
 
-def test_handler_resuming_at_every_message():
-    # Each ATR's message resumes at the key after it, which the next ATR
-    # follows: a restart at every pair, in memory and time that grow with
-    # the input alone.
-    codecs.register_error("lipisetu-test-each", lambda e: ("?", e.start + 1))
-    pair = b"\xef\xb3"
-    one = pair.decode("iscii-devanagari", "lipisetu-test-each")
-    assert one == "?\u0915"
-    assert (pair * 20000).decode("iscii-devanagari", "lipisetu-test-each") == one * 20000
-
-
 @pytest.mark.parametrize("data", ISCII[:4], ids=range(4))
 def test_incremental_decoder_in_every_split(data):
     whole = data.decode("iscii-devanagari", "replace")
@@ -261,3 +236,14 @@ def test_stub_names_the_module():
     named |= {n.target.id for n in stub.body if isinstance(n, ast.AnnAssign)}
     public = {n for n in dir(lipisetu) if not n.startswith("_")}
     assert {n for n in named if not n.startswith("_")} == public
+
+
+def test_handler_resuming_at_every_message():
+    # Each ATR's message resumes at the key after it, which the next ATR
+    # follows: a restart at every pair, in memory and time that grow with
+    # the input alone.
+    codecs.register_error("lipisetu-test-each", lambda e: ("?", e.start + 1))
+    pair = b"\xef\xb3"
+    one = pair.decode("iscii-devanagari", "lipisetu-test-each")
+    assert one == "?\u0915"
+    assert (pair * 20000).decode("iscii-devanagari", "lipisetu-test-each") == one * 20000
