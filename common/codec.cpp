@@ -223,15 +223,15 @@ static int ucs2encode(lchar c, bool little, unsigned char* p)
 void putucs2(output& out, lchar c)
 {
     unsigned char b[4];
-    putbytes(out.bytes, b, static_cast<std::size_t>(ucs2encode(c, out.ol, b)));
+    putbytes(out.bytes, b, static_cast<std::size_t>(ucs2encode(c, rowof(out.f).little, b)));
 }
 
-bool append(shortbytes& s, const output& out, lchar c)
+bool append(shortbytes& s, form f, lchar c)
 {
     if (s.n + 4u > sizeof s.b)
         return false;
-    if (out.ol || out.ob)
-        s.n = static_cast<std::uint8_t>(s.n + ucs2encode(c, out.ol, s.b + s.n));
+    if (rowof(f).width == 2)
+        s.n = static_cast<std::uint8_t>(s.n + ucs2encode(c, rowof(f).little, s.b + s.n));
     else
         s.n = static_cast<std::uint8_t>(s.n + utf8encode(c, s.b + s.n));
     return true;

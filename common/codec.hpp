@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "lipisetu.hpp"
+
 namespace codec {
 
 // A character code: a Unicode code point, or -1 at the end of the input.
@@ -81,8 +83,15 @@ writefn writerof(std::FILE* f);
 // write function and its context.
 void open(bytein& in, std::FILE* f, std::size_t chunk = bufsize);
 void open(byteout& out, std::FILE* f);
+// Fresh buffers over a library caller's source (its read size a property
+// of the source) and sink.
+inline void open(bytein& in, const lipisetu::source& s);
+inline void open(byteout& out, const lipisetu::sink& s);
 void open(bytein& in, readfn read, void* context, std::size_t chunk = bufsize);
 void open(byteout& out, writefn write, void* context);
+
+inline void open(bytein& in, const lipisetu::source& s) { open(in, s.read, s.context, s.most); }
+inline void open(byteout& out, const lipisetu::sink& s) { open(out, s.write, s.context); }
 
 // Reads more input after the bytes not yet taken, which move to the front
 // of the buffer (the carried tail: a character cut by the end of the last
@@ -127,19 +136,23 @@ inline void putshort(byteout& out, const shortbytes& s)
     out.len += s.n;
 }
 
-// The character reader: the input form flags, which kavrel's block
-// decoder follows; getuch reads UTF-8.
+// The forms of text on either side, and the table of their facts.
+using lipisetu::form;
+using lipisetu::formrow;
+using lipisetu::forms;
+using lipisetu::rowof;
+
+// The character reader: the input form, which kavrel's block decoder
+// follows; getuch reads UTF-8.
 struct input {
     bytein bytes;
-    bool il = false; // little-endian UCS-2 (tested first)
-    bool ib = false; // big-endian UCS-2; UTF-8 when neither is set
+    form f = form::utf8;
 };
 
-// The character writer: the output form flags.
+// The character writer: the output form.
 struct output {
     byteout bytes;
-    bool ol = false; // little-endian UCS-2 (tested first)
-    bool ob = false; // big-endian UCS-2; UTF-8 when neither is set
+    form f = form::utf8;
 };
 
 // Bytes after a UTF-8 first byte of 0x80 or above: 110xxxxx starts two
@@ -204,14 +217,14 @@ constexpr int utf8encode(lchar c, unsigned char* p)
 
 void putucs2(output& out, lchar c);
 
-// Adds one character's bytes in the output form to `s`; false when they do
-// not fit.
-bool append(shortbytes& s, const output& out, lchar c);
+// Adds one character's bytes in form `f` to `s`; false when they do not
+// fit.
+bool append(shortbytes& s, form f, lchar c);
 
 // Writes one character in the output form.
 inline void putuch(output& out, lchar c)
 {
-    if (out.ol || out.ob) {
+    if (out.f == form::utf16le || out.f == form::utf16be) {
         putucs2(out, c);
         return;
     }

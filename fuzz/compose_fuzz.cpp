@@ -39,13 +39,14 @@ int longestrun(const std::string& text)
 // UTF-16 in the byte order of -il or -ib.
 std::string asinput(const std::string& text, const kavrel::options& opt)
 {
-    if (!opt.il && !opt.ib)
+    const lipisetu::formrow& form = lipisetu::rowof(opt.input);
+    if (form.width == 1)
         return text;
     std::string out;
     auto unit = [&](unsigned u) {
         char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
-        out += opt.il ? lo : hi;
-        out += opt.il ? hi : lo;
+        out += form.little ? lo : hi;
+        out += form.little ? hi : lo;
     };
     const auto* p = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
     for (utf8proc_ssize_t i = 0, n = static_cast<utf8proc_ssize_t>(text.size()); i < n;) {

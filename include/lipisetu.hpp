@@ -45,6 +45,7 @@ using writefn = std::ptrdiff_t (*)(void* context, const unsigned char* buf, std:
 struct source {
     readfn read = nullptr; // none: an empty input
     void* context = nullptr;
+    std::size_t most = 0; // the most bytes one read is asked for; 0: a whole buffer
 };
 struct sink {
     writefn write = nullptr; // none: the output is dropped
@@ -72,6 +73,19 @@ struct status {
 
 inline bool ok(const status& s) { return !s.readerror && !s.writeerror && !s.nomemory; }
 
+// ---------------------------------------------------------------- Romanisations
+
+// The romanisations the conversions read and write: the ISO 15919 dialect
+// of kavrel and sonwick (the default), IAST, Harvard-Kyoto, ITRANS, SLP1,
+// Velthuis and WX.
+enum class scheme : std::uint8_t { iso, iast, hk, itrans, slp1, velthuis, wx };
+
+// The scheme's name as the programs take it: "iso", "iast", "hk", "itrans",
+// "slp1", "velthuis", "wx".
+LIPISETU_API std::string_view nameof(scheme s);
+// The scheme of that name; false when there is none.
+LIPISETU_API bool schemenamed(std::string_view name, scheme& s);
+
 // ---------------------------------------------------------------- Roman to Devanagari
 
 // The forms of kavrel's input and output.
@@ -82,23 +96,45 @@ enum class form : std::uint8_t {
     utf16be, // -ib, -ob
 };
 
+// What each form is: its name, the letter of kavrel's options for it (-i
+// or -o, then the letter), its byte-order mark (written before UCS-2
+// output, and detected on input), the bytes of a code unit and their order.
+struct formrow {
+    form f;
+    std::string_view name;
+    char suffix;
+    unsigned char mark[2];
+    int width;
+    bool little; // the low byte first
+};
+
+inline constexpr formrow forms[] = {
+    {form::utf8, "utf-8", 'u', {}, 1, false},
+    {form::utf16le, "utf-16le", 'l', {0xFF, 0xFE}, 2, true},
+    {form::utf16be, "utf-16be", 'b', {0xFE, 0xFF}, 2, false},
+};
+
+// The row of a form; detect reads as UTF-8 until a mark says otherwise.
+constexpr const formrow& rowof(form f) { return forms[f == form::utf16le ? 1 : f == form::utf16be ? 2 : 0]; }
+
 struct romanoptions {
     bool sanskrit = false; // -s: spaces closed up after a consonant, the apostrophe as avagraha
     bool numerals = false; // -n: digits as Devanagari numerals
     form input = form::detect;
     form output = form::detect;
+    lipisetu::scheme scheme = lipisetu::scheme::iso; // --scheme: the romanisation read
 };
 
-// ISO 15919 Roman to Devanagari, as kavrel with those options writes it
-// (UTF-16 output starts with its byte-order mark).
+// Roman to Devanagari, as kavrel with those options writes it (UTF-16
+// output starts with its byte-order mark).
 LIPISETU_API std::string todevanagari(std::string_view roman, const romanoptions& opt = {});
 LIPISETU_API status convertroman(source in, sink out, const romanoptions& opt = {});
 
 // ---------------------------------------------------------------- Devanagari to Roman
 
-// UTF-8 Devanagari to ISO 15919 Roman, as sonwick writes it.
-LIPISETU_API std::string toroman(std::string_view devanagari);
-LIPISETU_API status convertdevanagari(source in, sink out);
+// UTF-8 Devanagari to Roman in the scheme, as sonwick writes it.
+LIPISETU_API std::string toroman(std::string_view devanagari, scheme s = scheme::iso);
+LIPISETU_API status convertdevanagari(source in, sink out, scheme s = scheme::iso);
 
 // ---------------------------------------------------------------- ISCII to UTF-8
 

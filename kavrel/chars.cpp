@@ -275,9 +275,9 @@ std::size_t decodeform(state& st, bool ended)
     chars& ch = st.ch;
     lchar* o = ch.c + ch.len;
     std::uint8_t* so = ch.slot + ch.len;
-    if (st.in.il)
+    if (st.in.f == codec::form::utf16le)
         return decode<ucs2form<true>>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
-    if (st.in.ib)
+    if (st.in.f == codec::form::utf16be)
         return decode<ucs2form<false>>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
     return decode<utf8form>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
 }

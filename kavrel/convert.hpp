@@ -36,7 +36,7 @@ inline bool operator==(const tchar& a, const tchar& b)
 // zero-terminated. `dep` of a consonant is the marker SYL_CONSONANT alone.
 struct convrec {
     lchar roman[5];
-    lchar indep[3]; // when no consonant is pending
+    lchar indep[4]; // when no consonant is pending: up to three (a conjunct)
     lchar dep[3];   // right after a consonant
 };
 
@@ -44,7 +44,7 @@ struct convrec {
 struct convnode {
     convnode* next = nullptr;
     tchar roman;
-    lchar indep[2] = {};
+    lchar indep[3] = {};
     lchar dep[2] = {};
     int nindep = 0;
     int ndep = 0;
@@ -83,30 +83,16 @@ inline int number(const dictionary& d, const convnode* e) { return e ? static_ca
 // entry is linked only once it is whole.
 convnode* install(dictionary& d, const convrec& r);
 const convnode* lookup(const dictionary& d, const tchar& unit);
-// The same look-up through the buckets alone.
-const convnode* walk(const dictionary& d, const tchar& unit);
 
-struct options {
-    bool il = false, ib = false, iu = false; // input form, as given
-    bool ol = false, ob = false, ou = false; // output form, as given
-    bool dnnum = false;                      // -n: Devanagari numerals
-    bool skt = false;                        // -s: Sanskrit mode
-};
-
-// What a command line asks for: a conversion, or one of the answers.
-enum class request { convert, help, version, badoption };
-
-// Reads the options from argv[1] on, up to the file name: the first
-// argument that does not start with '-', or "-" for standard input. `file`
-// is the name, or null for standard input.
-request parseargs(int argc, char** argv, options& opt, const char*& file);
+// The options of a conversion: the library's own.
+using options = lipisetu::romanoptions;
 
 // Fills the dictionary from the tables chosen by the options; false when
 // the dictionary ran out of room.
 bool fill(dictionary& d, const options& opt);
 
 // Makes every entry's output bytes for the settled output form.
-void encode(dictionary& d, const codec::output& out);
+void encode(dictionary& d, codec::form out);
 
 // Canonical composition. A Latin letter directly followed by combining
 // marks is read as the canonical composition (NFC) of the letter and its
@@ -237,7 +223,7 @@ struct tables {
 };
 
 // Makes the tables from the filled and encoded dictionary.
-void prepare(tables& t, const dictionary& d, const options& opt, const codec::output& out);
+void prepare(tables& t, const dictionary& d, const options& opt, codec::form out);
 
 } // namespace lane
 
@@ -250,7 +236,7 @@ struct vocabulary {
     dictionary dict;
     lane::tables lanes;
 };
-const vocabulary* vocabularyfor(const options& opt, const codec::output& out);
+const vocabulary* vocabularyfor(const options& opt, codec::form out);
 
 // Everything one conversion needs, so each run starts fresh.
 struct state {
@@ -265,15 +251,15 @@ struct state {
     tchar queuedtch; // a unit the syllable writer read ahead
     bool queued = false;
     lchar sylstate = SYL_VOWEL;
+    bool nomemory = false; // no memory for the vocabulary: nothing was converted
     // Whole runs of common units go through the fast lane, which writes the
     // same bytes as the unit reader and the syllable writer; off, every
     // unit takes the general way (the tests compare the two).
     bool fastlane = true;
 };
 
-// Fresh state for one conversion with the given options and streams. False
-// when the dictionary could not be filled.
-bool start(state& st, const options& opt, std::FILE* in, std::FILE* out);
+// Fresh state for one conversion from `in` to `out` with the options.
+void start(state& st, lipisetu::source in, lipisetu::sink out, const options& opt);
 
 // Decodes the next block of characters into st.ch, keeping the last one
 // read; reads the input when nothing whole is left in it.

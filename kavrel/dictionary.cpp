@@ -21,10 +21,10 @@ tchar unitof(const lchar* s, int slots)
     return u;
 }
 
-int copyout(lchar* to, const lchar* from)
+int copyout(lchar* to, const lchar* from, int most)
 {
     int n = 0;
-    while (n < 2 && from[n] != 0) {
+    while (n < most && from[n] != 0) {
         to[n] = from[n];
         ++n;
     }
@@ -76,8 +76,6 @@ const std::array<convrec, std::size(convlist)>& composedlist()
 
 } // namespace
 
-const convnode* walk(const dictionary& d, const tchar& unit) { return chain(d, unit); }
-
 const convnode* lookup(const dictionary& d, const tchar& unit)
 {
     if (!lone(unit))
@@ -98,8 +96,8 @@ convnode* install(dictionary& d, const convrec& r)
         node->roman = key;
     }
     node->consonant = r.dep[0] == SYL_CONSONANT;
-    node->nindep = copyout(node->indep, r.indep);
-    node->ndep = node->consonant ? 0 : copyout(node->dep, r.dep);
+    node->nindep = copyout(node->indep, r.indep, 3);
+    node->ndep = node->consonant ? 0 : copyout(node->dep, r.dep, 2);
     if (fresh) {
         node->next = d.convtab[bucket(key.c[0])];
         d.convtab[bucket(key.c[0])] = node;
@@ -109,7 +107,7 @@ convnode* install(dictionary& d, const convrec& r)
     return node;
 }
 
-void encode(dictionary& d, const codec::output& out)
+void encode(dictionary& d, codec::form out)
 {
     for (int i = 0; i < d.used; ++i) {
         convnode& e = d.pool[i];
@@ -136,11 +134,11 @@ bool fill(dictionary& d, const options& opt)
     for (const convrec& r : composedlist())
         if (!install(d, r))
             return false;
-    if (opt.dnnum)
+    if (opt.numerals)
         for (const convrec& r : numlist)
             if (!install(d, r))
                 return false;
-    if (opt.skt)
+    if (opt.sanskrit)
         for (const convrec& r : avagraha)
             if (!install(d, r))
                 return false;

@@ -50,7 +50,7 @@ static_assert(marksof.used <= markplaces, "every mark place fits");
 
 } // namespace
 
-void prepare(tables& t, const dictionary& d, const options& opt, const codec::output& out)
+void prepare(tables& t, const dictionary& d, const options& opt, codec::form out)
 {
     constexpr int vowel = sylindex(SYL_VOWEL), consonant = sylindex(SYL_CONSONANT),
                   other = sylindex(SYL_OTHER);
@@ -115,9 +115,9 @@ void prepare(tables& t, const dictionary& d, const options& opt, const codec::ou
         if (aspirable(c))
             f.units[hrole] = unit(tchar{{c, 'h'}, 2});
         f.role = static_cast<std::uint8_t>(ishletter(c) ? hrole : letterclasses[static_cast<std::size_t>(c)].second);
-        if (opt.skt && c == space)
+        if (opt.sanskrit && c == space)
             f.rules = afterconsonant | beforeavagraha;
-        if (opt.skt && isapostrophe(c))
+        if (opt.sanskrit && isapostrophe(c))
             f.rules = beforeanusvara;
         f.before = static_cast<std::uint8_t>((isapostrophe(c) ? beforeavagraha : 0) |
                                              (isanusvara(c) ? beforeanusvara : 0));
@@ -132,7 +132,7 @@ using namespace lane;
 
 // Converts the characters from st.ch.pos; see fastlane. Each character's
 // unit is looked up once, while the character before it is converted.
-template <bool skt> void walk(state& st)
+template <bool skt> void convertrun(state& st)
 {
     const tables& t = *st.lanes;
     const entry* const chars = t.chars;
@@ -221,10 +221,10 @@ template <bool skt> void walk(state& st)
 
 void fastlane(state& st)
 {
-    if (st.opt.skt)
-        walk<true>(st);
+    if (st.opt.sanskrit)
+        convertrun<true>(st);
     else
-        walk<false>(st);
+        convertrun<false>(st);
 }
 
 } // namespace kavrel

@@ -1,34 +1,80 @@
-// The letter sets of the unit reader, as listed, and the index over the
-// characters below lonemax derived from them at compile time.
+// The letter sets of the unit reader, derived from the rows of the ISO
+// 15919 dialect at compile time, and the index over the characters below
+// lonemax made from them.
 #pragma once
 
 #include "convert.hpp"
+#include "iso15919.hpp"
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace kavrel {
 
 // The second letter of a diphthong after a or A, in any case or accent, and
-// the plain lower-case letter that the tables list in its place.
+// the plain lower-case letter that the records list in its place. Made
+// from the rows: a diphthong's second letter is the second letter of a
+// spelling that starts with a, and its forms are the one-letter spellings
+// of the vowel written with it, with their capitals (i, I, i grave, i
+// acute and their capitals, for the i of ai).
 struct secondletters {
-    lchar plain;
-    lchar forms[6];
-};
-constexpr secondletters diphthongseconds[] = {
-    {0x0069, {0x0069, 0x0049, 0x00EC, 0x00ED, 0x00CC, 0x00CD}}, // i: i I, grave, acute
-    {0x0129, {0x0129, 0x0128}},                                 // i tilde
-    {0x0075, {0x0075, 0x0055, 0x00F9, 0x00FA, 0x00D9, 0x00DA}}, // u: u U, grave, acute
-    {0x0169, {0x0169, 0x0168}},                                 // u tilde
+    lchar plain = 0;
+    lchar forms[6] = {};
 };
 
-// Consonants that a following h or H turns into their aspirate.
-constexpr lchar aspirables[] = {
-    'k', 'K', 'g', 'G', 'c', 'C', 'j', 'J', 't', 'T', 'd', 'D', 'p', 'P', 'b', 'B',
-    0x1E6C, 0x1E6D, // t dot below
-    0x1E0C, 0x1E0D, // d dot below
-    0x1E5A, 0x1E5B, // r dot below
-};
+constexpr int maxseconds = 4;
+
+constexpr std::array<secondletters, maxseconds> makeseconds()
+{
+    std::array<secondletters, maxseconds> x{};
+    int used = 0;
+    for (const schemes::row& r : schemes::isorows) {
+        std::u32string_view s = schemes::written(r);
+        if (r.k != schemes::kind::vowel || s.size() != 2 || s[0] != U'a')
+            continue;
+        secondletters& d = x[static_cast<std::size_t>(used++)];
+        d.plain = static_cast<lchar>(s[1]);
+        int n = 0;
+        for (const schemes::row& v : schemes::isorows)
+            if (schemes::written(v) == s.substr(1))
+                for (int i = 0; i < schemes::spellingcount(v); ++i)
+                    if (std::u32string_view f = schemes::spelling(v, i); f.size() == 1) {
+                        d.forms[n++] = static_cast<lchar>(f[0]);
+                        d.forms[n++] = schemes::capital(static_cast<lchar>(f[0]));
+                    }
+    }
+    return x;
+}
+inline constexpr std::array<secondletters, maxseconds> diphthongseconds = makeseconds();
+
+// Whether `text` is the first spelling of a consonant.
+constexpr bool consonantspelt(std::u32string_view text)
+{
+    for (const schemes::row& r : schemes::isorows)
+        if (r.k == schemes::kind::consonant && schemes::written(r) == text)
+            return true;
+    return false;
+}
+
+// Consonants that a following h or H turns into their aspirate: the
+// one-letter consonants whose letter followed by h is another consonant,
+// in both cases.
+constexpr std::array<lchar, 32> makeaspirables()
+{
+    std::array<lchar, 32> x{};
+    std::size_t n = 0;
+    for (const schemes::row& r : schemes::isorows) {
+        std::u32string_view s = schemes::written(r);
+        const char32_t aspirate[2] = {s.empty() ? U'\0' : s[0], U'h'};
+        if (r.k == schemes::kind::consonant && s.size() == 1 && consonantspelt({aspirate, 2})) {
+            x[n++] = static_cast<lchar>(s[0]);
+            x[n++] = schemes::capital(static_cast<lchar>(s[0]));
+        }
+    }
+    return x;
+}
+inline constexpr std::array<lchar, 32> aspirables = makeaspirables();
 
 // The characters that the unit reader and the syllable writer treat apart,
 // and the signs the writer adds of its own.
@@ -63,7 +109,8 @@ constexpr std::array<letterclass, lonemax> makeletterclasses()
             if (c != 0)
                 x[static_cast<std::size_t>(c)].second = static_cast<std::uint8_t>(s + 1);
     for (lchar c : aspirables)
-        x[static_cast<std::size_t>(c)].aspirable = true;
+        if (c != 0)
+            x[static_cast<std::size_t>(c)].aspirable = true;
     return x;
 }
 
@@ -79,5 +126,18 @@ constexpr lchar diphthongsecond(lchar c)
 }
 
 constexpr bool aspirable(lchar c) { return indexed(c) && letterclasses[static_cast<std::size_t>(c)].aspirable; }
+
+// No letter that begins a two-letter unit (a diphthong's a, an aspirable
+// consonant) can be its second letter: so a unit is settled by a letter
+// and the one after it, whatever came before.
+static_assert([] {
+    for (lchar c = 0; c < lonemax; ++c) {
+        bool begins = c == 'a' || c == 'A' || aspirable(c);
+        bool ends = diphthongsecond(c) != 0 || ishletter(c);
+        if (begins && ends)
+            return false;
+    }
+    return true;
+}());
 
 } // namespace kavrel

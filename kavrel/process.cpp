@@ -1,74 +1,22 @@
-// The driver of one conversion: options, the input and output forms, the
-// byte-order marks, and the loop of unit reader and syllable writer.
+// The driver of one conversion: the input and output forms, the byte-order
+// marks, and the loop of unit reader and syllable writer.
 #include "convert.hpp"
 
+#include "schemes.hpp"
+
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <mutex>
-#include <cstring>
-#include <iterator>
+#include <new>
 
 namespace kavrel {
 
-namespace {
-
-// The options, matched as whole arguments. A later option of the same
-// group overrides an earlier one: setting a form clears the others of its
-// side.
-enum class group { input, output, alone };
-
-struct optionrow {
-    const char* name;
-    bool options::*flag;
-    group side;
-};
-
-constexpr optionrow optionlist[] = {
-    {"-ib", &options::ib, group::input},  {"-il", &options::il, group::input},
-    {"-iu", &options::iu, group::input},  {"-ob", &options::ob, group::output},
-    {"-ol", &options::ol, group::output}, {"-ou", &options::ou, group::output},
-    {"-n", &options::dnnum, group::alone}, {"-s", &options::skt, group::alone},
-};
-
-} // namespace
-
-request parseargs(int argc, char** argv, options& opt, const char*& file)
-{
-    file = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        const char* a = argv[i];
-        // Every argument after the file name is ignored, options and
-        // answers included.
-        if (a[0] != '-') {
-            file = a;
-            return request::convert;
-        }
-        if (!std::strcmp(a, "-"))
-            return request::convert;
-        if (!std::strcmp(a, "--help"))
-            return request::help;
-        if (!std::strcmp(a, "--version"))
-            return request::version;
-        const optionrow* row = std::find_if(std::begin(optionlist), std::end(optionlist),
-                                            [a](const optionrow& r) { return !std::strcmp(a, r.name); });
-        if (row == std::end(optionlist))
-            return request::badoption;
-        if (row->side == group::input)
-            opt.il = opt.ib = opt.iu = false;
-        else if (row->side == group::output)
-            opt.ol = opt.ob = opt.ou = false;
-        opt.*row->flag = true;
-    }
-    return request::convert;
-}
-
-bool start(state& st, const options& opt, std::FILE* in, std::FILE* out)
+void start(state& st, lipisetu::source in, lipisetu::sink out, const options& opt)
 {
     st.opt = opt;
-    st.in.il = opt.il;
-    st.in.ib = opt.ib;
-    st.out.ol = opt.ol;
-    st.out.ob = opt.ob;
+    st.in.f = opt.input == codec::form::detect ? codec::form::utf8 : opt.input;
+    st.out.f = codec::form::utf8;
     codec::open(st.in.bytes, in);
     codec::open(st.out.bytes, out);
     st.in.bytes.drainfirst = &st.out.bytes;
@@ -77,27 +25,28 @@ bool start(state& st, const options& opt, std::FILE* in, std::FILE* out)
     st.queuedtch = tchar{};
     st.queued = false;
     st.sylstate = SYL_VOWEL;
+    st.nomemory = false;
     st.fastlane = true;
     st.dict = nullptr;
     st.lanes = nullptr;
-    // The vocabulary in UTF-8 is made here, so that a dictionary that
-    // cannot be filled is known before anything is read.
-    return vocabularyfor(opt, codec::output{}) != nullptr;
 }
 
-const vocabulary* vocabularyfor(const options& opt, const codec::output& out)
+const vocabulary* vocabularyfor(const options& opt, codec::form out)
 {
-    // One for each of -s, -n and the three output forms, made when first
-    // asked for; the options of the input form do not change it.
-    constexpr int kinds = 2 * 2 * 3;
+    // One for each scheme, -s, -n and output form, made when first asked
+    // for; the options of the input form do not change it.
+    constexpr std::size_t kinds = schemes::count * 2 * 2 * std::size(codec::forms);
     static std::once_flag once[kinds];
     static std::unique_ptr<vocabulary> made[kinds];
-    int form = out.ol ? 1 : out.ob ? 2 : 0;
-    int k = (opt.skt * 2 + opt.dnnum) * 3 + form;
+    std::size_t form = static_cast<std::size_t>(&codec::rowof(out) - codec::forms);
+    std::size_t k = ((static_cast<std::size_t>(opt.scheme) * 2 + opt.sanskrit) * 2 + opt.numerals) * std::size(codec::forms) + form;
+    if (k >= kinds)
+        return nullptr;
     std::call_once(once[k], [&] {
-        auto v = std::make_unique<vocabulary>();
-        if (!fill(v->dict, opt))
+        std::unique_ptr<vocabulary> v(new (std::nothrow) vocabulary);
+        if (!v)
             return;
+        fill(v->dict, opt);
         encode(v->dict, out);
         lane::prepare(v->lanes, v->dict, opt, out);
         made[k] = std::move(v);
@@ -110,34 +59,32 @@ namespace {
 // Settles the input form from the options and a byte-order mark, which is
 // taken from the input; the first character itself stays there to be read.
 // False when the input ends before a whole first character: then nothing at
-// all is written.
+// all is written. Only the bytes that decide are waited for, so that a
+// first line typed at a pipe is converted before the next arrives.
 bool readfirst(state& st)
 {
     codec::input& in = st.in;
     codec::bytein& b = in.bytes;
-    codec::ensure(b, 2);
-    std::size_t there = b.len - b.pos;
-    if (there == 0)
+    codec::ensure(b, 1);
+    if (b.len == b.pos)
         return false;
     int b1 = b.buf[b.pos];
-    int b2 = there > 1 ? b.buf[b.pos + 1] : -1;
-    bool forced = st.opt.il || st.opt.ib || st.opt.iu;
-
+    bool forced = st.opt.input != codec::form::detect;
+    bool ucs2 = codec::rowof(in.f).width == 2;
     // A mark is taken whether or not an option overrides it.
-    if (b1 == 0xFF && b2 == 0xFE) {
-        if (!forced)
-            in.il = true, in.ib = false;
-        b.pos += 2;
-        return true;
+    for (const codec::formrow& r : codec::forms) {
+        if (r.width != 2 || b1 != r.mark[0])
+            continue;
+        codec::ensure(b, 2);
+        if (b.len - b.pos >= 2 && b.buf[b.pos + 1] == r.mark[1]) {
+            if (!forced)
+                in.f = r.f;
+            b.pos += 2;
+            return true;
+        }
     }
-    if (b1 == 0xFE && b2 == 0xFF) {
-        if (!forced)
-            in.ib = true, in.il = false;
-        b.pos += 2;
-        return true;
-    }
-    if (in.il || in.ib)
-        return b2 >= 0;
+    if (ucs2)
+        return codec::ensure(b, 2);
     if (b1 < 0x80)
         return true;
     int tail = codec::utf8tail(b1);
@@ -159,21 +106,18 @@ void process(state& st)
     if (!readfirst(st))
         return;
     // Without an output option the output takes the input's form.
-    if (!st.opt.ob && !st.opt.ol && !st.opt.ou) {
-        st.out.ob = st.in.ib;
-        st.out.ol = st.in.il;
+    st.out.f = st.opt.output == codec::form::detect ? st.in.f : st.opt.output;
+    const vocabulary* v = vocabularyfor(st.opt, st.out.f);
+    if (!v) {
+        st.nomemory = true;
+        return;
     }
-    const vocabulary* v = vocabularyfor(st.opt, st.out);
-    if (!v)
-        return; // never: start made one of the same size
     st.dict = &v->dict;
     st.lanes = &v->lanes;
-    if (st.out.ol) {
-        codec::putbyte(st.out.bytes, 0xFF);
-        codec::putbyte(st.out.bytes, 0xFE);
-    } else if (st.out.ob) {
-        codec::putbyte(st.out.bytes, 0xFE);
-        codec::putbyte(st.out.bytes, 0xFF);
+    const codec::formrow& out = codec::rowof(st.out.f);
+    if (out.width == 2) {
+        codec::putbyte(st.out.bytes, out.mark[0]);
+        codec::putbyte(st.out.bytes, out.mark[1]);
     }
     tchar unit;
     do {

@@ -51,12 +51,12 @@ int general(state& st, const tchar& u)
 // vanishes; outside Sanskrit mode it also introduces the avagraha (:').
 int colonrule(state& st, const tchar& u)
 {
-    if (st.sylstate == SYL_OTHER && st.opt.skt) {
+    if (st.sylstate == SYL_OTHER && st.opt.sanskrit) {
         put(st, colon);
         return 1;
     }
     const tchar& next = readahead(st);
-    if (!st.opt.skt && loneapostrophe(next)) {
+    if (!st.opt.sanskrit && loneapostrophe(next)) {
         if (st.sylstate == SYL_CONSONANT)
             put(st, virama);
         put(st, avagrahasign);
@@ -100,9 +100,9 @@ int putdch(state& st, tchar& unit)
         lchar c = unit.c[0];
         if (c == colon)
             return colonrule(st, unit);
-        if (c == space && st.opt.skt)
+        if (c == space && st.opt.sanskrit)
             return spacerule(st, unit);
-        if (isapostrophe(c) && st.opt.skt)
+        if (isapostrophe(c) && st.opt.sanskrit)
             return apostropherule(st, unit);
     }
     return general(st, unit);

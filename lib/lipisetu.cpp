@@ -6,6 +6,7 @@
 
 #include "kavrel/convert.hpp"
 #include "pellam/convert.hpp"
+#include "schemes/schemes.hpp"
 #include "sonwick/convert.hpp"
 
 #include <cstring>
@@ -49,51 +50,48 @@ memory frommemory(std::string_view s) { return {reinterpret_cast<const unsigned 
 // half a megabyte): on the heap for the length of the call.
 template <class T> std::unique_ptr<T> newstate() { return std::unique_ptr<T>(new (std::nothrow) T); }
 
-template <class T> void attach(T& st, source in, sink out)
-{
-    codec::open(st.in.bytes, in.read, in.context);
-    codec::open(st.out.bytes, out.write, out.context);
-}
-
 status ended(const codec::bytein& in, codec::byteout& out)
 {
     codec::finish(out);
     return {in.error, out.error, false};
 }
 
-kavrel::options kavreloptions(const romanoptions& o)
+} // namespace
+
+std::string_view nameof(scheme s)
 {
-    kavrel::options k;
-    k.skt = o.sanskrit;
-    k.dnnum = o.numerals;
-    k.iu = o.input == form::utf8;
-    k.il = o.input == form::utf16le;
-    k.ib = o.input == form::utf16be;
-    k.ou = o.output == form::utf8;
-    k.ol = o.output == form::utf16le;
-    k.ob = o.output == form::utf16be;
-    return k;
+    auto k = static_cast<std::size_t>(s);
+    return k < schemes::count ? schemes::all[k].name : std::string_view{};
 }
 
-} // namespace
+bool schemenamed(std::string_view name, scheme& s)
+{
+    for (std::size_t k = 0; k < schemes::count; ++k)
+        if (schemes::all[k].name == name) {
+            s = static_cast<scheme>(k);
+            return true;
+        }
+    return false;
+}
 
 status convertroman(source in, sink out, const romanoptions& opt)
 {
     auto st = newstate<kavrel::state>();
-    if (!st || !kavrel::start(*st, kavreloptions(opt), nullptr, nullptr))
+    if (!st || static_cast<std::size_t>(opt.scheme) >= schemes::count)
         return {0, 0, true};
-    attach(*st, in, out);
+    kavrel::start(*st, in, out, opt);
     kavrel::process(*st);
-    return ended(st->in.bytes, st->out.bytes);
+    status s = ended(st->in.bytes, st->out.bytes);
+    s.nomemory = st->nomemory;
+    return s;
 }
 
-status convertdevanagari(source in, sink out)
+status convertdevanagari(source in, sink out, scheme sch)
 {
     auto st = newstate<sonwick::state>();
-    if (!st)
+    if (!st || static_cast<std::size_t>(sch) >= schemes::count)
         return {0, 0, true};
-    sonwick::start(*st, nullptr, nullptr);
-    attach(*st, in, out);
+    sonwick::start(*st, in, out, sch);
     sonwick::process(*st);
     return ended(st->in.bytes, st->out.bytes);
 }
@@ -107,12 +105,12 @@ std::string todevanagari(std::string_view roman, const romanoptions& opt)
     return out;
 }
 
-std::string toroman(std::string_view devanagari)
+std::string toroman(std::string_view devanagari, scheme s)
 {
     std::string out;
     out.reserve(devanagari.size() / 2 + 16);
     memory m = frommemory(devanagari);
-    convertdevanagari({readmemory, &m}, {writestring, &out});
+    convertdevanagari({readmemory, &m}, {writestring, &out}, s);
     return out;
 }
 
@@ -136,9 +134,7 @@ status convertiscii(source in, sink out, messagefn report, void* context)
     auto st = newstate<pellam::state>();
     if (!st)
         return {0, 0, true};
-    pellam::start(*st, nullptr, nullptr, report, context);
-    codec::open(st->in, in.read, in.context);
-    codec::open(st->out, out.write, out.context);
+    pellam::start(*st, in, out, report, context);
     pellam::process(*st);
     return ended(st->in, st->out);
 }

@@ -87,13 +87,6 @@ int format(const message& m, char* buf, std::size_t size)
                          m.line);
 }
 
-void print(void* file, const message& m)
-{
-    char buf[64];
-    int n = format(m, buf, sizeof buf);
-    std::fwrite(buf, 1, static_cast<std::size_t>(n), static_cast<std::FILE*>(file));
-}
-
 void startdecoder(decoder& d, reportfn report, void* context, long line)
 {
     d = decoder{};
@@ -216,7 +209,7 @@ unsigned char* finish(decoder& d, unsigned char* o)
     return o;
 }
 
-void start(state& st, std::FILE* in, std::FILE* out, reportfn report, void* context)
+void start(state& st, lipisetu::source in, lipisetu::sink out, reportfn report, void* context)
 {
     codec::open(st.in, in);
     codec::open(st.out, out);

@@ -22,10 +22,6 @@ using reportfn = lipisetu::messagefn;
 // its length.
 int format(const message& m, char* buf, std::size_t size);
 
-// Writes the message as the program writes it: a reportfn whose context
-// is a FILE*.
-void print(void* file, const message& m);
-
 // What the conversion carries from one piece of input to the next: the
 // nukta look-ahead and the byte dropped after ATR or EXT.
 struct decoder {
@@ -62,7 +58,7 @@ struct state {
 
 // Fresh state reading from `in`, writing to `out` and reporting each
 // dropped byte to `report`.
-void start(state& st, std::FILE* in, std::FILE* out, reportfn report, void* context);
+void start(state& st, lipisetu::source in, lipisetu::sink out, reportfn report, void* context);
 
 // Converts the whole input. Stops early only when a read or write fails;
 // the errors are left in st.in and st.out.

@@ -1,62 +1,85 @@
 #include "convert.hpp"
 
+#include "schemes.hpp"
+
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+
 namespace sonwick {
 
-int finddchar(lchar c)
+namespace {
+
+// The ISO 15919 writer, made at compile time: the fast lane's premises are
+// checked on it below.
+constexpr writer makeiso()
 {
-    for (std::size_t r = 0; r < convcount; ++r)
-        if (convlist[r].dchar == c)
-            return static_cast<int>(r);
-    return -1;
+    writer w{};
+    makewriter(w, schemes::all[0]);
+    return w;
+}
+constexpr writer isowriter = makeiso();
+
+static_assert(isowriter.ncontexts == 5, "neutral, after A, a consonant pending, one that h aspirates, closed");
+static_assert(twoperbyte(isowriter), "the lane writes at most two bytes for each byte it reads");
+
+} // namespace
+
+const writer& writerfor(std::size_t scheme)
+{
+    if (scheme == 0)
+        return isowriter;
+    static std::once_flag once[schemes::count];
+    static std::unique_ptr<writer> made[schemes::count];
+    std::call_once(once[scheme], [scheme] {
+        auto w = std::make_unique<writer>();
+        makewriter(*w, schemes::all[scheme]);
+        if (!twoperbyte(*w))
+            std::abort(); // never: the tests check every scheme
+        made[scheme] = std::move(w);
+    });
+    return *made[scheme];
 }
 
-bool isinarray(lchar c, const lchar* list, int count)
+void start(state& st, lipisetu::source in, lipisetu::sink out, lipisetu::scheme s)
 {
-    for (int i = 0; i < count; ++i)
-        if (list[i] == c)
-            return true;
-    return false;
-}
-
-void start(state& st, std::FILE* in, std::FILE* out, std::size_t chunk)
-{
-    codec::open(st.in.bytes, in, chunk);
-    st.in.il = st.in.ib = false;
+    codec::open(st.in.bytes, in);
     codec::open(st.out.bytes, out);
     st.in.bytes.drainfirst = &st.out.bytes;
-    st.out.ol = st.out.ob = false;
-    st.ctx = neutral;
+    st.in.f = st.out.f = codec::form::utf8;
+    st.w = &writerfor(static_cast<std::size_t>(s));
+    st.ctx = st.w->neutral;
     st.fastlane = true;
 }
 
-// One character: the "a" and colon its context asks for and its row's
+// One character: the "a" and separator its context asks for and its row's
 // text, all worked out in advance and written as one fixed-size move, then
-// the character itself when it has no row.
+// the character itself when it is copied.
 void puttch(state& st, lchar c)
 {
-    const dentry& e = entryof(c);
-    const daction& a = e.act[st.ctx];
+    const daction& a = actionof(*st.w, st.ctx, c);
     codec::putshort(st.out.bytes, a.text);
-    if (e.copy)
+    if (a.copy)
         codec::putuch(st.out, c);
     st.ctx = a.next;
 }
 
 void puttend(state& st)
 {
-    if (st.ctx == consfound || st.ctx == aspfound)
+    if (st.w->contexts[st.ctx].pending)
         codec::putbyte(st.out.bytes, 'a');
-    st.ctx = neutral;
+    st.ctx = st.w->neutral;
 }
 
 void process(state& st)
 {
+    const writer& w = *st.w;
     // Every character is held back until the next one is read, so that a
     // consonant directly followed by the nukta sign can be read as the
     // precomposed consonant the two stand for.
     lchar held = codec::endofinput;
     while (!st.out.bytes.error) {
-        if (st.fastlane && !entryof(held).nuktaform) {
+        if (st.fastlane && !entryof(w, held).nuktaform) {
             // No nukta sign can join the held character, so it is written
             // now, and the fast lane starts from an empty hand.
             if (held >= 0)
@@ -67,8 +90,8 @@ void process(state& st)
         lchar c = codec::getuch(st.in);
         if (c < 0)
             break;
-        if (c == nuktasign && entryof(held).nuktaform) {
-            held = entryof(held).nuktaform;
+        if (c == nuktasign && entryof(w, held).nuktaform) {
+            held = entryof(w, held).nuktaform;
             continue;
         }
         if (held >= 0)

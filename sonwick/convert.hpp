@@ -1,30 +1,30 @@
-// Unicode Devanagari (UTF-8) to ISO 15919 Roman (UTF-8), in one pass over a
-// stream of any length.
+// Unicode Devanagari (UTF-8) to Roman (UTF-8) in one of the romanisations,
+// in one pass over a stream of any length.
 #pragma once
 
 #include "codec.hpp"
+#include "lipisetu.hpp"
 #include "tables.hpp"
 
 #include <cstddef>
-#include <cstdio>
 
 namespace sonwick {
 
-// One conversion's state: the streams and the context the transliterator
-// keeps between two characters.
+// One conversion's state: the streams, the scheme's writer, and the
+// context the writer keeps between two characters.
 struct state {
     codec::input in;
     codec::output out;
-    context ctx = neutral;
+    const writer* w = nullptr;
+    std::uint8_t ctx = 0;
     // Runs of ASCII and of the Devanagari block go through the fast lane,
     // which writes what the general way writes, straight from the byte
     // buffers. Off, every character takes the general way.
     bool fastlane = true;
 };
 
-// Fresh state reading from `in` (at most `chunk` bytes a read) and writing
-// to `out`.
-void start(state& st, std::FILE* in, std::FILE* out, std::size_t chunk = codec::bufsize);
+// Fresh state reading from `in`, writing to `out` in scheme `s`.
+void start(state& st, lipisetu::source in, lipisetu::sink out, lipisetu::scheme s);
 
 // Converts the whole input. Stops early only when a write fails; a failed
 // read ends the input. The errors are left in st.in.bytes and st.out.bytes.
@@ -42,11 +42,5 @@ void puttch(state& st, codec::lchar c);
 
 // Ends the text: a consonant still pending gets its inherent vowel.
 void puttend(state& st);
-
-// The row of convlist holding c, or -1; the first match, by linear search.
-int finddchar(codec::lchar c);
-
-// Whether c is one of the first `count` elements of `list`.
-bool isinarray(codec::lchar c, const codec::lchar* list, int count);
 
 } // namespace sonwick

@@ -2,7 +2,7 @@
 // spaces, line ends, punctuation) converted straight from the input bytes,
 // each character decoded and looked up in one step and its step from the
 // current context written as one fixed-size move. The steps are made from
-// the index, so the lane writes what puttch writes; anything else (other
+// the writer's actions, so the lane writes what puttch writes; anything else (other
 // multi-byte characters, malformed bytes, the last few bytes of the buffer)
 // is left to the general way.
 #include "convert.hpp"
@@ -43,68 +43,25 @@ inline const lanestep* stepat(const lanestep* column, std::size_t row)
 constexpr lanestep nostep{};
 
 // Where the lane is: the next byte to read and to write, the context (as
-// its row), and the step of the last character written.
+// its row), and the step of the last character written with the context it
+// was written from.
 struct lanepos {
     const unsigned char* ip;
     unsigned char* o;
     std::size_t row;
     const lanestep* last = &nostep;
+    std::size_t lastrow = 0;
 };
 
-// A consonant that the nukta sign joins writes, from every context, the
-// bytes that the context asks for first and then the `bare` bytes it writes
-// from neutral; its joined letter writes the same first bytes, and both
-// leave a context that does not depend on the one before. So the
-// consonant's last `bare` bytes can be taken back and the joined letter
-// written from neutral in their place, or the consonant left to be read
-// again from neutral.
-constexpr bool takebackholds()
-{
-    for (std::size_t k = 0; k < contexts; ++k)
-        for (unsigned i = 0; i < laneslots; ++i) {
-            const std::size_t row = rowof(static_cast<context>(k));
-            const lanestep& s = stepof(row, i);
-            if (!s.joined)
-                continue;
-            int first = s.n - s.bare;
-            const lanestep* here[] = {&s, &stepof(row, s.joined)};
-            const lanestep* alone[] = {&stepof(rowof(neutral), i), &stepof(rowof(neutral), s.joined)};
-            for (int m = 0; m < 2; ++m) {
-                if (here[m]->n != first + alone[m]->n || here[m]->nextrow != alone[m]->nextrow)
-                    return false;
-                for (int b = 0; b < here[m]->n; ++b)
-                    if (here[m]->text[b] != (b < first ? s.text[b] : alone[m]->text[b - first]))
-                        return false;
-            }
-        }
-    return true;
-}
-static_assert(takebackholds(), "a joinable consonant's own text can be taken back");
-
-// At most two bytes are written for each byte read, the joined letter
-// counted with the consonant and the nukta sign.
-constexpr bool twoperbyte()
-{
-    for (std::size_t k = 0; k < contexts; ++k)
-        for (unsigned i = 0; i < laneslots; ++i) {
-            const std::size_t row = rowof(static_cast<context>(k));
-            const lanestep& s = stepof(row, i);
-            unsigned size = i < laneblock ? 1 : 3;
-            if (s.n > 2 * size || (s.joined && stepof(row, s.joined).n > 2 * (size + 3)))
-                return false;
-        }
-    return true;
-}
-static_assert(twoperbyte(), "the lane writes at most two bytes for each byte it reads");
-
 // Takes back the last character when a nukta sign could still join it,
-// leaving it to the general way, which reads the character after it.
+// leaving it to the general way, which reads the character after it: its
+// bytes are unwritten and the context is the one it was written from.
 inline void takeback(lanepos& p)
 {
     if (p.last->joined) {
-        p.o -= p.last->bare;
+        p.o -= p.last->n;
         p.ip -= 3;
-        p.row = rowof(neutral);
+        p.row = p.lastrow;
         p.last = &nostep;
     }
 }
@@ -112,12 +69,13 @@ inline void takeback(lanepos& p)
 // Converts the characters that start at p.ip up to `stop`, the output
 // having room for them all; false when it stops at one the lane does not
 // read.
-inline bool run(lanepos& p, const unsigned char* stop)
+inline bool run(const lanestep* lanes, lanepos& p, const unsigned char* stop)
 {
     const unsigned char* ip = p.ip;
     unsigned char* o = p.o;
     std::size_t row = p.row;
     const lanestep* last = p.last;
+    std::size_t lastrow = p.lastrow;
     bool whole = true;
     while (ip <= stop) {
         std::uint32_t w = fourbytes(ip);
@@ -127,14 +85,17 @@ inline bool run(lanepos& p, const unsigned char* stop)
             break;
         }
         unsigned slot = ((w >> (high << 4)) & 0xFF) | ((w >> 2) & (high << 6));
-        const lanestep* s = stepat(&lanes.at[slot], row);
+        const lanestep* s = stepat(&lanes[slot], row);
         if (slot == nuktaslot && last->joined) {
             // The consonant just written and this nukta sign are one
-            // letter, written in place of the consonant's own text.
-            o -= last->bare;
-            s = &stepof(rowof(neutral), last->joined);
+            // letter, written in place of the consonant from the context
+            // the consonant was written from.
+            o -= last->n;
+            row = lastrow;
+            s = stepat(&lanes[last->joined], row);
         }
         last = s;
+        lastrow = row;
         std::memcpy(o, s, sizeof *s);
         o += s->n;
         row = s->nextrow;
@@ -142,7 +103,7 @@ inline bool run(lanepos& p, const unsigned char* stop)
         // on nothing but the load.
         ip = (w & 0x80) ? ip + 3 : ip + 1;
     }
-    p = {ip, o, row, last};
+    p = {ip, o, row, last, lastrow};
     return whole;
 }
 
@@ -158,7 +119,8 @@ void fastlane(state& st)
         return;
     const unsigned char* const ilast = in.buf + in.len - readsize;
     unsigned char* const olast = out.buf + codec::bufsize - sizeof(lanestep);
-    lanepos p{in.buf + in.pos, out.buf + out.len, rowof(st.ctx)};
+    const lanestep* const lanes = st.w->lanes;
+    lanepos p{in.buf + in.pos, out.buf + out.len, st.ctx * rowbytes};
     while (p.ip <= ilast) {
         if (p.o > olast) {
             // A joined letter is written over its consonant's text, which
@@ -172,13 +134,13 @@ void fastlane(state& st)
         }
         std::size_t room = static_cast<std::size_t>(olast - p.o) / 2;
         std::size_t left = static_cast<std::size_t>(ilast - p.ip);
-        if (!run(p, p.ip + (room < left ? room : left)))
+        if (!run(lanes, p, p.ip + (room < left ? room : left)))
             break;
     }
     takeback(p);
     in.pos = static_cast<std::size_t>(p.ip - in.buf);
     out.len = static_cast<std::size_t>(p.o - out.buf);
-    st.ctx = contextof(p.row);
+    st.ctx = static_cast<std::uint8_t>(p.row / rowbytes);
 }
 
 } // namespace sonwick

@@ -79,22 +79,33 @@ struct streams {
 
 kavrel::options optionsof(unsigned bits)
 {
-    return {.il = (bits & 3) == 1, .ib = (bits & 3) == 2, .iu = (bits & 3) == 3, .ol = (bits >> 2 & 3) == 1,
-            .ob = (bits >> 2 & 3) == 2, .ou = (bits >> 2 & 3) == 3, .dnnum = (bits & 16) != 0, .skt = (bits & 32) != 0};
+    using lipisetu::form;
+    const form forms[] = {form::detect, form::utf16le, form::utf16be, form::utf8};
+    return {.sanskrit = (bits & 32) != 0, .numerals = (bits & 16) != 0, .input = forms[bits & 3],
+            .output = forms[bits >> 2 & 3]};
 }
+
+namespace {
+
+lipisetu::source sourceof(std::FILE* f, std::size_t chunk) { return {codec::readerof(f), f, chunk}; }
+lipisetu::sink sinkof(std::FILE* f) { return {codec::writerof(f), f}; }
+
+void print(void* context, const lipisetu::isciimessage& m) { *static_cast<std::string*>(context) += lipisetu::describe(m); }
+
+} // namespace
 
 // Each conversion reuses one state, as it must be able to: start() makes it
 // fresh.
 std::string pellamconvert(const std::string& in, std::size_t chunk, std::string* msgs)
 {
     static const auto st = std::make_unique<pellam::state>();
-    streams s(in), m("");
-    pellam::start(*st, s.in, s.out, pellam::print, m.out);
-    codec::open(st->in, s.in, chunk);
+    streams s(in);
+    std::string m;
+    pellam::start(*st, sourceof(s.in, chunk), sinkof(s.out), print, &m);
     pellam::process(*st);
     codec::finish(st->out);
     if (msgs)
-        *msgs = m.take();
+        *msgs = m;
     return s.take();
 }
 
@@ -102,19 +113,18 @@ std::string kavrelconvert(const kavrel::options& opt, const std::string& in, std
 {
     static const auto st = std::make_unique<kavrel::state>();
     streams s(in);
-    kavrel::start(*st, opt, s.in, s.out);
+    kavrel::start(*st, sourceof(s.in, chunk), sinkof(s.out), opt);
     st->fastlane = fastlane;
-    codec::open(st->in.bytes, s.in, chunk);
     kavrel::process(*st);
     codec::finish(st->out.bytes);
     return s.take();
 }
 
-std::string sonwickconvert(const std::string& in, std::size_t chunk, bool fastlane)
+std::string sonwickconvert(const std::string& in, std::size_t chunk, bool fastlane, lipisetu::scheme scheme)
 {
     static const auto st = std::make_unique<sonwick::state>();
     streams s(in);
-    sonwick::start(*st, s.in, s.out, chunk);
+    sonwick::start(*st, sourceof(s.in, chunk), sinkof(s.out), scheme);
     st->fastlane = fastlane;
     sonwick::process(*st);
     codec::finish(st->out.bytes);

@@ -3,12 +3,13 @@
 #pragma once
 
 #include "codec.hpp"
+#include "lipisetu.hpp"
 
 #include <string>
 #include <vector>
 
 namespace kavrel {
-struct options;
+using options = lipisetu::romanoptions;
 }
 
 namespace harness {
@@ -38,7 +39,8 @@ std::string kavrelconvert(const kavrel::options& opt, const std::string& in,
                           std::size_t chunk = codec::bufsize, bool fastlane = true);
 // sonwick's conversion with its fast lane, or (`fastlane` false) with every
 // character taking the general way.
-std::string sonwickconvert(const std::string& in, std::size_t chunk = codec::bufsize, bool fastlane = true);
+std::string sonwickconvert(const std::string& in, std::size_t chunk = codec::bufsize, bool fastlane = true,
+                           lipisetu::scheme scheme = lipisetu::scheme::iso);
 
 // A temporary file holding `data`; removed when the object goes.
 struct tempfile {

@@ -33,7 +33,7 @@ TEST(RoundTrip, DigitsComeBackWithNumerals)
     for (std::u32string text : {U"\u0966\u0967\u0968\u0969\u096A\u096B\u096C\u096D\u096E\u096F\n",
                                        U"\u0915\u0967 \u0915\u093F\u0968\u0969 \u096B\u0915\n",
                                        U"\u0905\u0967 \u0915\u094D \u0967"})
-        EXPECT_EQ(harness::hex(roundtrip(text, {.dnnum = true})), harness::hex(harness::utf8(text)));
+        EXPECT_EQ(harness::hex(roundtrip(text, {.numerals = true})), harness::hex(harness::utf8(text)));
 }
 
 } // namespace

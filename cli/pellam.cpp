@@ -5,8 +5,6 @@
 #include "shell.hpp"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 static const char usage[] =
@@ -29,22 +27,17 @@ static void report(void*, const lipisetu::isciimessage& m)
     std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
-int main(int argc, char** argv)
+static lipisetu::status convert(lipisetu::source in, lipisetu::sink out, const void*)
 {
-    // Apart from "-", --help and --version, the first argument is always a
-    // file name, whatever its length or first character; any further
-    // arguments are ignored.
-    const char* name = argc >= 2 ? argv[1] : "-";
-    if (!std::strcmp(name, "--help"))
-        return shell::tell("pellam", usage);
-    if (!std::strcmp(name, "--version"))
-        return shell::version("pellam", "ISCII: IS 13194:1991 (ISCII-91)\n");
-    std::FILE* f = shell::openinput(name, "\nUnable to open file\n");
-    if (!f)
-        return 1;
     // A file that is not ISCII can give a message for every other byte:
     // gather them in a buffer rather than make a system call for each.
     static char msgbuf[1 << 16];
     std::setvbuf(stderr, msgbuf, _IOFBF, sizeof msgbuf);
-    return shell::done("pellam", lipisetu::convertiscii(lipisetu::filesource(f), lipisetu::filesink(stdout), report, nullptr), f);
+    return lipisetu::convertiscii(in, out, report, nullptr);
+}
+
+int main(int argc, char** argv)
+{
+    shell::filter f{"pellam", usage, "ISCII: IS 13194:1991 (ISCII-91)\n", "\nUnable to open file\n", convert, nullptr};
+    return shell::runfilter(f, argc >= 2 ? argv[1] : nullptr);
 }

@@ -1,0 +1,133 @@
+// kavrel: ISO 15919 Roman to Unicode Devanagari. Reads the named file, or
+// standard input (no file name, or "-"), in UTF-8 or UCS-2/UTF-16 of either
+// byte order, and writes Devanagari to standard output. The usage text goes
+// to standard output for --help and to standard error for a bad option.
+#include "lipisetu.hpp"
+#include "shell.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <string>
+
+static const char usage[] =
+    "   Kavrel converts from Unicode Roman (following the transliteration\n"
+    "   standard specified by ISO 15919) to Unicode Devanagari. It reads\n"
+    "   from a file, or, if no filename is specified on the command line,\n"
+    "   from standard input, and writes to standard output. The program can\n"
+    "   accept as input UTF-8 and UCS-2/UTF-16 in both big-endian and\n"
+    "   little-endian format, and its output can be in any of the same three\n"
+    "   forms. By default, it attempts to determine the form of the input\n"
+    "   (by looking for an initial 0xFFFE or 0xFEFF), and selects the same\n"
+    "   form for its output. However, various command-line options can be\n"
+    "   used to force different behaviour. The full set of options is as\n"
+    "   follows:\n"
+    "      -il  --  input in little-endian UCS-2\n"
+    "      -ib  --  input in big-endian UCS-2\n"
+    "      -iu  --  input in UTF-8\n"
+    "      -ol  --  output in little-endian UCS-2\n"
+    "      -ob  --  output in big-endian UCS-2\n"
+    "      -ou  --  output in UTF-8\n"
+    "      -n   --  convert numerals to Devanagari\n"
+    "      -s   --  text is Sanskrit: handle space and avagraha characters\n"
+    "               appropriately\n"
+    "   The program does not check that input is valid in terms of ISO 15919,\n"
+    "   or that UTF-8 input is syntactically valid. Invalid input will cause\n"
+    "   unpredictable results. Accented (Vedic) Roman input using acute and\n"
+    "   grave accents over vowels will produce correct but unaccented\n"
+    "   Devanagari output (the underscore notation for anudatta vowels is\n"
+    "   not currently supported, since it is not clear what its Unicode\n"
+    "   representation should be).\n";
+
+// Further lines of the --help text: the option that the usage text above
+// does not name.
+static const char schemehelp[] =
+    "      --scheme NAME  --  read the romanisation NAME: iso (ISO 15919, the\n"
+    "               default), iast, hk (Harvard-Kyoto), itrans, slp1,\n"
+    "               velthuis or wx\n";
+
+// What a command line asks for: a conversion, or one of the answers.
+enum class request { convert, help, version, badoption, badscheme };
+
+// The options -n and -s, matched as whole arguments.
+struct flagrow {
+    const char* name;
+    bool lipisetu::romanoptions::*flag;
+};
+constexpr flagrow flaglist[] = {{"-n", &lipisetu::romanoptions::numerals}, {"-s", &lipisetu::romanoptions::sanskrit}};
+
+// The form an option -iX or -oX names: X is a form's letter. A later
+// option of the same side overrides an earlier one.
+static bool formoption(const char* a, lipisetu::romanoptions& opt)
+{
+    if (a[0] != '-' || (a[1] != 'i' && a[1] != 'o') || a[2] == '\0' || a[3] != '\0')
+        return false;
+    for (const lipisetu::formrow& r : lipisetu::forms)
+        if (r.suffix == a[2]) {
+            (a[1] == 'i' ? opt.input : opt.output) = r.f;
+            return true;
+        }
+    return false;
+}
+
+// Reads the options from argv[1] on, up to the file name: the first
+// argument that does not start with '-', or "-" for standard input. `file`
+// is the name, or null for standard input. Every argument after the file
+// name is ignored, options and answers included.
+static request parseargs(int argc, char** argv, lipisetu::romanoptions& opt, const char*& file)
+{
+    file = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (a[0] != '-') {
+            file = a;
+            return request::convert;
+        }
+        if (!std::strcmp(a, "-"))
+            return request::convert;
+        if (!std::strcmp(a, "--help"))
+            return request::help;
+        if (!std::strcmp(a, "--version"))
+            return request::version;
+        if (int took = shell::schemeoption("kavrel", argc, argv, i, opt.scheme)) {
+            if (took < 0)
+                return request::badscheme;
+            i += took - 1;
+            continue;
+        }
+        if (formoption(a, opt))
+            continue;
+        const flagrow* row = std::find_if(std::begin(flaglist), std::end(flaglist),
+                                          [a](const flagrow& r) { return !std::strcmp(a, r.name); });
+        if (row == std::end(flaglist))
+            return request::badoption;
+        opt.*row->flag = true;
+    }
+    return request::convert;
+}
+
+static lipisetu::status convert(lipisetu::source in, lipisetu::sink out, const void* context)
+{
+    return lipisetu::convertroman(in, out, *static_cast<const lipisetu::romanoptions*>(context));
+}
+
+int main(int argc, char** argv)
+{
+    lipisetu::romanoptions opt;
+    const char* file = nullptr;
+    switch (parseargs(argc, argv, opt, file)) {
+    case request::convert:
+        break;
+    case request::help:
+        return shell::tell("kavrel", (std::string(usage) + schemehelp).c_str());
+    case request::version:
+        return shell::version("kavrel", "Transliteration: ISO 15919:2001\n");
+    case request::badoption:
+        std::fputs(usage, stderr);
+        return 1;
+    case request::badscheme:
+        return 1;
+    }
+    return shell::convertfile("kavrel", file ? file : "-", "Unable to open file\n", convert, &opt);
+}

@@ -1,0 +1,117 @@
+#include "shell.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+// The project's name and version come from the build, which has them from
+// the one place they are set.
+#if !defined(DEVCONV_PACKAGE) || !defined(DEVCONV_VERSION)
+#error "DEVCONV_PACKAGE and DEVCONV_VERSION must be defined by the build"
+#endif
+
+namespace shell {
+
+bool isstdin(const char* arg) { return std::strcmp(arg, "-") == 0; }
+
+std::FILE* openinput(const char* name, const char* unable)
+{
+    if (isstdin(name))
+        return stdin;
+    std::FILE* f = std::fopen(name, "rb");
+    if (!f)
+        std::fputs(unable, stderr);
+    return f;
+}
+
+namespace {
+
+// The status after writing to standard output: the flush tells whether
+// the bytes reached the file.
+int flushed(const char* prog, bool written)
+{
+    if (written && std::fflush(stdout) == 0)
+        return 0;
+    std::fprintf(stderr, "%s: write error: %s\n", prog, std::strerror(errno ? errno : EIO));
+    return 1;
+}
+
+// Reports what went wrong in a conversion; the exit status.
+int finish(const char* prog, const lipisetu::status& s)
+{
+    if (s.nomemory)
+        std::fprintf(stderr, "%s: out of memory\n", prog);
+    if (s.readerror)
+        std::fprintf(stderr, "%s: read error: %s\n", prog, std::strerror(s.readerror));
+    if (s.writeerror)
+        std::fprintf(stderr, "%s: write error: %s\n", prog, std::strerror(s.writeerror));
+    return lipisetu::ok(s) ? 0 : 1;
+}
+
+} // namespace
+
+int tell(const char* prog, const char* text)
+{
+    errno = 0;
+    return flushed(prog, std::fputs(text, stdout) >= 0);
+}
+
+int version(const char* prog, const char* standards)
+{
+    errno = 0;
+    return flushed(prog, std::printf("%s (%s) %s\n%s", prog, DEVCONV_PACKAGE, DEVCONV_VERSION, standards) >= 0);
+}
+
+int schemeoption(const char* prog, int argc, char** argv, int i, lipisetu::scheme& s)
+{
+    constexpr const char option[] = "--scheme";
+    const char* a = argv[i];
+    const char* name = nullptr;
+    int took = 0;
+    if (!std::strcmp(a, option)) {
+        name = i + 1 < argc ? argv[i + 1] : nullptr;
+        took = 2;
+    } else if (!std::strncmp(a, option, sizeof option - 1) && a[sizeof option - 1] == '=') {
+        name = a + sizeof option;
+        took = 1;
+    } else {
+        return 0;
+    }
+    if (name && lipisetu::schemenamed(name, s))
+        return took;
+    std::string known;
+    for (auto k : {lipisetu::scheme::iso, lipisetu::scheme::iast, lipisetu::scheme::hk, lipisetu::scheme::itrans,
+                   lipisetu::scheme::slp1, lipisetu::scheme::velthuis, lipisetu::scheme::wx})
+        known += (known.empty() ? "" : ", ") + std::string(lipisetu::nameof(k));
+    if (name)
+        std::fprintf(stderr, "%s: unknown scheme '%s'; the schemes are %s\n", prog, name, known.c_str());
+    else
+        std::fprintf(stderr, "%s: --scheme needs a name; the schemes are %s\n", prog, known.c_str());
+    return -1;
+}
+
+int convertfile(const char* prog, const char* file, const char* unable, convertfn convert, const void* context)
+{
+    std::FILE* in = openinput(file, unable);
+    if (!in)
+        return 1;
+    int status = finish(prog, convert(lipisetu::filesource(in), lipisetu::filesink(stdout), context));
+    if (in != stdin)
+        std::fclose(in);
+    return status;
+}
+
+int runfilter(const filter& f, const char* arg)
+{
+    // Apart from "-", --help and --version, the argument is always a file
+    // name, whatever its length or first character.
+    const char* name = arg ? arg : "-";
+    if (!std::strcmp(name, "--help"))
+        return tell(f.name, f.usage);
+    if (!std::strcmp(name, "--version"))
+        return version(f.name, f.standards);
+    return convertfile(f.name, name, f.unable, f.convert, f.context);
+}
+
+} // namespace shell

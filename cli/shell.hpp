@@ -1,0 +1,59 @@
+// What the three programs' main functions share: the standard input named
+// as a file, the answers to --help and --version, the --scheme option,
+// running a conversion and telling the user about a failed read or write.
+#pragma once
+
+#include "lipisetu.hpp"
+
+#include <cstdio>
+
+namespace shell {
+
+// Whether a file argument means standard input: a lone "-", as for every
+// filter. A file of that name is still reached as "./-".
+bool isstdin(const char* arg);
+
+// The input that a file argument names: standard input for "-", else the
+// file opened for reading. Null, after `unable` on standard error, when the
+// file cannot be opened.
+std::FILE* openinput(const char* name, const char* unable);
+
+// Writes `text` to standard output and flushes it. Returns the exit
+// status: 0, or 1 after a "write error" message when the text could not be
+// written (a full disk, a closed standard output).
+int tell(const char* prog, const char* text);
+
+// Writes the program's name with the project's name and version on one
+// line, then `standards` (the standards the program follows, one line
+// each, newline-terminated). The exit status is as for tell.
+int version(const char* prog, const char* standards);
+
+// The --scheme option at argv[i]: "--scheme NAME" or "--scheme=NAME".
+// Returns the arguments it took (0 when argv[i] is no --scheme option),
+// or -1 after a one-line message naming the schemes when NAME is none.
+int schemeoption(const char* prog, int argc, char** argv, int i, lipisetu::scheme& s);
+
+// A conversion from a source to a sink, with what it needs besides.
+using convertfn = lipisetu::status (*)(lipisetu::source in, lipisetu::sink out, const void* context);
+
+// The shape of sonwick's and pellam's command lines: one argument is read,
+// --help, --version, "-" or nothing for standard input, or a file name
+// whatever its first character. Runs the conversion to standard output
+// and returns the exit status.
+struct filter {
+    const char* name;
+    const char* usage;     // for --help
+    const char* standards; // for --version
+    const char* unable;    // when the file cannot be opened
+    convertfn convert;
+    const void* context;
+};
+int runfilter(const filter& f, const char* arg);
+
+// Converts the input that `file` names (see openinput) to standard output
+// and returns the exit status, after reporting what went wrong: a failed
+// read or write, or no memory to start, one line on standard error each.
+// Bytes already written stay as they are.
+int convertfile(const char* prog, const char* file, const char* unable, convertfn convert, const void* context);
+
+} // namespace shell

@@ -1,0 +1,118 @@
+// A romanisation of Devanagari as one table of rows: each Devanagari unit
+// (a letter, a sign, a danda, or a conjunct read in one piece), its kind,
+// and the Roman spellings that stand for it. The first spelling is the one
+// written; every spelling is read. Both directions, and every list the
+// converters derive (vowel signs, consonants, aspirable consonants, the
+// second letters of diphthongs), come from these rows.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace schemes {
+
+using lchar = std::int32_t;
+
+enum class kind : std::uint8_t {
+    vowel,       // its letter at the start of a syllable, its sign after a consonant
+    consonant,   // a letter with the inherent a
+    cluster,     // a conjunct spelt in one piece: read as a consonant, never written
+    sign,        // anusvara, candrabindu, visarga, avagraha, om: nothing after a consonant
+    punctuation, // dandas and digits: after a consonant, the virama first
+};
+
+// When a row is read: always, or only with Devanagari numerals (-n) or in
+// Sanskrit mode (-s). Rows are written always.
+enum class reading : std::uint8_t { always, numerals, sanskrit };
+
+struct row {
+    lchar unit[3];                 // the Devanagari code points, zero-filled
+    lchar sign[2];                 // a vowel's dependent sign; none for a
+    kind k;
+    std::u32string_view spellings; // in NFC, one space between two
+    reading when = reading::always;
+};
+
+// How capitals are read: not at all, as the lower-case first letter of a
+// spelling (the project's ISO 15919 dialect: Kh, not KH), or as the
+// lower-case letter wherever they stand (IAST: Kṛṣṇa, KṚṢṆA).
+enum class capitals : std::uint8_t { none, first, every };
+
+// How two spellings are kept apart when written side by side: not at all;
+// by the colon rules of the ISO 15919 dialect (ka:i, k:ha); or by the
+// scheme's separator wherever the last spelling written and the first
+// character of the next one begin a longer spelling (ITRANS ka_i).
+enum class separation : std::uint8_t { none, colon, prefix };
+
+struct scheme {
+    std::string_view name;
+    std::span<const row> rows;
+    capitals caps;
+    separation sep;
+    std::u32string_view separator; // read and written; vanishes when read
+};
+
+constexpr std::size_t maxspelling = 4; // characters in one spelling
+
+// The number of spellings of a row, and one of them.
+constexpr int spellingcount(const row& r)
+{
+    if (r.spellings.empty())
+        return 0;
+    int n = 1;
+    for (char32_t c : r.spellings)
+        n += c == U' ';
+    return n;
+}
+
+constexpr std::u32string_view spelling(const row& r, int i)
+{
+    std::u32string_view s = r.spellings;
+    for (; i > 0; --i)
+        s.remove_prefix(s.find(U' ') + 1);
+    return s.substr(0, s.find(U' '));
+}
+
+// The spelling a row is written with; empty when the scheme has none.
+constexpr std::u32string_view written(const row& r) { return spelling(r, 0); }
+
+constexpr int unitlength(const row& r) { return r.unit[2] ? 3 : r.unit[1] ? 2 : r.unit[0] ? 1 : 0; }
+
+// The capital of a Latin letter that the schemes use: Basic Latin and
+// Latin-1 keep their small letters 0x20 above the capitals, Latin
+// Extended-A and Additional keep each capital just before its small letter.
+constexpr lchar capital(lchar c)
+{
+    if ((c >= 0x61 && c <= 0x7A) || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+        return c - 0x20;
+    bool odd = c & 1;
+    if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177) || (c >= 0x1E00 && c <= 0x1E95) ||
+        (c >= 0x1EA0 && c <= 0x1EFF))
+        return odd ? c - 1 : c;
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E))
+        return odd ? c : c - 1;
+    return c;
+}
+
+// The Devanagari digits, read with -n in every scheme and written as ASCII
+// digits.
+inline constexpr row digits[] = {
+    {{0x0966}, {}, kind::punctuation, U"0", reading::numerals},
+    {{0x0967}, {}, kind::punctuation, U"1", reading::numerals},
+    {{0x0968}, {}, kind::punctuation, U"2", reading::numerals},
+    {{0x0969}, {}, kind::punctuation, U"3", reading::numerals},
+    {{0x096A}, {}, kind::punctuation, U"4", reading::numerals},
+    {{0x096B}, {}, kind::punctuation, U"5", reading::numerals},
+    {{0x096C}, {}, kind::punctuation, U"6", reading::numerals},
+    {{0x096D}, {}, kind::punctuation, U"7", reading::numerals},
+    {{0x096E}, {}, kind::punctuation, U"8", reading::numerals},
+    {{0x096F}, {}, kind::punctuation, U"9", reading::numerals},
+};
+
+constexpr lchar virama = 0x094D;      // DEVANAGARI SIGN VIRAMA
+constexpr lchar nuktasign = 0x093C;   // DEVANAGARI SIGN NUKTA
+constexpr lchar avagrahasign = 0x093D; // DEVANAGARI SIGN AVAGRAHA
+
+} // namespace schemes
