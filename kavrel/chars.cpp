@@ -287,11 +287,10 @@ std::size_t decodeform(state& st, bool ended)
 void fillchars(state& st)
 {
     chars& ch = st.ch;
-    if (ch.len > 0) {
-        ch.c[0] = ch.c[ch.len - 1];
-        ch.slot[0] = ch.slot[ch.len - 1];
-        ch.len = 1;
-    }
+    std::size_t keep = std::min(ch.len, keptchars);
+    std::copy(ch.c + ch.len - keep, ch.c + ch.len, ch.c);
+    std::copy(ch.slot + ch.len - keep, ch.slot + ch.len, ch.slot);
+    ch.len = keep;
     ch.pos = ch.len;
     for (;;) {
         std::size_t made = decodeform(st, st.in.bytes.eof);

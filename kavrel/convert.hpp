@@ -49,6 +49,14 @@ struct convnode {
     int nindep = 0;
     int ndep = 0;
     bool consonant = false; // `dep` began with the consonant marker
+    bool avagraha = false;  // it writes the avagraha, before which Sanskrit mode drops a space
+    // For the longest-match reading of a scheme: whether the key is a
+    // spelling (listed), whether a longer spelling starts with it
+    // (extends; a key that is no spelling is there only for this), and
+    // whether it is the scheme's separator, which vanishes.
+    bool listed = true;
+    bool extends = false;
+    bool separator = false;
     // The outputs as bytes in the run's output form, made once the form is
     // settled: out[0] when no consonant is pending (`indep`), out[1] right
     // after a consonant (`dep`, or for a consonant the virama and `indep`).
@@ -83,6 +91,8 @@ inline int number(const dictionary& d, const convnode* e) { return e ? static_ca
 // entry is linked only once it is whole.
 convnode* install(dictionary& d, const convrec& r);
 const convnode* lookup(const dictionary& d, const tchar& unit);
+// The entry of any key, a spelling or the beginning of one.
+const convnode* find(const dictionary& d, const tchar& unit);
 
 // The options of a conversion: the library's own.
 using options = lipisetu::romanoptions;
@@ -124,9 +134,9 @@ inline int combiningclass(lchar c) { return c < 0x0300 ? 0 : combiningclassof(c)
 int nfc(const lchar* in, int n, lchar* out, int room);
 
 // The characters of the input, decoded from its form and with each letter
-// and its marks composed, a block at a time. The place before the next one
-// to read always holds the last one read, so that the unit reader can step
-// back over the character it read one too far. Once the input has ended,
+// and its marks composed, a block at a time. The places before the next one
+// to read hold the last ones read (keptchars of them), so that the unit
+// reader can step back over the characters it read too far. Once the input has ended,
 // -1 follows its last character. Beside each character, its slot in the
 // fast lane's index.
 constexpr std::size_t charcap = 4096;
@@ -276,6 +286,10 @@ inline void pushback(state& st) { --st.ch.pos; }
 
 // The next transliteration unit of the input.
 void gettch(state& st, tchar& unit);
+
+// The characters a unit reader may step back over: the last ones read are
+// kept when the buffer is filled again.
+constexpr std::size_t keptchars = 4;
 
 // Writes the Devanagari for one unit; -1 once the unit is the end of input.
 int putdch(state& st, tchar& unit);

@@ -1,6 +1,7 @@
 // The conversion dictionary and its filling from the tables.
 #include "convert.hpp"
 #include "letters.hpp"
+#include "schemes.hpp"
 #include "tables.hpp"
 
 #include <algorithm>
@@ -76,12 +77,18 @@ const std::array<convrec, std::size(convlist)>& composedlist()
 
 } // namespace
 
-const convnode* lookup(const dictionary& d, const tchar& unit)
+const convnode* find(const dictionary& d, const tchar& unit)
 {
     if (!lone(unit))
         return chain(d, unit);
     int k = d.lone[unit.c[0]];
     return k ? &d.pool[k - 1] : nullptr;
+}
+
+const convnode* lookup(const dictionary& d, const tchar& unit)
+{
+    const convnode* e = find(d, unit);
+    return e && e->listed ? e : nullptr;
 }
 
 convnode* install(dictionary& d, const convrec& r)
@@ -94,8 +101,11 @@ convnode* install(dictionary& d, const convrec& r)
             return nullptr;
         node = &d.pool[d.used++];
         node->roman = key;
+        node->extends = node->separator = false;
     }
     node->consonant = r.dep[0] == SYL_CONSONANT;
+    node->avagraha = r.indep[0] == schemes::avagrahasign && r.indep[1] == 0;
+    node->listed = true;
     node->nindep = copyout(node->indep, r.indep, 3);
     node->ndep = node->consonant ? 0 : copyout(node->dep, r.dep, 2);
     if (fresh) {
@@ -125,12 +135,89 @@ void encode(dictionary& d, codec::form out)
     }
 }
 
+namespace {
+
+// Installs the record with its key, and every key that differs from it
+// only by a capital in place of a small letter.
+bool installcases(dictionary& d, convrec r, int from)
+{
+    int n = 0;
+    while (n < 4 && r.roman[n] != 0)
+        ++n;
+    for (int i = from; i < n; ++i) {
+        lchar c = r.roman[i];
+        if (schemes::capital(c) == c)
+            continue;
+        r.roman[i] = schemes::capital(c);
+        bool ok = installcases(d, r, i + 1);
+        r.roman[i] = c;
+        if (!ok)
+            return false;
+    }
+    return install(d, composed(r)) != nullptr;
+}
+
+// A key that is no spelling, there for the longest match alone.
+bool installprefix(dictionary& d, const tchar& key)
+{
+    if (chain(d, key))
+        return true;
+    convrec r{};
+    std::copy(key.c, key.c + key.n, r.roman);
+    convnode* e = install(d, r);
+    if (e)
+        e->listed = false;
+    return e != nullptr;
+}
+
+// The records of a scheme read by longest match: every spelling of every
+// row it reads under the options (IAST in every mix of capitals and small
+// letters), its separator, and the beginnings of longer spellings.
+bool fillscheme(dictionary& d, const options& opt, const schemes::scheme& s)
+{
+    auto reads = [&opt](const schemes::row& r) {
+        return r.when == schemes::reading::always || (r.when == schemes::reading::numerals && opt.numerals) ||
+               (r.when == schemes::reading::sanskrit && opt.sanskrit);
+    };
+    for (const auto& rows : {s.rows, std::span<const schemes::row>(schemes::digits)})
+        for (const schemes::row& r : rows)
+            if (reads(r))
+                for (int i = 0; i < schemes::spellingcount(r); ++i)
+                    if (!installcases(d, recordof(r, schemes::spelling(r, i)),
+                                      s.caps == schemes::capitals::every ? 0 : 4))
+                        return false;
+    if (!s.separator.empty()) {
+        convrec r{};
+        std::copy(s.separator.begin(), s.separator.end(), r.roman);
+        convnode* e = install(d, r);
+        if (!e)
+            return false;
+        e->separator = true;
+    }
+    for (int i = 0, used = d.used; i < used; ++i) {
+        tchar key = d.pool[i].roman;
+        for (int n = key.n - 1; n >= 1; --n) {
+            tchar prefix{};
+            std::copy(key.c, key.c + n, prefix.c);
+            prefix.n = n;
+            if (!installprefix(d, prefix))
+                return false;
+            chain(d, prefix)->extends = true;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 bool fill(dictionary& d, const options& opt)
 {
     // Emptied in place: the pool's entries are rewritten as they are taken.
     std::fill(std::begin(d.convtab), std::end(d.convtab), nullptr);
     std::fill(std::begin(d.lone), std::end(d.lone), 0);
     d.used = 0;
+    if (opt.scheme != lipisetu::scheme::iso)
+        return fillscheme(d, opt, schemes::all[static_cast<std::size_t>(opt.scheme)]);
     for (const convrec& r : composedlist())
         if (!install(d, r))
             return false;

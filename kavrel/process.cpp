@@ -46,9 +46,12 @@ const vocabulary* vocabularyfor(const options& opt, codec::form out)
         std::unique_ptr<vocabulary> v(new (std::nothrow) vocabulary);
         if (!v)
             return;
-        fill(v->dict, opt);
+        if (!fill(v->dict, opt))
+            return; // never: the tests fill every scheme under every option
         encode(v->dict, out);
-        lane::prepare(v->lanes, v->dict, opt, out);
+        // The fast lane knows the letters of the ISO 15919 dialect alone.
+        if (opt.scheme == lipisetu::scheme::iso)
+            lane::prepare(v->lanes, v->dict, opt, out);
         made[k] = std::move(v);
     });
     return made[k].get();
@@ -120,8 +123,9 @@ void process(state& st)
         codec::putbyte(st.out.bytes, out.mark[1]);
     }
     tchar unit;
+    bool lane = st.fastlane && st.opt.scheme == lipisetu::scheme::iso;
     do {
-        if (st.fastlane && !st.queued)
+        if (lane && !st.queued)
             fastlane(st);
         gettch(st, unit);
     } while (putdch(st, unit) >= 0 && !st.out.bytes.error);

@@ -27,9 +27,22 @@ tchar& readahead(state& st)
     return st.queuedtch;
 }
 
+// Whether the unit is the avagraha: the apostrophes of the ISO 15919
+// dialect, a scheme's spelling of the sign elsewhere.
+bool beforeavagraha(const state& st, const tchar& u)
+{
+    if (st.opt.scheme == lipisetu::scheme::iso)
+        return loneapostrophe(u);
+    const convnode* e = lookup(*st.dict, u);
+    return e && e->avagraha;
+}
+
 int general(state& st, const tchar& u)
 {
     if (const convnode* e = lookup(*st.dict, u)) {
+        // A scheme's separator ends the unit before it and vanishes.
+        if (e->separator)
+            return 1;
         // After a consonant: the vowel's sign, or for another consonant the
         // virama that closes the first; else the independent form.
         codec::putshort(st.out.bytes, e->out[st.sylstate == SYL_CONSONANT]);
@@ -76,7 +89,7 @@ int spacerule(state& st, const tchar& u)
     const tchar& next = readahead(st);
     if (st.sylstate == SYL_CONSONANT && lookup(*st.dict, next))
         return 1;
-    if (st.sylstate == SYL_VOWEL && loneapostrophe(next))
+    if (st.sylstate == SYL_VOWEL && beforeavagraha(st, next))
         return 1;
     return general(st, u);
 }
@@ -98,11 +111,12 @@ int putdch(state& st, tchar& unit)
 {
     if (unit.n == 1) {
         lchar c = unit.c[0];
-        if (c == colon)
+        bool iso = st.opt.scheme == lipisetu::scheme::iso;
+        if (c == colon && iso)
             return colonrule(st, unit);
         if (c == space && st.opt.sanskrit)
             return spacerule(st, unit);
-        if (isapostrophe(c) && st.opt.sanskrit)
+        if (isapostrophe(c) && st.opt.sanskrit && iso)
             return apostropherule(st, unit);
     }
     return general(st, unit);

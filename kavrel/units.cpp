@@ -1,9 +1,39 @@
 // The transliteration-unit reader: cuts the Roman character stream into
-// units, each looked up whole in the dictionary.
+// units, each looked up whole in the dictionary. The ISO 15919 dialect
+// cuts by its letters' rules (an aspirating h, the second letter of a
+// diphthong, combining marks); every other scheme by the longest spelling
+// that the text starts with.
 #include "convert.hpp"
 #include "letters.hpp"
 
 namespace kavrel {
+
+namespace {
+
+// At each character, the longest spelling of the scheme that the text
+// starts with there; a character that begins no spelling is a unit of its
+// own. The characters read past the unit are stepped back over.
+void longestmatch(state& st, tchar& unit)
+{
+    const dictionary& d = *st.dict;
+    const convnode* e = find(d, unit);
+    int best = 1;
+    while (e && e->extends && unit.n < 4) {
+        lchar c = getch(st);
+        unit.c[unit.n++] = c;
+        if (c == codec::endofinput)
+            break;
+        e = find(d, unit);
+        if (e && e->listed)
+            best = unit.n;
+    }
+    for (; unit.n > best; --unit.n) {
+        pushback(st);
+        unit.c[unit.n - 1] = 0;
+    }
+}
+
+} // namespace
 
 void gettch(state& st, tchar& unit)
 {
@@ -17,6 +47,15 @@ void gettch(state& st, tchar& unit)
     unit.c[0] = c0;
     unit.n = 1;
     if (c0 == codec::endofinput)
+        return;
+    if (st.opt.scheme != lipisetu::scheme::iso) {
+        longestmatch(st, unit);
+        return;
+    }
+    // A line feed is written as it is whatever follows it (marks after it
+    // are copied as it is), so it is a unit without looking further: a
+    // line's conversion goes out when its end is read.
+    if (c0 == '\n')
         return;
 
     lchar c1 = getch(st);
