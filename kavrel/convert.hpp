@@ -294,6 +294,46 @@ constexpr std::size_t keptchars = 4;
 // Writes the Devanagari for one unit; -1 once the unit is the end of input.
 int putdch(state& st, tchar& unit);
 
+// The syllable writer's general rule for a listed unit: after a consonant,
+// the vowel's sign, or for another consonant the virama that closes the
+// first; else the independent form. A scheme's separator ends the unit
+// before it and vanishes, leaving the syllable as it was.
+inline void putentry(state& st, const convnode& e)
+{
+    if (e.separator)
+        return;
+    codec::putshort(st.out.bytes, e.out[st.sylstate == SYL_CONSONANT]);
+    st.sylstate = e.consonant ? SYL_CONSONANT : SYL_VOWEL;
+}
+
+// The longest spelling of a scheme that starts with the unit's one
+// character: characters are added from `next` (the one after the last in
+// the unit) while a longer spelling may start with them, and the unit is
+// cut back to the longest that is a spelling, or to its first character
+// when none is. Returns the entry of the spelling, or null, and how many
+// characters were read past the unit.
+template <class Next> const convnode* longest(const dictionary& d, tchar& unit, int& over, Next next)
+{
+    const convnode* e = find(d, unit);
+    const convnode* best = e && e->listed ? e : nullptr;
+    int n = 1;
+    while (e && e->extends && unit.n < 4) {
+        lchar c = next();
+        unit.c[unit.n++] = c;
+        if (c == codec::endofinput)
+            break;
+        e = find(d, unit);
+        if (e && e->listed) {
+            best = e;
+            n = unit.n;
+        }
+    }
+    over = unit.n - n;
+    while (unit.n > n)
+        unit.c[--unit.n] = 0;
+    return best;
+}
+
 // Converts units from the character buffer for as long as they are common
 // ones (letters, spaces, punctuation) whose unit is settled within the
 // buffer; stops before anything else, which the general way converts.

@@ -217,11 +217,46 @@ template <bool skt> void convertrun(state& st)
     st.sylstate = -1 - static_cast<lchar>(syl / stepsize);
 }
 
+// The fast way of a scheme read by longest match: the unit reader's cut
+// and the syllable writer's general rule, straight from the character
+// buffer, for as long as a unit's longest spelling lies within it; a space
+// in Sanskrit mode, which looks at the unit after it, is the general way's.
+void longestrun(state& st)
+{
+    const dictionary& d = *st.dict;
+    const lchar* const c = st.ch.c;
+    std::size_t i = st.ch.pos;
+    // Every spelling is at most four characters long, so the last unit
+    // read here ends before the character that may mark the end of input.
+    const std::size_t end = st.ch.len <= 4 ? 0 : st.ch.len - 4;
+    const bool skt = st.opt.sanskrit;
+    while (i < end && !st.out.bytes.error) {
+        if (skt && c[i] == space)
+            break;
+        tchar unit{{c[i]}, 1};
+        int over = 0;
+        std::size_t next = i + 1;
+        const convnode* e = longest(d, unit, over, [c, &next] { return c[next++]; });
+        if (e) {
+            putentry(st, *e);
+        } else {
+            if (st.sylstate == SYL_CONSONANT)
+                codec::putuch(st.out, virama);
+            codec::putuch(st.out, c[i]);
+            st.sylstate = SYL_OTHER;
+        }
+        i += static_cast<std::size_t>(unit.n);
+    }
+    st.ch.pos = i;
+}
+
 } // namespace
 
 void fastlane(state& st)
 {
-    if (st.opt.sanskrit)
+    if (st.opt.scheme != lipisetu::scheme::iso)
+        longestrun(st);
+    else if (st.opt.sanskrit)
         convertrun<true>(st);
     else
         convertrun<false>(st);

@@ -123,9 +123,8 @@ void process(state& st)
         codec::putbyte(st.out.bytes, out.mark[1]);
     }
     tchar unit;
-    bool lane = st.fastlane && st.opt.scheme == lipisetu::scheme::iso;
     do {
-        if (lane && !st.queued)
+        if (st.fastlane && !st.queued)
             fastlane(st);
         gettch(st, unit);
     } while (putdch(st, unit) >= 0 && !st.out.bytes.error);

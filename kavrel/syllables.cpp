@@ -40,13 +40,7 @@ bool beforeavagraha(const state& st, const tchar& u)
 int general(state& st, const tchar& u)
 {
     if (const convnode* e = lookup(*st.dict, u)) {
-        // A scheme's separator ends the unit before it and vanishes.
-        if (e->separator)
-            return 1;
-        // After a consonant: the vowel's sign, or for another consonant the
-        // virama that closes the first; else the independent form.
-        codec::putshort(st.out.bytes, e->out[st.sylstate == SYL_CONSONANT]);
-        st.sylstate = e->consonant ? SYL_CONSONANT : SYL_VOWEL;
+        putentry(st, *e);
         return 1;
     }
     // Not in the dictionary: a pending consonant is closed, then the unit is

@@ -15,22 +15,10 @@ namespace {
 // own. The characters read past the unit are stepped back over.
 void longestmatch(state& st, tchar& unit)
 {
-    const dictionary& d = *st.dict;
-    const convnode* e = find(d, unit);
-    int best = 1;
-    while (e && e->extends && unit.n < 4) {
-        lchar c = getch(st);
-        unit.c[unit.n++] = c;
-        if (c == codec::endofinput)
-            break;
-        e = find(d, unit);
-        if (e && e->listed)
-            best = unit.n;
-    }
-    for (; unit.n > best; --unit.n) {
+    int over = 0;
+    longest(*st.dict, unit, over, [&st] { return getch(st); });
+    for (; over > 0; --over)
         pushback(st);
-        unit.c[unit.n - 1] = 0;
-    }
 }
 
 } // namespace

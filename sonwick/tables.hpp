@@ -51,6 +51,7 @@ struct dconvrec {
     std::u32string_view spelling;
     unsigned char roman[16] = {};
     std::uint8_t n = 0;
+    std::uint8_t cls = 0; // the class of its text as the last spelling written
 };
 
 // Every code point the rows know lies in the Devanagari block.
@@ -127,6 +128,7 @@ struct writer {
     // letters they are parted from, zero-terminated.
     lchar classes[maxclasses][8] = {};
     int nclasses = 1;
+    std::uint8_t acls = 0; // the class of an inherent a
     context contexts[maxcontexts];
     int ncontexts = 0;
     std::uint8_t neutral = 0, unspelt = 0;
@@ -174,17 +176,6 @@ template <class F> constexpr void eachspelling(const schemes::scheme& s, F f)
             f(schemes::spelling(r, i));
 }
 
-// Whether `last` followed by `first` begins a longer spelling.
-constexpr bool readson(const schemes::scheme& s, std::u32string_view last, char32_t first)
-{
-    bool found = false;
-    eachspelling(s, [&](std::u32string_view x) {
-        if (x.size() > last.size() && x.substr(0, last.size()) == last && x[last.size()] == first)
-            found = true;
-    });
-    return found;
-}
-
 // Whether a consonant's text followed by h is another consonant's text:
 // closed by the virama before HA, it takes a colon (k:ha, not kha).
 constexpr bool aspirable(const schemes::scheme& s, std::u32string_view text)
@@ -198,27 +189,32 @@ constexpr bool aspirable(const schemes::scheme& s, std::u32string_view text)
     return false;
 }
 
-// The class of a last spelling: its index in w.classes, added when new.
+// The class of a last spelling: the letters that, after it, begin a
+// longer spelling; its index in w.classes, added when new.
 constexpr std::uint8_t classof(writer& w, const schemes::scheme& s, std::u32string_view last)
 {
     if (w.sep != schemes::separation::prefix)
         return 0;
     lchar set[8] = {};
     int n = 0;
-    // The first letters that can begin a written spelling, digits included.
-    for (char32_t f = 0x21; f < 0x7F; ++f)
-        if (readson(s, last, f) && n < 7)
-            set[n++] = static_cast<lchar>(f);
-    for (const schemes::row& r : s.rows) {
-        std::u32string_view x = schemes::written(r);
-        if (!x.empty() && x[0] >= 0x7F && readson(s, last, x[0]) && n < 7) {
-            bool known = false;
-            for (int i = 0; i < n; ++i)
-                known = known || set[i] == static_cast<lchar>(x[0]);
-            if (!known)
-                set[n++] = static_cast<lchar>(x[0]);
-        }
-    }
+    eachspelling(s, [&](std::u32string_view x) {
+        if (x.size() <= last.size() || x.substr(0, last.size()) != last)
+            return;
+        auto f = static_cast<lchar>(x[last.size()]);
+        bool known = false;
+        for (int i = 0; i < n; ++i)
+            known = known || set[i] == f;
+        if (!known && n < 7)
+            set[n++] = f;
+    });
+    // One order for the same set.
+    for (int i = 0; i < n; ++i)
+        for (int k = i + 1; k < n; ++k)
+            if (set[k] < set[i]) {
+                lchar t = set[i];
+                set[i] = set[k];
+                set[k] = t;
+            }
     for (int k = 0; k < w.nclasses; ++k) {
         bool same = true;
         for (int i = 0; i < 8; ++i)
@@ -330,7 +326,7 @@ constexpr daction makeaction(writer& w, const schemes::scheme& s, lchar c, std::
     std::uint8_t last = x.cls;
     if (x.pending && !e.inmedvowel) {
         addtext(a.text, U"a");
-        last = classof(w, s, U"a");
+        last = w.acls;
     }
     if (e.row < 0) {
         a.copy = true;
@@ -340,7 +336,7 @@ constexpr daction makeaction(writer& w, const schemes::scheme& s, lchar c, std::
     if (w.sep == schemes::separation::prefix && inclass(w, last, static_cast<lchar>(text[0])))
         addbytes(a.text, w.separator.b, w.separator.n);
     addtext(a.text, text);
-    a.next = contextfor(w, e.incons, classof(w, s, text));
+    a.next = contextfor(w, e.incons, w.rows[e.row].cls);
     return a;
 }
 
@@ -390,6 +386,10 @@ constexpr void makewriter(writer& w, const schemes::scheme& s)
         add(r);
     for (const nuktarec& n : nuktalist)
         entryat(w, n.plain).nuktaform = static_cast<std::uint16_t>(n.joined);
+
+    for (int i = 0; i < w.nrows; ++i)
+        w.rows[i].cls = classof(w, s, w.rows[i].spelling);
+    w.acls = classof(w, s, U"a");
 
     // The contexts: neutral first, then those the actions lead to, found
     // as the actions are made.
