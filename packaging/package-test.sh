@@ -35,8 +35,8 @@ build_debs "$cpack" "$build" "$scratch"
 
 # package, section, and a pattern (extended regular expression) its Depends
 # must match.
-table="$name text ^libc6.*libutf8proc2
-liblipisetu1 libs ^libc6 .*libstdc\+\+6 .*libutf8proc2
+table="$name text libc6.*libutf8proc2
+liblipisetu1 libs libc6 .*libstdc\+\+6 .*libutf8proc2
 liblipisetu-dev libdevel ^liblipisetu1 \(= $version\), libutf8proc-dev$"
 [ -z "$python" ] || table="$table
 python3-lipisetu python ^python3 \(>= 3.*libc6"
