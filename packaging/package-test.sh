@@ -87,7 +87,8 @@ head -n 1 "$src/packaging/changelog" | grep -q "^$name ($version) " ||
 # Unpacked, the pages are the sources and the programs run.
 root=$scratch/root
 check_manpages "$root/usr/share" "$src" "$suffix"
-for t in "kavrel ka क" "sonwick क ka" $'pellam \263 क'; do
+# (\340\244\225 is U+0915, ka)
+for t in $'kavrel ka \340\244\225' $'sonwick \340\244\225 ka' $'pellam \263 \340\244\225'; do
     read -r prog in want <<<"$t"
     [ "$(printf '%s' "$in" | "$root/usr/bin/$prog" || true)" = "$want" ] || fail "packaged $prog does not convert $in"
 done
