@@ -1,24 +1,25 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Installs the build with `cmake --install` into DESTDIR under a prefix of its
 # own and checks that the three programs, their manual pages, the copyright
-# file and the changelog, the library with its header, CMake package and
-# pkg-config file, and the Python module where it is built land in the right
-# places, and nowhere else.
+# file and the changelog of each package, the library with its header,
+# CMake package and pkg-config file, and the Python module where it is
+# built land in the right places, and nowhere else.
 #
 # Usage: install-test.sh CMAKE BUILD_DIR SCRATCH_DIR SOURCE_DIR MAN_SUFFIX LIBDIR [PYTHON]
 #   MAN_SUFFIX  ".gz" when the pages and the changelog are installed
 #               compressed, else ""
 #   LIBDIR      the library folder under the prefix (lib, or lib/<triplet>)
 #   PYTHON      the interpreter the module is built for; none: not built
-set -u
+set -euo pipefail
 
 if [ $# -ne 6 ] && [ $# -ne 7 ]; then
     echo "usage: install-test.sh CMAKE BUILD_DIR SCRATCH_DIR SOURCE_DIR MAN_SUFFIX LIBDIR [PYTHON]" >&2
     exit 2
 fi
 cmake=$1 build=$2 scratch=$3 src=$4 suffix=$5 libdir=$6 python=${7:-}
-mansrc=$src/man
 prefix=/opt/devanagari-test
+# shellcheck source=packaging/lib.sh
+. "$(dirname "$0")/lib.sh"
 
 rm -rf "$scratch"
 mkdir -p "$scratch"
@@ -27,61 +28,44 @@ if ! DESTDIR="$scratch/root" "$cmake" --install "$build" --prefix "$prefix" >"$s
     echo "cmake --install failed"
     exit 1
 fi
-
 root=$scratch/root$prefix
-status=0
-fail() {
-    echo "$*"
-    status=1
-}
 
 for prog in kavrel sonwick pellam; do
     [ -x "$root/bin/$prog" ] || fail "missing or not executable: bin/$prog"
-    man=$root/share/man/man1/$prog.1$suffix
-    if [ ! -f "$man" ]; then
-        fail "missing: share/man/man1/$prog.1$suffix"
-    elif [ -n "$suffix" ]; then
-        gzip -dc "$man" | cmp -s - "$mansrc/$prog.1" || fail "$prog.1$suffix is not the page $prog.1"
-    else
-        cmp -s "$man" "$mansrc/$prog.1" || fail "$prog.1 is not the page $prog.1"
-    fi
 done
-
-doc=$root/share/doc/devanagari-converters
-cmp -s "$doc/copyright" "$src/packaging/copyright" || fail "share/doc/devanagari-converters/copyright is missing or differs"
-if [ -n "$suffix" ]; then
-    gzip -dc "$doc/changelog.gz" 2>/dev/null | cmp -s - "$src/packaging/changelog" ||
-        fail "share/doc/devanagari-converters/changelog.gz is missing or differs"
-else
-    cmp -s "$doc/changelog" "$src/packaging/changelog" || fail "share/doc/devanagari-converters/changelog is missing or differs"
-fi
+check_manpages "$root/share" "$src" "$suffix"
+packages="devanagari-converters liblipisetu1 liblipisetu-dev"
+[ -z "$python" ] || packages="$packages python3-lipisetu"
+for package in $packages; do
+    check_docs "$root/share/doc/$package" "$src" "$suffix"
+done
 
 # Nothing may be written outside DESTDIR + prefix.
 stray=$(cd "$scratch/root" && find . -type f ! -path ".$prefix/*")
 [ -z "$stray" ] || fail "files outside the prefix: $stray"
 # The shared library is named by the whole version and linked to by its
 # first number, the soname.
-shared=$(cd "$root/$libdir" 2>/dev/null && ls liblipisetu.so.1.*.* 2>/dev/null | head -n 1)
+shared=$(cd "$root/$libdir" 2>/dev/null && ls liblipisetu.so.1.*.* 2>/dev/null | head -n 1 || true)
 for f in include/lipisetu.hpp "$libdir/liblipisetu.a" "$libdir/${shared:-liblipisetu.so.1.x.y}" \
     "$libdir/pkgconfig/lipisetu.pc" "$libdir/cmake/lipisetu/lipisetuConfig.cmake"; do
     [ -f "$root/$f" ] || fail "missing: $f"
 done
 [ -n "$shared" ] && [ "$(readlink "$root/$libdir/liblipisetu.so.1")" = "$shared" ] || fail "no link liblipisetu.so.1"
-want=16
+want=20
 if [ -n "$python" ]; then
     # Under a prefix of its own the module goes where that prefix's
     # interpreter looks: site-packages of its version.
     site=$("$python" -c "import sysconfig; print(sysconfig.get_path('platlib', 'posix_prefix', vars={'base': '$root', 'platbase': '$root'}))")
-    out=$(cd "$scratch" && PYTHONPATH="$site" "$python" -c 'import lipisetu; print(lipisetu.to_devanagari("ka"))')
+    out=$(cd "$scratch" && PYTHONPATH="$site" "$python" -c 'import lipisetu; print(lipisetu.to_devanagari("ka"))' || true)
     [ "$out" = "क" ] || fail "the installed module in $site converts ka to '$out'"
     [ -f "$site/lipisetu.pyi" ] || fail "no lipisetu.pyi in $site"
-    want=20 # with its copyright and changelog
+    want=24 # with its copyright and changelog
 fi
 count=$(find "$root" -type f | wc -l)
 [ "$count" -eq $want ] || fail "expected $want installed files, found $count: $(cd "$root" && find . -type f)"
 
 # The installed program runs.
-out=$(printf 'ka' | "$root/bin/kavrel")
+out=$(printf 'ka' | "$root/bin/kavrel" || true)
 [ "$out" = "क" ] || fail "installed kavrel converts ka to '$out'"
 
 [ $status -eq 0 ] && echo "installed $want files under DESTDIR$prefix"

@@ -1,23 +1,23 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Builds the Debian packages of the build into a scratch directory with CPack
-# and checks the programs' package: its name, version, dependencies and
-# contents: the three programs in usr/bin, which run, their manual pages in
-# usr/share/man/man1, and the copyright file and the changelog, whose latest
-# entry is this version, in usr/share/doc/NAME. Given a Python interpreter
-# (the module is built), it checks the package python3-lipisetu too: its
-# dependencies, the module and its stub in Debian's dist-packages, which the
-# interpreter imports from the unpacked tree, and its copyright and
-# changelog. Exits 77 (skipped) when dpkg-deb is not installed.
+# and checks each: its name, version, section, dependencies and the exact
+# list of its files. Unpacked, the programs run, their manual pages are the
+# sources, each package has the copyright file and the changelog, whose
+# latest entry is this version, the shared library has its soname, and the
+# Python module, where it is built, imports from the unpacked tree. The
+# library's package carries its symbols file, shlibs file and ldconfig
+# trigger. Exits 77 (skipped) when dpkg-deb is not installed.
 #
 # Usage: package-test.sh CPACK BUILD_DIR SCRATCH_DIR SOURCE_DIR MAN_SUFFIX NAME VERSION [PYTHON]
-set -u
+set -euo pipefail
 
 if [ $# -ne 7 ] && [ $# -ne 8 ]; then
     echo "usage: package-test.sh CPACK BUILD_DIR SCRATCH_DIR SOURCE_DIR MAN_SUFFIX NAME VERSION [PYTHON]" >&2
     exit 2
 fi
 cpack=$1 build=$2 scratch=$3 src=$4 suffix=$5 name=$6 version=$7 python=${8:-}
-mansrc=$src/man
+# shellcheck source=packaging/lib.sh
+. "$(dirname "$0")/lib.sh"
 
 if ! command -v dpkg-deb >/dev/null 2>&1; then
     echo "dpkg-deb is not installed (Debian package dpkg): the package test is skipped"
@@ -27,97 +27,94 @@ if [ ! -f "$build/CPackConfig.cmake" ]; then
     echo "no CPackConfig.cmake in $build: the project does not set up CPack"
     exit 1
 fi
+# Debian's folder for this architecture's libraries.
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH) || { echo "dpkg-architecture (dpkg-dev) is needed"; exit 1; }
+lib=./usr/lib/$multiarch
 
-. "$(dirname "$0")/debs.sh"
 build_debs "$cpack" "$build" "$scratch"
-want=1
-[ -z "$python" ] || want=2
-if [ "$(printf '%s\n' "$debs" | grep -c .)" -ne $want ]; then
-    cat "$scratch/log"
-    echo "expected $want .deb in the scratch directory, found: $debs"
-    exit 1
-fi
-deb=$(ls "$scratch/${name}_"*.deb 2>/dev/null)
-echo "built $(basename "$deb")"
 
-status=0
-fail() {
-    echo "$*"
-    status=1
+# package, section, and a pattern (extended regular expression) its Depends
+# must match.
+table="$name text libc6.*libutf8proc2
+liblipisetu1 libs libc6 .*libstdc\+\+6 .*libutf8proc2
+liblipisetu-dev libdevel ^liblipisetu1 \(= $version\), libutf8proc-dev$"
+[ -z "$python" ] || table="$table
+python3-lipisetu python ^python3 \(>= 3.*libc6"
+
+# The files (and links) each package must hold, no more: the parts that
+# vary with the build are written as *.
+expected() {
+    case $1 in
+        "$name") printf '%s\n' ./usr/bin/kavrel ./usr/bin/sonwick ./usr/bin/pellam \
+            ./usr/share/man/man1/{kavrel,sonwick,pellam}.1"$suffix" ;;
+        liblipisetu1) printf '%s\n' "$lib/liblipisetu.so.1" "$lib/liblipisetu.so.$version" ;;
+        liblipisetu-dev) printf '%s\n' ./usr/include/lipisetu.hpp "$lib/liblipisetu.a" "$lib/liblipisetu.so" \
+            "$lib/pkgconfig/lipisetu.pc" "$lib"/cmake/lipisetu/lipisetu{Config,ConfigVersion,Targets}.cmake \
+            "$lib/cmake/lipisetu/lipisetuTargets-*.cmake" ;;
+        python3-lipisetu) printf '%s\n' ./usr/lib/python3/dist-packages/lipisetu.{'cpython-*.so',pyi} ;;
+    esac
+    printf '%s\n' "./usr/share/doc/$1/copyright" "./usr/share/doc/$1/changelog$suffix"
+}
+contents() {
+    dpkg-deb -c "$1" | awk '$1 !~ /^d/ { print $6 }' |
+        sed -e 's/cpython-[^/]*\.so$/cpython-*.so/' -e 's/lipisetuTargets-[a-z]*\.cmake$/lipisetuTargets-*.cmake/'
 }
 
-field() {
-    dpkg-deb -f "$deb" "$1"
-}
-[ "$(field Package)" = "$name" ] || fail "Package is '$(field Package)', not '$name'"
-[ "$(field Version)" = "$version" ] || fail "Version is '$(field Version)', not '$version'"
-field Depends | grep -q 'libc6' || fail "Depends does not name libc6: '$(field Depends)'"
-[ -n "$(field Maintainer)" ] || fail "no Maintainer"
-[ -n "$(field Description)" ] || fail "no Description"
-case $(basename "$deb") in
-    "${name}_${version}_"*.deb) ;;
-    *) fail "file name $(basename "$deb") is not ${name}_${version}_ARCH.deb" ;;
-esac
-
-listing=$(dpkg-deb -c "$deb" | awk '{ print $NF }')
-for prog in kavrel sonwick pellam; do
-    printf '%s\n' "$listing" | grep -qx "\./usr/bin/$prog" || fail "no usr/bin/$prog in the package"
-    printf '%s\n' "$listing" | grep -qx "\./usr/share/man/man1/$prog\.1$suffix" ||
-        fail "no usr/share/man/man1/$prog.1$suffix in the package"
-done
+count=0
+while read -r package section depends; do
+    count=$((count + 1))
+    deb=$(ls "$scratch/${package}_${version}_"*.deb 2>/dev/null || true)
+    if [ ! -f "$deb" ]; then
+        fail "no ${package}_${version}_ARCH.deb among: $debs"
+        continue
+    fi
+    field() { dpkg-deb -f "$deb" "$1"; }
+    [ "$(field Package)" = "$package" ] || fail "$package: Package is '$(field Package)'"
+    [ "$(field Version)" = "$version" ] || fail "$package: Version is '$(field Version)', not '$version'"
+    [ "$(field Section)" = "$section" ] || fail "$package: Section is '$(field Section)', not '$section'"
+    [[ $(field Depends) =~ $depends ]] || fail "$package: Depends '$(field Depends)' does not match '$depends'"
+    [ -n "$(field Maintainer)" ] || fail "$package: no Maintainer"
+    [ -n "$(field Description)" ] || fail "$package: no Description"
+    diff <(expected "$package" | sort) <(contents "$deb" | sort) >"$scratch/diff" ||
+        fail "$package: files missing (<) or not expected (>): $(cat "$scratch/diff")"
+    dpkg-deb -x "$deb" "$scratch/root"
+    check_docs "$scratch/root/usr/share/doc/$package" "$src" "$suffix"
+done <<<"$table"
+[ "$(printf '%s\n' "$debs" | grep -c .)" -eq $count ] || fail "expected $count packages, found: $debs"
+head -n 1 "$src/packaging/changelog" | grep -q "^$name ($version) " ||
+    fail "the latest changelog entry is not for $name $version: $(head -n 1 "$src/packaging/changelog")"
 
 # Unpacked, the pages are the sources and the programs run.
-dpkg-deb -x "$deb" "$scratch/root"
-for prog in kavrel sonwick pellam; do
-    man=$scratch/root/usr/share/man/man1/$prog.1$suffix
-    [ -f "$man" ] || continue
-    if [ -n "$suffix" ]; then
-        gzip -dc "$man" | cmp -s - "$mansrc/$prog.1" || fail "packaged $prog.1$suffix differs from $prog.1"
-    else
-        cmp -s "$man" "$mansrc/$prog.1" || fail "packaged $prog.1 differs from $prog.1"
-    fi
+root=$scratch/root
+check_manpages "$root/usr/share" "$src" "$suffix"
+# (\340\244\225 is U+0915, ka)
+for t in $'kavrel ka \340\244\225' $'sonwick \340\244\225 ka' $'pellam \263 \340\244\225'; do
+    read -r prog in want <<<"$t"
+    [ "$(printf '%s' "$in" | "$root/usr/bin/$prog" || true)" = "$want" ] || fail "packaged $prog does not convert $in"
 done
-doc=$scratch/root/usr/share/doc/$name
-cmp -s "$doc/copyright" "$src/packaging/copyright" || fail "usr/share/doc/$name/copyright is missing or differs"
-if gzip -dc "$doc/changelog.gz" 2>/dev/null | cmp -s - "$src/packaging/changelog"; then
-    # The first line of the latest entry: NAME (VERSION) DISTRIBUTION; ...
-    head -n 1 "$src/packaging/changelog" | grep -q "^$name ($version) " ||
-        fail "the latest changelog entry is not for $name $version: $(head -n 1 "$src/packaging/changelog")"
-else
-    fail "usr/share/doc/$name/changelog.gz is missing or differs from packaging/changelog"
-fi
-bin=$scratch/root/usr/bin
-if [ -x "$bin/kavrel" ] && [ -x "$bin/sonwick" ] && [ -x "$bin/pellam" ]; then
-    [ "$(printf 'ka' | "$bin/kavrel")" = "क" ] || fail "packaged kavrel does not convert ka"
-    [ "$(printf 'क' | "$bin/sonwick")" = "ka" ] || fail "packaged sonwick does not convert क"
-    [ "$(printf '\263' | "$bin/pellam")" = "क" ] || fail "packaged pellam does not convert B3"
-fi
+
+# The shared library has its soname, and its package the control files
+# that tell dpkg what the library gives and that run ldconfig.
+objdump -p "$root/$lib/liblipisetu.so.$version" 2>/dev/null | grep -Eq 'SONAME +liblipisetu\.so\.1$' ||
+    fail "liblipisetu.so.$version has not the soname liblipisetu.so.1"
+dpkg-deb -e "$scratch/liblipisetu1_${version}_"*.deb "$scratch/control"
+cmp -s "$scratch/control/symbols" "$src/packaging/liblipisetu1/symbols" ||
+    fail "the symbols file of liblipisetu1 is missing or is not packaging/liblipisetu1/symbols"
+grep -qx "liblipisetu 1 liblipisetu1 (>= $version)" "$scratch/control/shlibs" ||
+    fail "the shlibs file of liblipisetu1 is missing or wrong"
+grep -qx 'activate-noawait ldconfig' "$scratch/control/triggers" || fail "liblipisetu1 does not trigger ldconfig"
+[ ! -e "$scratch/control/postinst" ] && [ ! -e "$scratch/control/postrm" ] ||
+    fail "liblipisetu1 has maintainer scripts, where the ldconfig trigger is enough"
 
 if [ -n "$python" ]; then
-    pydeb=$(ls "$scratch"/python3-lipisetu_*.deb 2>/dev/null)
-    case $(basename "$pydeb") in
-        "python3-lipisetu_${version}_"*.deb) ;;
-        *) fail "no python3-lipisetu_${version}_ARCH.deb: $debs" ;;
-    esac
-    pyfield() { dpkg-deb -f "$pydeb" "$1"; }
-    [ "$(pyfield Section)" = python ] || fail "python3-lipisetu: Section is '$(pyfield Section)'"
-    pyfield Depends | grep -q 'python3 (>= 3' || fail "python3-lipisetu does not depend on python3: '$(pyfield Depends)'"
-    pyfield Depends | grep -q 'libc6' || fail "python3-lipisetu does not depend on libc6: '$(pyfield Depends)'"
-    mkdir "$scratch/python"
-    dpkg-deb -x "$pydeb" "$scratch/python"
-    site=$scratch/python/usr/lib/python3/dist-packages
-    ls "$site"/lipisetu.cpython-*.so >/dev/null 2>&1 || fail "no lipisetu.cpython-*.so in usr/lib/python3/dist-packages"
-    cmp -s "$site/lipisetu.pyi" "$src/python/lipisetu.pyi" || fail "no lipisetu.pyi beside the module"
-    cmp -s "$scratch/python/usr/share/doc/python3-lipisetu/copyright" "$src/packaging/copyright" ||
-        fail "usr/share/doc/python3-lipisetu/copyright is missing or differs"
-    [ -f "$scratch/python/usr/share/doc/python3-lipisetu/changelog.gz" ] ||
-        fail "usr/share/doc/python3-lipisetu/changelog.gz is missing"
-    out=$(cd "$scratch" && PYTHONPATH="$site" "$python" -c 'import lipisetu; print(lipisetu.to_roman("\u0915"), lipisetu.__file__)')
+    site=$root/usr/lib/python3/dist-packages
+    out=$(cd "$scratch" && PYTHONPATH="$site" "$python" -c 'import lipisetu; print(lipisetu.to_roman("\u0915"), lipisetu.__file__)' || true)
     case $out in
         "ka $site/"*) ;;
         *) fail "the packaged module does not convert: $out" ;;
     esac
+    cmp -s "$site/lipisetu.pyi" "$src/python/lipisetu.pyi" || fail "the packaged lipisetu.pyi is not the source"
 fi
 
-[ $status -eq 0 ] && echo "packages of $name $version: ok"
+[ $status -eq 0 ] && echo "$count packages of $name $version: ok"
 exit $status
