@@ -83,15 +83,30 @@ writefn writerof(std::FILE* f);
 // write function and its context.
 void open(bytein& in, std::FILE* f, std::size_t chunk = bufsize);
 void open(byteout& out, std::FILE* f);
-// Fresh buffers over a library caller's source (its read size a property
-// of the source) and sink.
-inline void open(bytein& in, const lipisetu::source& s);
-inline void open(byteout& out, const lipisetu::sink& s);
+
+// Where a conversion's bytes come from and where they go, as every engine
+// starts from them: a read or write function and its context. A source
+// also says the most bytes one read is asked for (0: a whole buffer), so
+// that tests make small reads the same way for every engine.
+struct source {
+    readfn read = nullptr;
+    void* context = nullptr;
+    std::size_t most = 0;
+};
+struct sink {
+    writefn write = nullptr;
+    void* context = nullptr;
+};
+inline source sourceof(const lipisetu::source& s) { return {s.read, s.context, 0}; }
+inline sink sinkof(const lipisetu::sink& s) { return {s.write, s.context}; }
+
+inline void open(bytein& in, const source& s);
+inline void open(byteout& out, const sink& s);
 void open(bytein& in, readfn read, void* context, std::size_t chunk = bufsize);
 void open(byteout& out, writefn write, void* context);
 
-inline void open(bytein& in, const lipisetu::source& s) { open(in, s.read, s.context, s.most); }
-inline void open(byteout& out, const lipisetu::sink& s) { open(out, s.write, s.context); }
+inline void open(bytein& in, const source& s) { open(in, s.read, s.context, s.most); }
+inline void open(byteout& out, const sink& s) { open(out, s.write, s.context); }
 
 // Reads more input after the bytes not yet taken, which move to the front
 // of the buffer (the carried tail: a character cut by the end of the last

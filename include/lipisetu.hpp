@@ -45,7 +45,6 @@ using writefn = std::ptrdiff_t (*)(void* context, const unsigned char* buf, std:
 struct source {
     readfn read = nullptr; // none: an empty input
     void* context = nullptr;
-    std::size_t most = 0; // the most bytes one read is asked for; 0: a whole buffer
 };
 struct sink {
     writefn write = nullptr; // none: the output is dropped
@@ -132,9 +131,12 @@ LIPISETU_API status convertroman(source in, sink out, const romanoptions& opt = 
 
 // ---------------------------------------------------------------- Devanagari to Roman
 
-// UTF-8 Devanagari to Roman in the scheme, as sonwick writes it.
-LIPISETU_API std::string toroman(std::string_view devanagari, scheme s = scheme::iso);
-LIPISETU_API status convertdevanagari(source in, sink out, scheme s = scheme::iso);
+// UTF-8 Devanagari to Roman in the scheme (ISO 15919 when none is named),
+// as sonwick writes it.
+LIPISETU_API std::string toroman(std::string_view devanagari);
+LIPISETU_API std::string toroman(std::string_view devanagari, scheme s);
+LIPISETU_API status convertdevanagari(source in, sink out);
+LIPISETU_API status convertdevanagari(source in, sink out, scheme s);
 
 // ---------------------------------------------------------------- ISCII to UTF-8
 

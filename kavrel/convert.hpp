@@ -269,7 +269,7 @@ struct state {
 };
 
 // Fresh state for one conversion from `in` to `out` with the options.
-void start(state& st, lipisetu::source in, lipisetu::sink out, const options& opt);
+void start(state& st, codec::source in, codec::sink out, const options& opt);
 
 // Decodes the next block of characters into st.ch, keeping the last one
 // read; reads the input when nothing whole is left in it.

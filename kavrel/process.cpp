@@ -12,7 +12,7 @@
 
 namespace kavrel {
 
-void start(state& st, lipisetu::source in, lipisetu::sink out, const options& opt)
+void start(state& st, codec::source in, codec::sink out, const options& opt)
 {
     st.opt = opt;
     st.in.f = opt.input == codec::form::detect ? codec::form::utf8 : opt.input;

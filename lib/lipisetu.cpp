@@ -79,19 +79,22 @@ status convertroman(source in, sink out, const romanoptions& opt)
     auto st = newstate<kavrel::state>();
     if (!st || static_cast<std::size_t>(opt.scheme) >= schemes::count)
         return {0, 0, true};
-    kavrel::start(*st, in, out, opt);
+    kavrel::start(*st, codec::sourceof(in), codec::sinkof(out), opt);
     kavrel::process(*st);
     status s = ended(st->in.bytes, st->out.bytes);
     s.nomemory = st->nomemory;
     return s;
 }
 
+status convertdevanagari(source in, sink out) { return convertdevanagari(in, out, scheme::iso); }
+std::string toroman(std::string_view devanagari) { return toroman(devanagari, scheme::iso); }
+
 status convertdevanagari(source in, sink out, scheme sch)
 {
     auto st = newstate<sonwick::state>();
     if (!st || static_cast<std::size_t>(sch) >= schemes::count)
         return {0, 0, true};
-    sonwick::start(*st, in, out, sch);
+    sonwick::start(*st, codec::sourceof(in), codec::sinkof(out), sch);
     sonwick::process(*st);
     return ended(st->in.bytes, st->out.bytes);
 }
@@ -134,7 +137,7 @@ status convertiscii(source in, sink out, messagefn report, void* context)
     auto st = newstate<pellam::state>();
     if (!st)
         return {0, 0, true};
-    pellam::start(*st, in, out, report, context);
+    pellam::start(*st, codec::sourceof(in), codec::sinkof(out), report, context);
     pellam::process(*st);
     return ended(st->in, st->out);
 }

@@ -209,7 +209,7 @@ unsigned char* finish(decoder& d, unsigned char* o)
     return o;
 }
 
-void start(state& st, lipisetu::source in, lipisetu::sink out, reportfn report, void* context)
+void start(state& st, codec::source in, codec::sink out, reportfn report, void* context)
 {
     codec::open(st.in, in);
     codec::open(st.out, out);

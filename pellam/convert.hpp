@@ -58,7 +58,7 @@ struct state {
 
 // Fresh state reading from `in`, writing to `out` and reporting each
 // dropped byte to `report`.
-void start(state& st, lipisetu::source in, lipisetu::sink out, reportfn report, void* context);
+void start(state& st, codec::source in, codec::sink out, reportfn report, void* context);
 
 // Converts the whole input. Stops early only when a read or write fails;
 // the errors are left in st.in and st.out.

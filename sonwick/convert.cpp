@@ -41,7 +41,7 @@ const writer& writerfor(std::size_t scheme)
     return *made[scheme];
 }
 
-void start(state& st, lipisetu::source in, lipisetu::sink out, lipisetu::scheme s)
+void start(state& st, codec::source in, codec::sink out, lipisetu::scheme s)
 {
     codec::open(st.in.bytes, in);
     codec::open(st.out.bytes, out);

@@ -24,7 +24,7 @@ struct state {
 };
 
 // Fresh state reading from `in`, writing to `out` in scheme `s`.
-void start(state& st, lipisetu::source in, lipisetu::sink out, lipisetu::scheme s);
+void start(state& st, codec::source in, codec::sink out, lipisetu::scheme s);
 
 // Converts the whole input. Stops early only when a write fails; a failed
 // read ends the input. The errors are left in st.in.bytes and st.out.bytes.

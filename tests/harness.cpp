@@ -87,8 +87,8 @@ kavrel::options optionsof(unsigned bits)
 
 namespace {
 
-lipisetu::source sourceof(std::FILE* f, std::size_t chunk) { return {codec::readerof(f), f, chunk}; }
-lipisetu::sink sinkof(std::FILE* f) { return {codec::writerof(f), f}; }
+codec::source sourceof(std::FILE* f, std::size_t chunk) { return {codec::readerof(f), f, chunk}; }
+codec::sink sinkof(std::FILE* f) { return {codec::writerof(f), f}; }
 
 void print(void* context, const lipisetu::isciimessage& m) { *static_cast<std::string*>(context) += lipisetu::describe(m); }
 
