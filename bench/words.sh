@@ -13,9 +13,7 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
 dicts=${DICTS:-/usr/share/hunspell/hi_IN.dic /usr/share/hunspell/ne_NP.dic}
-bench_build
-bench_need "$SONWICK" "$KAVREL"
-bench_tmp
+bench_start "$SONWICK" "$KAVREL"
 # shellcheck disable=SC2086
 for d in $dicts; do
     [ -r "$d" ] || { echo "missing word list $d (Debian packages hunspell-hi, hunspell-ne)"; exit 0; }
