@@ -441,6 +441,28 @@ bench_sanscript_time() {
     node bench/sanscript.js "$sanscript_mod" "$1" "$2" "$4" "$3"
 }
 
+# --------------------------------------------------------- schemes ---
+
+# The Roman schemes that kavrel and sonwick take with --scheme besides the
+# default, ISO 15919 (iso); sanscript.js calls them by the same names.
+# shellcheck disable=SC2034 # for the scripts
+bench_schemes=(iast hk itrans slp1 velthuis wx)
+
+# bench_scheme_check BINARY...: returns 1, with the reason in scheme_why,
+# unless every BINARY takes --scheme (binaries built before the option
+# read it as a bad option or as a file name, and fail).
+# shellcheck disable=SC2034 # scheme_why is for the scripts
+bench_scheme_check() {
+    local b
+    scheme_why=
+    for b; do
+        if ! "$b" --scheme iast /dev/null >/dev/null 2>&1; then
+            scheme_why="$b does not take --scheme"
+            return 1
+        fi
+    done
+}
+
 # ----------------------------------------- instructions and cycles ---
 
 ir_mb=${IR_MB:-2}
