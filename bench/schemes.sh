@@ -9,8 +9,8 @@
 # sonwick's conversion of that Devanagari into the scheme, so every scheme
 # carries the same words. The targets, in every scheme: reading at 150
 # MB/s or more, writing at 500 MB/s or more, and each at least 30 times as
-# fast as sanscript.js. sanscript.js takes most of the run's time (a few
-# minutes at the default size).
+# fast as sanscript.js. sanscript.js takes most of the run's time (six or
+# seven minutes at the default size on a 2-core machine).
 #
 # Run from anywhere: bench/schemes.sh
 #   SIZE_MB=20        size of the generated ISO 15919 text (1 MB = 10^6 bytes)
