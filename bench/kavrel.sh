@@ -18,20 +18,8 @@ set -euo pipefail
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "$0")/lib.sh"
 
-size_mb=${SIZE_MB:-20}
-bench_build
-bench_need "$KAVREL"
-bench_counter_pick
-bench_tmp
-
-# Words of one to four syllables (consonant, sometimes a conjunct, vowel,
-# now and then anusvara or visarga), independent vowels at word starts,
-# some final consonants and punctuation; lines of 40 to 120 bytes.
-in=$tmp/text.txt
-python3 bench/gen.py roman $((size_mb * 1000000)) "$in"
-bytes=$(bench_size "$in")
-bench_prefix "$in" 2000000 "$tmp/prefix.txt" # for the slow tools
-bench_sample "$in" "$tmp/sample.txt" "$tmp/base.txt"
+bench_start --size 20 --count "$KAVREL"
+bench_text roman
 
 # The same texts in Unicode normal form D (every accented letter spelt as
 # its base letter and combining marks, as macOS and many input methods
@@ -53,9 +41,8 @@ opts=("" -s -n "" -ol "")
 forms=("" "" "" .ucs2 "" .nfd)
 labels=(default -s -n "UCS-2 input" -ol NFD) # for the memory line
 
-mb() { bench_div "$(bench_size "$1")" 1000000; }
-echo "kavrel: $(mb "$in") MB of ISO 15919 Roman (UTF-8, NFC; sha256 $(bench_sum "$in")), the same"
-echo "        text as UCS-2 ($(mb "$tmp/text.ucs2.txt") MB) and in NFD ($(mb "$tmp/text.nfd.txt") MB);"
+echo "kavrel: $(bench_mb "$in") MB of ISO 15919 Roman (UTF-8, NFC; sha256 $(bench_sum "$in")), the same"
+echo "        text as UCS-2 ($(bench_mb "$tmp/text.ucs2.txt") MB) and in NFD ($(bench_mb "$tmp/text.nfd.txt") MB);"
 echo "        best of $RUNS or more runs, output to /dev/null"
 if ! grep -q '[0-9]' "$in"; then
     echo "        (the text has no digits: -n converts none)"
@@ -72,18 +59,14 @@ done
 
 # The other tools, on the UTF-8 NFC text (or its first 2 MB when the whole
 # would take too long).
-bench_peers Latin-Devanagari iso devanagari "$in" "$tmp/prefix.txt"
+bench_peers Latin-Devanagari iso devanagari "$in" "$prefix"
 
-bench_row "" MB/s "x cat" "x uconv" "x sanscript" instr/B "$(bench_cyc_head)"
+bench_head
 for i in "${!names[@]}"; do
     file=$tmp/text${forms[i]}.txt
     # shellcheck disable=SC2086
-    read -r ir cyc < <(bench_counts "${t[i]}" "$file" "$tmp/sample${forms[i]}.txt" \
-        "$tmp/base${forms[i]}.txt" "$KAVREL" ${opts[i]} {})
-    bench_row "${names[i]}" "$(bench_mbps "$(bench_size "$file")" "${t[i]}")" \
-        "$(bench_div "${t_cat[$file]}" "${t[i]}" 3)x" \
-        "$(bench_ratio "${peer_t[uconv]:-}" "${t[i]}")" "$(bench_ratio "${peer_t[sanscript]:-}" "${t[i]}")" \
-        "$ir" "$cyc"
+    bench_prog_row "${names[i]}" "${t[i]}" "$file" "${t_cat[$file]}" "$tmp/sample${forms[i]}.txt" \
+        "$tmp/base${forms[i]}.txt" "$KAVREL" ${opts[i]} {}
 done
 printf '%-27s %8s  (the UCS-2 file %s, the NFD file %s MB/s)\n' cat "$(bench_mbps "$bytes" "${t_cat[$in]}")" \
     "$(bench_mbps "$(bench_size "$tmp/text.ucs2.txt")" "${t_cat[$tmp/text.ucs2.txt]}")" \

@@ -59,6 +59,81 @@ bench_tmp() {
 
 bench_size() { stat -c %s "$1"; }
 
+# bench_mb FILE: the size of FILE in MB, with one decimal.
+bench_mb() { bench_div "$(bench_size "$1")" 1000000; }
+
+# bench_start [--size DEFAULT_MB] [--count] BINARY...: what every script
+# does first: sets size_mb, the size of its input, from SIZE_MB (else
+# DEFAULT_MB), builds the programs (bench_build), stops unless each BINARY
+# can be run (bench_need), picks how instructions are counted with --count
+# (bench_counter_pick), and makes the scratch directory $tmp (bench_tmp).
+# shellcheck disable=SC2034 # size_mb is for the scripts
+bench_start() {
+    local count=
+    while (($#)); do
+        case $1 in
+        --size)
+            size_mb=${SIZE_MB:-$2}
+            shift 2
+            ;;
+        --count)
+            count=1
+            shift
+            ;;
+        *) break ;;
+        esac
+    done
+    bench_build
+    bench_need "$@"
+    [ -z "$count" ] || bench_counter_pick
+    bench_tmp
+}
+
+# bench_text KIND: makes the script's input, the same bytes every run, of
+# size_mb MB in lines of 40 to 120 bytes (bench/gen.py), and sets
+#   in        its path ($tmp/text.txt, or $tmp/text.iscii)
+#   bytes     its size
+#   prefix    its first 2 MB of whole lines, for the slow tools (bench_slow)
+#   sample, base   its first lines for callgrind (bench_sample)
+# KIND is one of
+#   roman       ISO 15919 Roman, UTF-8 in NFC: words of one to four
+#               syllables (consonant, sometimes a conjunct, vowel, now and
+#               then anusvara or visarga), independent vowels at word
+#               starts, some final consonants, punctuation and numbers
+#   iscii       ISCII: words of consonants (some with nukta, some joined by
+#               the virama), vowel signs, anusvara, independent vowels at
+#               word starts, dandas and numbers; every byte is one pellam
+#               converts
+#   devanagari  UTF-8 Devanagari: the ISCII text's words turned into UTF-8
+#               by $PELLAM; each ISCII byte becomes about 2.4 bytes, so the
+#               ISCII text is made 10/24 of the size
+# shellcheck disable=SC2034 # the variables are for the scripts
+bench_text() {
+    local ext=txt
+    case $1 in
+    roman) python3 bench/gen.py roman $((size_mb * 1000000)) "$tmp/text.txt" ;;
+    iscii)
+        ext=iscii
+        python3 bench/gen.py iscii $((size_mb * 1000000)) "$tmp/text.iscii"
+        ;;
+    devanagari)
+        python3 bench/gen.py iscii $((size_mb * 1000000 * 10 / 24)) "$tmp/text.iscii"
+        "$PELLAM" "$tmp/text.iscii" >"$tmp/text.txt"
+        ;;
+    *)
+        echo "bench_text: no text of kind $1" >&2
+        exit 1
+        ;;
+    esac
+    in=$tmp/text.$ext
+    bytes=$(bench_size "$in")
+    prefix=$tmp/prefix.$ext
+    sample=$tmp/sample.$ext
+    base=$tmp/base.$ext
+    bench_prefix "$in" 2000000 "$prefix"
+    bench_sample "$in" "$sample" "$base"
+}
+
 # bench_time N CMD...: the best wall time of N runs of CMD, in microseconds,
 # with its output sent to /dev/null. A fast command runs on (50 runs at
 # most) until half a second is spent, so that one busy moment on the
@@ -125,9 +200,34 @@ bench_kb_verdict() {
     esac
 }
 
+# bench_memory NAME CMD...: the line with the peak memory of CMD, checked
+# against the target.
+bench_memory() {
+    local name=$1 kb
+    shift
+    kb=$(bench_rss "$@")
+    echo "$name peak memory: $kb KB $(bench_kb_verdict "$kb")"
+}
+
 # bench_row NAME MBPS XCAT XUCONV XSANSCRIPT INSTR CYC: one line of the
 # table of the two Roman conversions.
 bench_row() { printf '%-27s %8s %8s %8s %10s %8s %7s\n' "$@"; }
+
+# bench_head: the heading of that table.
+bench_head() { bench_row "" MB/s "x cat" "x uconv" "x sanscript" instr/B "$(bench_cyc_head)"; }
+
+# bench_prog_row NAME MICROSECONDS FILE CAT SAMPLE BASE CMD...: the row of
+# a program that took MICROSECONDS at best on FILE, on which cat took CAT:
+# MB/s, the ratios to cat and to the other tools that bench_peers timed,
+# and instructions and cycles per byte of CMD (bench_counts, on SAMPLE and
+# BASE with callgrind; {} in CMD stands for the file).
+bench_prog_row() {
+    local name=$1 t=$2 file=$3 t_cat=$4 ir cyc
+    shift 4
+    read -r ir cyc < <(bench_counts "$t" "$file" "$@")
+    bench_row "$name" "$(bench_mbps "$(bench_size "$file")" "$t")" "$(bench_div "$t_cat" "$t" 3)x" \
+        "$(bench_ratio "${peer_t[uconv]:-}" "$t")" "$(bench_ratio "${peer_t[sanscript]:-}" "$t")" "$ir" "$cyc"
+}
 
 # bench_ratio A B: how many times faster a time of B microseconds is than
 # one of A; "-" when there is no A.
@@ -190,31 +290,54 @@ bench_peer() {
     fi
 }
 
-# bench_peers TRANSLITERATOR FROM TO FILE PREFIX: times the other tools that
-# make the same conversion on FILE (or on PREFIX, its first megabytes, when
-# the whole would take too long): ICU's uconv with -x TRANSLITERATOR, and
-# sanscript.js from scheme FROM to scheme TO. Sets peers (the names of those
-# timed), peer_t, peer_rate and peer_note (by name: microseconds for the
-# whole file, MB/s, how it was timed), and peer_skips (why one is left out).
+# bench_peers_start: forgets the other tools timed before; bench_peer and
+# the two below record each one timed in peers (their names), peer_t,
+# peer_rate and peer_note (by name: microseconds for the whole file, MB/s
+# as measured, how it was timed), and in peer_skips why one is left out.
 # shellcheck disable=SC2034 # the arrays are for the scripts
-bench_peers() {
-    local translit=$1 from=$2 to=$3 file=$4 prefix=$5
+bench_peers_start() {
     peers=() peer_skips=()
     declare -gA peer_t=() peer_rate=() peer_note=()
-    bench_peer_uconv() { bench_time "$1" uconv -f utf-8 -t utf-8 -x "$translit" "$2"; }
-    bench_peer_sanscript() { bench_sanscript_time "$from" "$to" "$@"; }
+}
+
+# bench_peer_uconv FILE PREFIX ARG...: times ICU's `uconv ARG... FILE` (or
+# on PREFIX, the first lines of FILE, when the whole would take too long)
+# as the other tool uconv.
+bench_peer_uconv() {
+    local file=$1 prefix=$2
+    local -a uconv_args=("${@:3}") # for bench_uconv_timer
     if command -v uconv >/dev/null; then
-        bench_peer uconv "${UCONV_RUNS:-3}" "$(uconv --version | sed 's/  */ /g')" bench_peer_uconv "$file" "$prefix"
+        bench_peer uconv "${UCONV_RUNS:-3}" "$(uconv --version | sed 's/  */ /g')" bench_uconv_timer "$file" "$prefix"
     else
         peer_skips+=("uconv: not installed (Debian package icu-devtools)")
     fi
+}
+bench_uconv_timer() { bench_time "$1" uconv "${uconv_args[@]}" "$2"; }
+
+# bench_peer_sanscript FROM TO FILE PREFIX [NAME]: times sanscript.js
+# converting FILE (or PREFIX) from scheme FROM to scheme TO as the other
+# tool NAME (default sanscript).
+bench_peer_sanscript() {
+    local from=$1 to=$2 file=$3 prefix=$4 name=${5:-sanscript} # for bench_sanscript_timer
     if bench_sanscript; then
-        bench_peer sanscript "${SANSCRIPT_RUNS:-3}" \
+        bench_peer "$name" "${SANSCRIPT_RUNS:-3}" \
             "$sanscript_about: conversion and write timed in node, text read first" \
-            bench_peer_sanscript "$file" "$prefix"
+            bench_sanscript_timer "$file" "$prefix"
     else
         peer_skips+=("sanscript.js: $sanscript_why")
     fi
+}
+bench_sanscript_timer() { bench_sanscript_time "$from" "$to" "$@"; }
+
+# bench_peers TRANSLITERATOR FROM TO FILE PREFIX: times the other tools that
+# make the same conversion as kavrel or sonwick on FILE (or on PREFIX):
+# ICU's uconv with -x TRANSLITERATOR, and sanscript.js from scheme FROM to
+# scheme TO (see bench_peers_start for what it sets).
+bench_peers() {
+    local translit=$1 from=$2 to=$3 file=$4 prefix=$5
+    bench_peers_start
+    bench_peer_uconv "$file" "$prefix" -f utf-8 -t utf-8 -x "$translit"
+    bench_peer_sanscript "$from" "$to" "$file" "$prefix"
 }
 
 # bench_peer_rows UCONV_LABEL SANSCRIPT_LABEL: a row for each other tool
@@ -240,18 +363,31 @@ bench_best_peer() {
     done
 }
 
-# bench_target NAME BYTES MICROSECONDS MBPS TIMES: the line that checks a
+# bench_target NAME BYTES MICROSECONDS MBPS [TIMES]: the line that checks a
 # program's time on BYTES against its targets, at least MBPS MB/s and at
-# least TIMES times as fast as the fastest other tool that bench_peers timed.
+# least TIMES times as fast as the fastest other tool that bench_peers
+# timed (without TIMES, the ratio is shown with no target).
 bench_target() {
-    local name=$1 bytes=$2 t=$3 mbps=$4 times=$5 line
     bench_best_peer
+    if [ -n "$best" ]; then
+        bench_target_line "$1" "$2" "$3" "$4" "${5:-}" "the best other tool, $best" "${peer_t[$best]}"
+    else
+        bench_target_line "$1" "$2" "$3" "$4" "${5:-}" "" ""
+    fi
+}
+
+# bench_target_line NAME BYTES MICROSECONDS MBPS TIMES OTHER OTHER_MICROSECONDS:
+# as bench_target, against one other tool, described as OTHER, that took
+# OTHER_MICROSECONDS on the same text; an empty OTHER when none was timed.
+bench_target_line() {
+    local name=$1 bytes=$2 t=$3 mbps=$4 times=$5 other=$6 other_t=$7 line
     line="$(printf '%-10s' "$name") $(bench_mbps "$bytes" "$t") MB/s"
     line+=" (target >= $mbps: $( ((bytes >= mbps * t)) && echo OK || echo "BELOW TARGET"))"
-    if [ -n "$best" ]; then
-        line+=", $(bench_ratio "${peer_t[$best]}" "$t") the best other tool, $best"
-        line+=" (target >= ${times}x: $( ((peer_t[$best] >= times * t)) && echo OK || echo "BELOW TARGET"))"
-    else
+    if [ -n "$other" ]; then
+        line+=", $(bench_ratio "$other_t" "$t") $other"
+        [ -z "$times" ] ||
+            line+=" (target >= ${times}x: $( ((other_t >= times * t)) && echo OK || echo "BELOW TARGET"))"
+    elif [ -n "$times" ]; then
         line+=", no other tool timed (target >= ${times}x not checked)"
     fi
     echo "$line"
@@ -259,16 +395,21 @@ bench_target() {
 
 # ---------------------------------------------------- sanscript.js ---
 
+sanscript_about='' sanscript_why='' # not asked yet
+
 # bench_sanscript: makes sanscript.js (npm package
 # @indic-transliteration/sanscript, 1.3.x) ready for bench/sanscript.js,
 # installing it with npm on first use into a cache folder outside the
 # repository. Sets sanscript_mod (the package's folder) and sanscript_about
 # (its version and node's), or returns 1 with the reason in sanscript_why.
+# The answer holds for the rest of the script, so a script that times it
+# many times does not try a failed install again each time.
 # shellcheck disable=SC2034 # sanscript_about is for the scripts
 bench_sanscript() {
+    [ -z "${sanscript_about:-}" ] || return 0
+    [ -z "${sanscript_why:-}" ] || return 1
     local dir=${XDG_CACHE_HOME:-$HOME/.cache}/devanagari-converters-bench
     sanscript_mod=$dir/node_modules/@indic-transliteration/sanscript
-    sanscript_why=
     case ${SANSCRIPT:-on} in
     off | no | 0) sanscript_why="left out (SANSCRIPT=$SANSCRIPT)" ;;
     *)
@@ -298,6 +439,28 @@ bench_sanscript() {
 # bench/sanscript.js for what is timed).
 bench_sanscript_time() {
     node bench/sanscript.js "$sanscript_mod" "$1" "$2" "$4" "$3"
+}
+
+# --------------------------------------------------------- schemes ---
+
+# The Roman schemes that kavrel and sonwick take with --scheme besides the
+# default, ISO 15919 (iso); sanscript.js calls them by the same names.
+# shellcheck disable=SC2034 # for the scripts
+bench_schemes=(iast hk itrans slp1 velthuis wx)
+
+# bench_scheme_check BINARY...: returns 1, with the reason in scheme_why,
+# unless every BINARY takes --scheme (binaries built before the option
+# read it as a bad option or as a file name, and fail).
+# shellcheck disable=SC2034 # scheme_why is for the scripts
+bench_scheme_check() {
+    local b
+    scheme_why=
+    for b; do
+        if ! "$b" --scheme iast /dev/null >/dev/null 2>&1; then
+            scheme_why="$b does not take --scheme"
+            return 1
+        fi
+    done
 }
 
 # ----------------------------------------- instructions and cycles ---

@@ -12,11 +12,8 @@ set -euo pipefail
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "$0")/lib.sh"
 
-size_mb=${SIZE_MB:-1024}
+bench_start --size 1024 "$PELLAM" "$KAVREL"
 line_mb=${LINE_MB:-50}
-bench_build
-bench_need "$PELLAM" "$KAVREL"
-bench_tmp
 [ -x /usr/bin/time ] || echo "WARNING: /usr/bin/time is missing (Debian package: time); memory is n/a"
 
 # Inputs are made one program at a time and removed after use, but keep to

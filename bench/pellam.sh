@@ -13,59 +13,34 @@ set -euo pipefail
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "$0")/lib.sh"
 
-size_mb=${SIZE_MB:-20}
-bench_build
-bench_need "$PELLAM"
-bench_counter_pick
-bench_tmp
-in=$tmp/text.iscii
+bench_start --size 20 --count "$PELLAM"
+bench_text iscii
 
-# Words of consonants (some with nukta, some joined by the virama), vowel
-# signs, anusvara, independent vowels at word starts, dandas, numbers;
-# spaces and lines of 40 to 120 bytes. Every byte is one pellam converts.
-python3 bench/gen.py iscii $((size_mb * 1000000)) "$in"
-bytes=$(bench_size "$in")
-bench_prefix "$in" 2000000 "$tmp/prefix.iscii" # for uconv, if slow
-bench_sample "$in" "$tmp/sample.iscii" "$tmp/base.iscii"
-have_uconv=1
-command -v uconv >/dev/null || have_uconv=
-
-echo "pellam: $(bench_div "$bytes" 1000000) MB of ISCII (sha256 $(bench_sum "$in")),"
+echo "pellam: $(bench_mb "$in") MB of ISCII (sha256 $(bench_sum "$in")),"
 echo "        best of $RUNS or more runs, output to /dev/null"
 cat "$in" >/dev/null # into the page cache
 t_pellam=$(bench_time "$RUNS" "$PELLAM" "$in")
 t_cat=$(bench_time "$RUNS" cat "$in")
-uconv_p() { bench_time "$1" uconv -f ISCII,version=0 -t utf-8 "$2"; }
-if [ -n "$have_uconv" ]; then
-    bench_slow uconv_p "${UCONV_RUNS:-3}" "$in" "$tmp/prefix.iscii" || have_uconv=
-fi
+bench_peers_start
+bench_peer_uconv "$in" "$prefix" -f ISCII,version=0 -t utf-8
 
 row() { printf '%-27s %8s %8s %8s %8s %7s\n' "$@"; }
 row "" MB/s "x cat" "x uconv" instr/B "$(bench_cyc_head)"
-read -r ir cyc < <(bench_counts "$t_pellam" "$in" "$tmp/sample.iscii" "$tmp/base.iscii" "$PELLAM" {})
-x_uconv=-
-[ -z "$have_uconv" ] || x_uconv="$(bench_div "$slow_t" "$t_pellam")x"
-row pellam "$(bench_mbps "$bytes" "$t_pellam")" "$(bench_div "$t_cat" "$t_pellam" 3)x" "$x_uconv" "$ir" "$cyc"
+read -r ir cyc < <(bench_counts "$t_pellam" "$in" "$sample" "$base" "$PELLAM" {})
+row pellam "$(bench_mbps "$bytes" "$t_pellam")" "$(bench_div "$t_cat" "$t_pellam" 3)x" \
+    "$(bench_ratio "${peer_t[uconv]:-}" "$t_pellam")" "$ir" "$cyc"
 printf '%-27s %8s\n' cat "$(bench_mbps "$bytes" "$t_cat")"
-if [ -n "$have_uconv" ]; then
-    printf '%-27s %8s  (%s)\n' "uconv -f ISCII,version=0" "$slow_mbps" \
-        "$(uconv --version | sed 's/  */ /g'); $slow_note"
-else
-    echo "uconv: not installed (Debian package icu-devtools) or failed; no comparison"
-fi
+bench_peer_rows "uconv -f ISCII,version=0" ""
 echo "x cat, x uconv: times as fast as that tool on the same file; sanscript.js has no ISCII"
 bench_counts_legend
 
-# The target: pellam at 850 MB/s or more.
-line="pellam $(bench_mbps "$bytes" "$t_pellam") MB/s (target >= 850: $( ((bytes >= 850 * t_pellam)) && echo OK || echo "BELOW TARGET"))"
-[ -z "$have_uconv" ] || line+=", $x_uconv the best other tool, uconv"
-echo "$line"
+# The target: pellam at 850 MB/s or more; its ratio to uconv is shown.
+bench_target pellam "$bytes" "$t_pellam" 850
 
-kb=$(bench_rss "$PELLAM" "$in")
-echo "pellam peak memory: $kb KB $(bench_kb_verdict "$kb")"
+bench_memory pellam "$PELLAM" "$in"
 
 # Same output as uconv? Messages on standard error mean dropped bytes.
-[ -n "$have_uconv" ] || exit 0
+[ -n "${peer_t[uconv]:-}" ] || exit 0
 "$PELLAM" "$in" >"$tmp/pellam.out" 2>"$tmp/pellam.err"
 uconv -f ISCII,version=0 -t utf-8 "$in" >"$tmp/uconv.out"
 if [ -s "$tmp/pellam.err" ]; then

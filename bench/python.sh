@@ -13,10 +13,8 @@ set -euo pipefail
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "$0")/lib.sh"
 
-size_mb=${SIZE_MB:-4}
 python=${PYTHON:-/usr/bin/python3}
-bench_build
-bench_need "$KAVREL" "$python"
+bench_start --size 4 "$KAVREL" "$python"
 module=$(ls build/python/lipisetu.cpython-*.so 2>/dev/null | head -n 1)
 if [ -z "$module" ]; then
     echo "the Python module is not built (needs python3-dev and pybind11-dev): no comparison"
@@ -26,10 +24,9 @@ if ! "$python" -c 'import icu' 2>/dev/null; then
     echo "PyICU is not installed for $python (Debian package python3-icu): no comparison"
     exit 0
 fi
-bench_tmp
 
-python3 bench/gen.py roman $((size_mb * 1000000)) "$tmp/text.roman"
-"$KAVREL" "$tmp/text.roman" >"$tmp/text.dev"
-echo "python: $(bench_div "$(bench_size "$tmp/text.roman")" 1000000) MB of Roman (sha256 $(bench_sum "$tmp/text.roman")),"
-echo "        $(bench_div "$(bench_size "$tmp/text.dev")" 1000000) MB of Devanagari from kavrel (sha256 $(bench_sum "$tmp/text.dev"))"
-PYTHONPATH=build/python "$python" bench/python.py "$tmp/text.roman" "$tmp/text.dev" "$RUNS"
+bench_text roman
+"$KAVREL" "$in" >"$tmp/text.dev"
+echo "python: $(bench_mb "$in") MB of Roman (sha256 $(bench_sum "$in")),"
+echo "        $(bench_mb "$tmp/text.dev") MB of Devanagari from kavrel (sha256 $(bench_sum "$tmp/text.dev"))"
+PYTHONPATH=build/python "$python" bench/python.py "$in" "$tmp/text.dev" "$RUNS"

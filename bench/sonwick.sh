@@ -16,22 +16,9 @@ set -euo pipefail
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "$0")/lib.sh"
 
-size_mb=${SIZE_MB:-20}
-bench_build
-bench_need "$SONWICK" "$PELLAM"
-bench_counter_pick
-bench_tmp
-in=$tmp/text.txt
-
-# The words of the ISCII benchmark (consonants with and without vowel
-# signs, conjuncts, nukta letters, anusvara, independent vowels, dandas,
-# numbers, lines of 40 to 120 bytes), turned into UTF-8 by pellam; each
-# ISCII byte becomes about 2.4 bytes.
-python3 bench/gen.py iscii $((size_mb * 1000000 * 10 / 24)) "$tmp/text.iscii"
-"$PELLAM" "$tmp/text.iscii" >"$in"
-bytes=$(bench_size "$in")
-bench_prefix "$in" 2000000 "$tmp/prefix.txt" # for the slow tools
-bench_sample "$in" "$tmp/sample.txt" "$tmp/base.txt"
+# The words of the ISCII benchmark, turned into UTF-8 by pellam.
+bench_start --size 20 --count "$SONWICK" "$PELLAM"
+bench_text devanagari
 
 # Can this sonwick read standard input? (An early one could not.)
 stdin=1
@@ -40,7 +27,7 @@ if ! "$SONWICK" <"$tmp/probe" >"$tmp/probe.out" 2>/dev/null || [ ! -s "$tmp/prob
     stdin=
 fi
 
-echo "sonwick: $(bench_div "$bytes" 1000000) MB of Devanagari (UTF-8; sha256 $(bench_sum "$in")),"
+echo "sonwick: $(bench_mb "$in") MB of Devanagari (UTF-8; sha256 $(bench_sum "$in")),"
 echo "         best of $RUNS or more runs, output to /dev/null"
 cat "$in" >/dev/null # into the page cache
 t_sonwick=$(bench_time "$RUNS" "$SONWICK" "$in")
@@ -55,21 +42,13 @@ t_cat=$(bench_time "$RUNS" cat "$in")
 
 # The other tools, on the same file (or its first 2 MB when the whole
 # would take too long).
-bench_peers Devanagari-Latin devanagari iso "$in" "$tmp/prefix.txt"
+bench_peers Devanagari-Latin devanagari iso "$in" "$prefix"
 
-# sonwick_row NAME MICROSECONDS SAMPLE BASE CMD...: a row of the table.
-sonwick_row() {
-    local name=$1 t=$2 ir cyc
-    shift 2
-    read -r ir cyc < <(bench_counts "$t" "$in" "$@")
-    bench_row "$name" "$(bench_mbps "$bytes" "$t")" "$(bench_div "$t_cat" "$t" 3)x" \
-        "$(bench_ratio "${peer_t[uconv]:-}" "$t")" "$(bench_ratio "${peer_t[sanscript]:-}" "$t")" "$ir" "$cyc"
-}
-bench_row "" MB/s "x cat" "x uconv" "x sanscript" instr/B "$(bench_cyc_head)"
-sonwick_row sonwick "$t_sonwick" "$tmp/sample.txt" "$tmp/base.txt" "$SONWICK" {}
+bench_head
+bench_prog_row sonwick "$t_sonwick" "$in" "$t_cat" "$sample" "$base" "$SONWICK" {}
 if [ -n "$stdin" ]; then
-    sonwick_row "sonwick < file" "$t_stdin" "$tmp/sample.txt" "$tmp/base.txt" "$SONWICK"
-    sonwick_row "cat file | sonwick" "$t_pipe" "" "" -
+    bench_prog_row "sonwick < file" "$t_stdin" "$in" "$t_cat" "$sample" "$base" "$SONWICK"
+    bench_prog_row "cat file | sonwick" "$t_pipe" "$in" "$t_cat" "" "" -
 else
     echo "sonwick < file, cat | sonwick: skipped, $SONWICK does not read standard input"
 fi
@@ -95,5 +74,4 @@ if [ -n "$stdin" ]; then
     fi
 fi
 
-kb=$(bench_rss "$SONWICK" "$in")
-echo "sonwick peak memory: $kb KB $(bench_kb_verdict "$kb")"
+bench_memory sonwick "$SONWICK" "$in"

@@ -3,7 +3,10 @@
 # words of the hunspell dictionaries (Debian packages hunspell-hi and
 # hunspell-ne), how many sonwick leaves with Devanagari in their Roman
 # form, and how many kavrel converts differently when that Roman form is
-# decomposed (Unicode normal form D) instead of composed (form C).
+# decomposed (Unicode normal form D) instead of composed (form C). Then,
+# for each Roman scheme (--scheme: the default, iso, and the six others),
+# how many words come back through sonwick --scheme S then kavrel --scheme
+# S, with some that do not, one of each kind of failure.
 #
 # Run from anywhere: bench/words.sh
 #   SONWICK, KAVREL   the binaries (default build/NAME/NAME)
@@ -13,9 +16,7 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
 dicts=${DICTS:-/usr/share/hunspell/hi_IN.dic /usr/share/hunspell/ne_NP.dic}
-bench_build
-bench_need "$SONWICK" "$KAVREL"
-bench_tmp
+bench_start "$SONWICK" "$KAVREL"
 # shellcheck disable=SC2086
 for d in $dicts; do
     [ -r "$d" ] || { echo "missing word list $d (Debian packages hunspell-hi, hunspell-ne)"; exit 0; }
@@ -51,4 +52,60 @@ print(f'{len(words)} words; their Roman form is spelt differently in NFC and NFD
 print(f'sonwick leaves Devanagari in the Roman form of {deva}')
 print(f'kavrel converts the NFD form differently from the NFC form for {differ}')
 print(f'sonwick then kavrel gives back the word (canonically equivalent) for {same}')
+PY
+
+# Each scheme both ways. Binaries built before --scheme are left out here.
+if ! bench_scheme_check "$SONWICK" "$KAVREL"; then
+    echo "per scheme: skipped, $scheme_why"
+    exit 0
+fi
+schemes=(iso "${bench_schemes[@]}")
+for s in "${schemes[@]}"; do
+    "$SONWICK" --scheme "$s" "$tmp/words" >"$tmp/roman.$s"
+    "$KAVREL" --scheme "$s" "$tmp/roman.$s" >"$tmp/back.$s"
+done
+python3 - "$tmp" "${schemes[@]}" <<'PY'
+import collections, difflib, sys, unicodedata
+tmp, schemes = sys.argv[1], sys.argv[2:]
+lines = lambda name: open(f'{tmp}/{name}', encoding='utf-8', errors='surrogateescape').read().splitlines()
+nf = lambda w: unicodedata.normalize('NFC', w)
+words = lines('words')
+EXAMPLES = 8
+
+
+def change(word, back):
+    """The first place where back differs from word: (what the word has
+    there, what came back instead), in NFC."""
+    a, b = nf(word), nf(back)
+    for op, i1, i2, j1, j2 in difflib.SequenceMatcher(None, a, b, autojunk=False).get_opcodes():
+        if op != 'equal':
+            return a[i1:i2], b[j1:j2]
+    return '', ''
+
+
+def show(chars):
+    return ' '.join(f'U+{ord(c):04X} {c}' for c in chars) or 'nothing'
+
+
+print('per scheme, the words that come back through sonwick --scheme S then kavrel --scheme S (NFC):')
+lost = {}
+for s in schemes:
+    lost[s] = [(w, r, b) for w, r, b in zip(words, lines(f'roman.{s}'), lines(f'back.{s}')) if nf(w) != nf(b)]
+    same = len(words) - len(lost[s])
+    print(f'  {s:9} {same:7} of {len(words)} ({100 * same / len(words):.2f}%)')
+if any(lost.values()):
+    print(f'words that do not come back, up to {EXAMPLES} a scheme, one of each kind (where the word')
+    print('first differs from what came back, most frequent first): word -> Roman form -> what came back')
+for s in schemes:
+    if not lost[s]:
+        continue
+    kinds = collections.defaultdict(list)
+    for w, r, b in lost[s]:
+        kinds[change(w, b)].append((w, r, b))
+    order = sorted(kinds, key=lambda k: -len(kinds[k]))
+    print(f'  {s}: {len(lost[s])} words, {len(kinds)} kinds')
+    for k in order[:EXAMPLES]:
+        w, r, b = kinds[k][0]
+        n = len(kinds[k])
+        print(f'    {w} -> {r} -> {b}  ({show(k[0])} came back as {show(k[1])}: {n} word{"s" * (n > 1)})')
 PY

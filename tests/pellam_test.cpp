@@ -22,11 +22,17 @@ converted model(const std::string& in)
 {
     converted r;
     long line = 1;
-    auto find = [](const auto& keys, unsigned b) {
-        for (std::size_t i = 0; i < keys.size(); ++i)
-            if (keys[i] == b)
-                return static_cast<int>(i);
-        return -1;
+    auto single = [](unsigned b) -> const pellam::isciirow* {
+        for (const pellam::isciirow& row : pellam::iscii)
+            if (row.iscii == b)
+                return &row;
+        return nullptr;
+    };
+    auto joined = [](unsigned b) -> const pellam::nuktarow* {
+        for (const pellam::nuktarow& row : pellam::nukta)
+            if (row.nukta == b)
+                return &row;
+        return nullptr;
     };
     char msg[64];
     for (std::size_t j = 0; j < in.size(); ++j) {
@@ -43,11 +49,13 @@ converted model(const std::string& in)
             r.msgs += msg;
             if (j + 1 < in.size())
                 line += in[++j] == '\n';
-        } else if (int k = find(pellam::nukta, b); k >= 0 && nuktanext) {
-            r.out += utf8(std::u32string(1, pellam::unukta[static_cast<std::size_t>(k)]));
+        } else if (const pellam::nuktarow* n = joined(b); n && nuktanext) {
+            r.out += utf8(std::u32string(1, n->unukta));
             ++j;
+        } else if (const pellam::isciirow* s = single(b)) {
+            r.out += utf8(std::u32string(1, s->udev));
         } else {
-            r.out += utf8(std::u32string(1, pellam::udev[static_cast<std::size_t>(find(pellam::iscii, b))]));
+            ADD_FAILURE() << "model: byte " << b << " is in no rule";
         }
         line += b == '\n';
     }
