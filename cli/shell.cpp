@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <string>
+#include <string_view>
 
 // The project's name and version come from the build, which has them from
 // the one place they are set.
@@ -80,14 +80,18 @@ int schemeoption(const char* prog, int argc, char** argv, int i, lipisetu::schem
     }
     if (name && lipisetu::schemenamed(name, s))
         return took;
-    std::string known;
-    for (auto k : {lipisetu::scheme::iso, lipisetu::scheme::iast, lipisetu::scheme::hk, lipisetu::scheme::itrans,
-                   lipisetu::scheme::slp1, lipisetu::scheme::velthuis, lipisetu::scheme::wx})
-        known += (known.empty() ? "" : ", ") + std::string(lipisetu::nameof(k));
     if (name)
-        std::fprintf(stderr, "%s: unknown scheme '%s'; the schemes are %s\n", prog, name, known.c_str());
+        std::fprintf(stderr, "%s: unknown scheme '%s'; the schemes are", prog, name);
     else
-        std::fprintf(stderr, "%s: --scheme needs a name; the schemes are %s\n", prog, known.c_str());
+        std::fprintf(stderr, "%s: --scheme needs a name; the schemes are", prog);
+    const char* comma = "";
+    for (auto k : {lipisetu::scheme::iso, lipisetu::scheme::iast, lipisetu::scheme::hk, lipisetu::scheme::itrans,
+                   lipisetu::scheme::slp1, lipisetu::scheme::velthuis, lipisetu::scheme::wx}) {
+        std::string_view n = lipisetu::nameof(k);
+        std::fprintf(stderr, "%s %.*s", comma, static_cast<int>(n.size()), n.data());
+        comma = ",";
+    }
+    std::fputc('\n', stderr);
     return -1;
 }
 

@@ -57,6 +57,12 @@ struct convnode {
     bool listed = true;
     bool extends = false;
     bool separator = false;
+    // The keys one character longer that start with this one: their last
+    // characters and their entries' numbers.
+    static constexpr int maxkids = 16;
+    std::uint8_t nkids = 0;
+    std::uint8_t kids[maxkids] = {};
+    lchar kidchars[maxkids] = {};
     // The outputs as bytes in the run's output form, made once the form is
     // settled: out[0] when no consonant is pending (`indep`), out[1] right
     // after a consonant (`dep`, or for a consonant the virama and `indep`).
@@ -235,6 +241,22 @@ struct tables {
 // Makes the tables from the filled and encoded dictionary.
 void prepare(tables& t, const dictionary& d, const options& opt, codec::form out);
 
+// The fast way of a scheme read by longest match, made by the unit
+// reader's own longest() on each character and each pair of characters
+// with a slot: the lane's unit (as in `entry`) of a character alone, with
+// the row of `second` that says, for each next character, the unit of two
+// characters they make, `alone` when the first makes its unit alone, or 0
+// where the general way must cut it (a spelling of three characters, a
+// mark, a character without a slot, the space of Sanskrit mode). Row 0 is
+// all `alone`, for the characters that no spelling continues.
+constexpr std::uint16_t alone = 1;
+constexpr int pairrows = 64;
+struct pairtables {
+    std::uint32_t first[slots];
+    std::uint16_t second[pairrows][slots];
+};
+void preparepairs(pairtables& p, tables& t, const dictionary& d, const options& opt, codec::form out);
+
 } // namespace lane
 
 // The vocabulary of one option set in one output form: the dictionary filled
@@ -245,6 +267,7 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
 struct vocabulary {
     dictionary dict;
     lane::tables lanes;
+    lane::pairtables pairs;
 };
 const vocabulary* vocabularyfor(const options& opt, codec::form out);
 
@@ -257,6 +280,7 @@ struct state {
     // output form, shared read-only by every conversion with the same ones.
     const dictionary* dict = nullptr;
     const lane::tables* lanes = nullptr;
+    const lane::pairtables* pairs = nullptr;
     chars ch;
     tchar queuedtch; // a unit the syllable writer read ahead
     bool queued = false;
@@ -312,25 +336,24 @@ inline void putentry(state& st, const convnode& e)
 // cut back to the longest that is a spelling, or to its first character
 // when none is. Returns the entry of the spelling, or null, and how many
 // characters were read past the unit.
-template <class Next> const convnode* longest(const dictionary& d, tchar& unit, int& over, Next next)
+template <class Next> const convnode* longest(const dictionary& d, lchar c0, int& len, int& read, Next next)
 {
-    const convnode* e = find(d, unit);
+    const convnode* e = find(d, tchar{{c0}, 1});
     const convnode* best = e && e->listed ? e : nullptr;
-    int n = 1;
-    while (e && e->extends && unit.n < 4) {
+    len = read = 1;
+    while (e && e->extends && read < 4) {
         lchar c = next();
-        unit.c[unit.n++] = c;
-        if (c == codec::endofinput)
-            break;
-        e = find(d, unit);
+        ++read;
+        const convnode* kid = nullptr;
+        for (int k = 0; k < e->nkids; ++k)
+            if (e->kidchars[k] == c)
+                kid = &d.pool[e->kids[k] - 1];
+        e = kid;
         if (e && e->listed) {
             best = e;
-            n = unit.n;
+            len = read;
         }
     }
-    over = unit.n - n;
-    while (unit.n > n)
-        unit.c[--unit.n] = 0;
     return best;
 }
 

@@ -102,6 +102,7 @@ convnode* install(dictionary& d, const convrec& r)
         node = &d.pool[d.used++];
         node->roman = key;
         node->extends = node->separator = false;
+        node->nkids = 0;
     }
     node->consonant = r.dep[0] == SYL_CONSONANT;
     node->avagraha = r.indep[0] == schemes::avagrahasign && r.indep[1] == 0;
@@ -204,6 +205,19 @@ bool fillscheme(dictionary& d, const options& opt, const schemes::scheme& s)
                 return false;
             chain(d, prefix)->extends = true;
         }
+    }
+    // Each key is the kid of the key one character shorter.
+    for (int i = 0; i < d.used; ++i) {
+        const tchar& key = d.pool[i].roman;
+        if (key.n < 2)
+            continue;
+        tchar parent = key;
+        parent.c[--parent.n] = 0;
+        convnode* p = chain(d, parent);
+        if (p->nkids == convnode::maxkids)
+            return false;
+        p->kidchars[p->nkids] = key.c[key.n - 1];
+        p->kids[p->nkids++] = static_cast<std::uint8_t>(number(d, &d.pool[i]));
     }
     return true;
 }

@@ -50,7 +50,10 @@ static_assert(marksof.used <= markplaces, "every mark place fits");
 
 } // namespace
 
-void prepare(tables& t, const dictionary& d, const options& opt, codec::form out)
+namespace {
+
+// The steps of every unit from every state.
+void preparesteps(tables& t, const dictionary& d, codec::form out)
 {
     constexpr int vowel = sylindex(SYL_VOWEL), consonant = sylindex(SYL_CONSONANT),
                   other = sylindex(SYL_OTHER);
@@ -72,6 +75,32 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
         codec::append(s[consonant].bytes, out, c);
         s[other] = s[vowel];
     }
+}
+
+// The lane's unit for a unit of the reader and its entry (null: copied):
+// the place of its steps, whether it is two characters long and the state
+// after it; 0 when no step stands for it (a character copied that is not
+// ASCII). Not `valid` when the syllable writer has a rule of its own for
+// it (ISO 15919's colon, a scheme's separator), for the general way to
+// take it; it keeps its place, which tells whether it is listed.
+std::uint16_t unitof(const dictionary& d, const tchar& u, const convnode* e, bool rule)
+{
+    unsigned k = static_cast<unsigned>(number(d, e));
+    if (k == 0 && u.n == 1 && u.c[0] >= 0 && u.c[0] < 128)
+        k = copies + static_cast<unsigned>(u.c[0]);
+    if (k == 0)
+        return 0;
+    unsigned flags = (u.n == 2 ? two : 0) | stateoffset(e && e->consonant ? SYL_CONSONANT : e ? SYL_VOWEL : SYL_OTHER);
+    if (!rule)
+        flags |= valid;
+    return static_cast<std::uint16_t>(k * unitsize | flags);
+}
+
+} // namespace
+
+void prepare(tables& t, const dictionary& d, const options& opt, codec::form out)
+{
+    preparesteps(t, d, out);
 
     // The units at each character, cut as the unit reader cuts them: a
     // diphthong after a or A, an aspirate after an aspirable consonant,
@@ -79,18 +108,7 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
     // syllable writer has a rule for (the colon) is not valid, for the
     // general way to take it, but keeps its place, which tells whether it
     // is listed.
-    auto unitof = [&](const tchar& u, const convnode* e) -> std::uint16_t {
-        unsigned k = static_cast<unsigned>(number(d, e));
-        if (k == 0 && u.n == 1 && u.c[0] < 128)
-            k = copies + static_cast<unsigned>(u.c[0]);
-        if (k == 0)
-            return 0;
-        unsigned flags = (u.n == 2 ? two : 0) | stateoffset(e && e->consonant ? SYL_CONSONANT : e ? SYL_VOWEL : SYL_OTHER);
-        if (!(u.n == 1 && u.c[0] == colon))
-            flags |= valid;
-        return static_cast<std::uint16_t>(k * unitsize | flags);
-    };
-    auto unit = [&](const tchar& u) { return unitof(u, lookup(d, u)); };
+    auto unit = [&](const tchar& u) { return unitof(d, u, lookup(d, u), u.n == 1 && u.c[0] == colon); };
     std::fill(t.chars, t.chars + slots, entry{});
     std::fill(&t.marks[0][0], &t.marks[0][0] + slots * markplaces, 0);
     t.chars[1].role = markrole;
@@ -101,7 +119,7 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
         const tchar& key = d.pool[i].roman;
         if (key.n == 2 && slotof(key.c[0]) >= 2 && ismark(key.c[1]))
             if (int m = marksof.of[key.c[1] - 0x0300])
-                t.marks[slotof(key.c[0])][m] = unitof(key, &d.pool[i]);
+                t.marks[slotof(key.c[0])][m] = unitof(d, key, &d.pool[i], false);
     }
     for (int slot = 2; slot < slotsof.used; ++slot) {
         lchar c = slotsof.chars[slot];
@@ -121,6 +139,50 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
             f.rules = beforeanusvara;
         f.before = static_cast<std::uint8_t>((isapostrophe(c) ? beforeavagraha : 0) |
                                              (isanusvara(c) ? beforeanusvara : 0));
+    }
+}
+
+void preparepairs(pairtables& p, tables& t, const dictionary& d, const options& opt, codec::form out)
+{
+    preparesteps(t, d, out);
+    std::fill(p.first, p.first + slots, 0);
+    std::fill(&p.second[0][0], &p.second[0][0] + pairrows * slots, 0);
+    // A character the marks' slot or slot 0 stands for is the general
+    // way's: which of them it is, the slot does not tell.
+    constexpr lchar unknown = -2;
+    auto charof = [](int slot) { return slot >= 2 ? slotsof.chars[slot] : unknown; };
+    // The lane's unit of the first `len` characters of c0, c1 and its entry.
+    auto unit = [&d](lchar c0, lchar c1, int len, const convnode* e) {
+        return unitof(d, tchar{{c0, len == 2 ? c1 : 0}, len}, e, e && e->separator);
+    };
+    // Row 0 is for the characters that make their unit alone, whatever
+    // comes next.
+    std::fill(p.second[0], p.second[0] + slots, alone);
+    int rows = 1;
+    for (int s = 2; s < slotsof.used; ++s) {
+        lchar c0 = charof(s);
+        if (opt.sanskrit && c0 == space)
+            continue; // its rule looks at the unit after it
+        // The unit of c0 before each next character, as the reader cuts it.
+        int len = 1, read = 1;
+        const convnode* e = longest(d, c0, len, read, [] { return unknown; });
+        std::uint32_t first = unit(c0, 0, 1, e);
+        if (read == 1 || first == 0) {
+            p.first[s] = first;
+            continue;
+        }
+        if (rows == pairrows)
+            continue; // the general way's
+        int row = rows++;
+        p.first[s] = first | static_cast<std::uint32_t>(row) << 16;
+        for (int n = 2; n < slotsof.used; ++n) {
+            lchar pair[2] = {charof(n), unknown};
+            int k = 0;
+            const convnode* q = longest(d, c0, len, read, [&pair, &k] { return pair[k++]; });
+            if (read > 2)
+                continue; // a third character decides: the general way's
+            p.second[row][n] = len == 2 ? unit(c0, pair[0], 2, q) : alone;
+        }
     }
 }
 
@@ -223,31 +285,41 @@ template <bool skt> void convertrun(state& st)
 // in Sanskrit mode, which looks at the unit after it, is the general way's.
 void longestrun(state& st)
 {
-    const dictionary& d = *st.dict;
-    const lchar* const c = st.ch.c;
+    const pairtables& p = *st.pairs;
+    const auto* const steps = reinterpret_cast<const unsigned char*>(st.lanes->steps);
+    const std::uint8_t* const slot = st.ch.slot;
+    codec::byteout& out = st.out.bytes;
     std::size_t i = st.ch.pos;
-    // Every spelling is at most four characters long, so the last unit
-    // read here ends before the character that may mark the end of input.
-    const std::size_t end = st.ch.len <= 4 ? 0 : st.ch.len - 4;
-    const bool skt = st.opt.sanskrit;
-    while (i < end && !st.out.bytes.error) {
-        if (skt && c[i] == space)
-            break;
-        tchar unit{{c[i]}, 1};
-        int over = 0;
-        std::size_t next = i + 1;
-        const convnode* e = longest(d, unit, over, [c, &next] { return c[next++]; });
-        if (e) {
-            putentry(st, *e);
-        } else {
-            if (st.sylstate == SYL_CONSONANT)
-                codec::putuch(st.out, virama);
-            codec::putuch(st.out, c[i]);
-            st.sylstate = SYL_OTHER;
+    // The last unit read here ends before the character that may mark the
+    // end of input.
+    const std::size_t end = st.ch.len <= 2 ? 0 : st.ch.len - 2;
+    unsigned syl = stateoffset(st.sylstate);
+    constexpr std::size_t stepbytes = sizeof(codec::shortbytes::b);
+    while (i < end && !out.error) {
+        if (codec::bufsize - out.len < stepbytes)
+            codec::drain(out);
+        unsigned char* o = out.buf + out.len;
+        // Each unit writes at most one padded step: as many as fit go
+        // without a check.
+        std::size_t stop = std::min(end, i + (codec::bufsize - out.len) / stepbytes);
+        for (; i < stop;) {
+            std::uint32_t f = p.first[slot[i]];
+            unsigned v = p.second[f >> 16][slot[i + 1]];
+            unsigned k = v == alone ? f & 0xFFFF : v;
+            if (!(k & valid))
+                break;
+            const auto& s = *reinterpret_cast<const step*>(steps + (k & ~(unitsize - 1)) + syl);
+            std::memcpy(o, s.bytes.b, stepbytes);
+            o += s.bytes.n;
+            syl = k & aftermask;
+            i += 1 + (k & two);
         }
-        i += static_cast<std::size_t>(unit.n);
+        out.len = static_cast<std::size_t>(o - out.buf);
+        if (i < stop)
+            break;
     }
     st.ch.pos = i;
+    st.sylstate = -1 - static_cast<lchar>(syl / stepsize);
 }
 
 } // namespace

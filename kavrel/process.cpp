@@ -29,6 +29,7 @@ void start(state& st, codec::source in, codec::sink out, const options& opt)
     st.fastlane = true;
     st.dict = nullptr;
     st.lanes = nullptr;
+    st.pairs = nullptr;
 }
 
 const vocabulary* vocabularyfor(const options& opt, codec::form out)
@@ -52,6 +53,8 @@ const vocabulary* vocabularyfor(const options& opt, codec::form out)
         // The fast lane knows the letters of the ISO 15919 dialect alone.
         if (opt.scheme == lipisetu::scheme::iso)
             lane::prepare(v->lanes, v->dict, opt, out);
+        else
+            lane::preparepairs(v->pairs, v->lanes, v->dict, opt, out);
         made[k] = std::move(v);
     });
     return made[k].get();
@@ -117,6 +120,7 @@ void process(state& st)
     }
     st.dict = &v->dict;
     st.lanes = &v->lanes;
+    st.pairs = &v->pairs;
     const codec::formrow& out = codec::rowof(st.out.f);
     if (out.width == 2) {
         codec::putbyte(st.out.bytes, out.mark[0]);

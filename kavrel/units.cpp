@@ -15,10 +15,12 @@ namespace {
 // own. The characters read past the unit are stepped back over.
 void longestmatch(state& st, tchar& unit)
 {
-    int over = 0;
-    longest(*st.dict, unit, over, [&st] { return getch(st); });
-    for (; over > 0; --over)
+    int len = 1, read = 1;
+    longest(*st.dict, unit.c[0], len, read, [&st, &unit] { return unit.c[unit.n++] = getch(st); });
+    for (; unit.n > len; --unit.n) {
         pushback(st);
+        unit.c[unit.n - 1] = 0;
+    }
 }
 
 } // namespace
