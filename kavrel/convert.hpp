@@ -318,17 +318,10 @@ constexpr std::size_t keptchars = 4;
 // Writes the Devanagari for one unit; -1 once the unit is the end of input.
 int putdch(state& st, tchar& unit);
 
-// The syllable writer's general rule for a listed unit: after a consonant,
-// the vowel's sign, or for another consonant the virama that closes the
-// first; else the independent form. A scheme's separator ends the unit
-// before it and vanishes, leaving the syllable as it was.
-inline void putentry(state& st, const convnode& e)
-{
-    if (e.separator)
-        return;
-    codec::putshort(st.out.bytes, e.out[st.sylstate == SYL_CONSONANT]);
-    st.sylstate = e.consonant ? SYL_CONSONANT : SYL_VOWEL;
-}
+// The syllable writer's general rule: writes one unit's Devanagari to
+// `out` from the syllable state and moves the state on; -1 once the unit
+// is the end of input. The fast lanes' steps are made by it.
+int writeunit(codec::output& out, lchar& sylstate, const dictionary& d, const tchar& u);
 
 // The longest spelling of a scheme that starts with the unit's one
 // character: characters are added from `next` (the one after the last in

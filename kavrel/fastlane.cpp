@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace kavrel {
 
@@ -52,29 +53,31 @@ static_assert(marksof.used <= markplaces, "every mark place fits");
 
 namespace {
 
-// The steps of every unit from every state.
+// The steps of every unit from every state: what the syllable writer's
+// general rule writes for the unit, into a buffer of its own. A listed
+// unit writes its entry's outputs; an ASCII character that is not listed
+// is copied, after the virama that closes a pending consonant.
 void preparesteps(tables& t, const dictionary& d, codec::form out)
 {
-    constexpr int vowel = sylindex(SYL_VOWEL), consonant = sylindex(SYL_CONSONANT),
-                  other = sylindex(SYL_OTHER);
     std::fill(&t.steps[0][0], &t.steps[0][0] + units * 4, step{});
-
-    // A listed unit writes its entry's outputs; an ASCII character that is
-    // not listed is copied, after the virama that closes a pending
-    // consonant.
-    for (int i = 0; i < d.used; ++i) {
-        const convnode& e = d.pool[i];
-        step* s = t.steps[i + 1];
-        s[vowel].bytes = s[other].bytes = e.out[0];
-        s[consonant].bytes = e.out[1];
-    }
-    for (lchar c = 0; c < 128; ++c) {
-        step* s = t.steps[copies + c];
-        codec::append(s[consonant].bytes, out, virama);
-        codec::append(s[vowel].bytes, out, c);
-        codec::append(s[consonant].bytes, out, c);
-        s[other] = s[vowel];
-    }
+    auto scratch = std::make_unique<codec::output>();
+    scratch->f = out;
+    codec::open(scratch->bytes, codec::sink{});
+    auto make = [&](int k, const tchar& u) {
+        for (lchar from : {SYL_VOWEL, SYL_CONSONANT, SYL_OTHER}) {
+            scratch->bytes.len = 0;
+            lchar syl = from;
+            writeunit(*scratch, syl, d, u);
+            codec::shortbytes& b = t.steps[k][sylindex(from)].bytes;
+            b.n = static_cast<std::uint8_t>(std::min(scratch->bytes.len, sizeof b.b));
+            std::copy(scratch->bytes.buf, scratch->bytes.buf + b.n, b.b);
+        }
+    };
+    for (int i = 0; i < d.used; ++i)
+        if (d.pool[i].listed)
+            make(i + 1, d.pool[i].roman);
+    for (lchar c = 0; c < 128; ++c)
+        make(static_cast<int>(copies) + c, tchar{{c}, 1});
 }
 
 // The lane's unit for a unit of the reader and its entry (null: copied):
@@ -124,14 +127,13 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
     for (int slot = 2; slot < slotsof.used; ++slot) {
         lchar c = slotsof.chars[slot];
         entry& f = t.chars[slot];
-        std::uint16_t alone = unit(tchar{{c}, 1});
-        for (int r = 0; r < markrole; ++r)
-            f.units[r] = alone;
-        if (c == 'a' || c == 'A')
-            for (int s = 0; s < 4; ++s)
-                f.units[1 + s] = unit(tchar{{c, diphthongseconds[s].plain}, 2});
-        if (aspirable(c))
-            f.units[hrole] = unit(tchar{{c, 'h'}, 2});
+        // A next character of each role: the second letters of the
+        // diphthongs in their plain form, and h.
+        for (int r = 0; r < markrole; ++r) {
+            lchar next = r == 0 ? 0 : r == hrole ? 'h' : diphthongseconds[static_cast<std::size_t>(r - 1)].plain;
+            lchar second = r == 0 ? 0 : joined(c, next);
+            f.units[r] = unit(second ? tchar{{c, second}, 2} : tchar{{c}, 1});
+        }
         f.role = static_cast<std::uint8_t>(ishletter(c) ? hrole : letterclasses[static_cast<std::size_t>(c)].second);
         if (opt.sanskrit && c == space)
             f.rules = afterconsonant | beforeavagraha;

@@ -127,6 +127,18 @@ constexpr lchar diphthongsecond(lchar c)
 
 constexpr bool aspirable(lchar c) { return indexed(c) && letterclasses[static_cast<std::size_t>(c)].aspirable; }
 
+// What c1 adds to the unit that c0 begins in the ISO 15919 dialect: the
+// plain second letter of a diphthong after a or A, the h of an aspirate
+// after an aspirable consonant, or 0 when c1 begins a unit of its own (or
+// is a mark, which the reader gathers apart). The unit reader and the fast
+// lane both cut units by it.
+constexpr lchar joined(lchar c0, lchar c1)
+{
+    if (c0 == 'a' || c0 == 'A')
+        return diphthongsecond(c1);
+    return ishletter(c1) && aspirable(c0) ? 'h' : 0;
+}
+
 // No letter that begins a two-letter unit (a diphthong's a, an aspirable
 // consonant) can be its second letter: so a unit is settled by a letter
 // and the one after it, whatever came before.

@@ -12,12 +12,6 @@ bool loneapostrophe(const tchar& u) { return u.n == 1 && isapostrophe(u.c[0]); }
 
 void put(state& st, lchar c) { codec::putuch(st.out, c); }
 
-void putall(state& st, const lchar* s, int n)
-{
-    for (int i = 0; i < n; ++i)
-        put(st, s[i]);
-}
-
 // Reads the unit after the current one into the pushback, where the next
 // gettch of the conversion loop finds it.
 tchar& readahead(state& st)
@@ -37,22 +31,7 @@ bool beforeavagraha(const state& st, const tchar& u)
     return e && e->avagraha;
 }
 
-int general(state& st, const tchar& u)
-{
-    if (const convnode* e = lookup(*st.dict, u)) {
-        putentry(st, *e);
-        return 1;
-    }
-    // Not in the dictionary: a pending consonant is closed, then the unit is
-    // copied unchanged. The end of input only closes the consonant.
-    if (st.sylstate == SYL_CONSONANT)
-        put(st, virama);
-    if (u.c[0] == codec::endofinput)
-        return -1;
-    putall(st, u.c, u.n);
-    st.sylstate = SYL_OTHER;
-    return 1;
-}
+int general(state& st, const tchar& u) { return writeunit(st.out, st.sylstate, *st.dict, u); }
 
 // A lone colon keeps two letters from being read as one unit (k:h, a:i) and
 // vanishes; outside Sanskrit mode it also introduces the avagraha (:').
@@ -100,6 +79,31 @@ int apostropherule(state& st, tchar& u)
 }
 
 } // namespace
+
+int writeunit(codec::output& out, lchar& sylstate, const dictionary& d, const tchar& u)
+{
+    if (const convnode* e = lookup(d, u)) {
+        // A scheme's separator ends the unit before it and vanishes,
+        // leaving the syllable as it was.
+        if (e->separator)
+            return 1;
+        // After a consonant: the vowel's sign, or for another consonant the
+        // virama that closes the first; else the independent form.
+        codec::putshort(out.bytes, e->out[sylstate == SYL_CONSONANT]);
+        sylstate = e->consonant ? SYL_CONSONANT : SYL_VOWEL;
+        return 1;
+    }
+    // Not in the dictionary: a pending consonant is closed, then the unit is
+    // copied unchanged. The end of input only closes the consonant.
+    if (sylstate == SYL_CONSONANT)
+        codec::putuch(out, virama);
+    if (u.c[0] == codec::endofinput)
+        return -1;
+    for (int i = 0; i < u.n; ++i)
+        codec::putuch(out, u.c[i]);
+    sylstate = SYL_OTHER;
+    return 1;
+}
 
 int putdch(state& st, tchar& unit)
 {

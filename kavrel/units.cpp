@@ -49,14 +49,8 @@ void gettch(state& st, tchar& unit)
         return;
 
     lchar c1 = getch(st);
-    if (c0 == 'a' || c0 == 'A') {
-        if (lchar second = diphthongsecond(c1)) {
-            unit.c[1] = second;
-            unit.n = 2;
-            return;
-        }
-    } else if (ishletter(c1) && aspirable(c0)) {
-        unit.c[1] = 'h';
+    if (lchar second = joined(c0, c1)) {
+        unit.c[1] = second;
         unit.n = 2;
         return;
     }
