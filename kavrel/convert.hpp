@@ -218,13 +218,13 @@ constexpr int hrole = 5, markrole = 6;
 constexpr unsigned beforeavagraha = 1; // the apostrophe or U+2019
 constexpr unsigned beforeanusvara = 2; // m dot above, small or capital
 constexpr unsigned afterconsonant = 32;
-struct alignas(16) entry {
+struct alignas(16) charrow {
     std::uint16_t units[markrole] = {}; // for each role but the mark's
     std::uint8_t role = 0;
     std::uint8_t rules = 0;  // what it looks at when it comes
     std::uint8_t before = 0; // what it is to a character with a rule before it
 };
-static_assert(sizeof(entry) == 16, "an entry is a quarter of a cache line");
+static_assert(sizeof(charrow) == 16, "a character's row is a quarter of a cache line");
 constexpr int slots = 256;
 
 // The marks that listed units have right after their first letter, each
@@ -233,7 +233,7 @@ constexpr int markplaces = 8;
 
 struct tables {
     step steps[units][4];
-    entry chars[slots];
+    charrow chars[slots];
     // The unit of a character and one mark, where no mark follows.
     std::uint16_t marks[slots][markplaces];
 };
@@ -243,7 +243,7 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
 
 // The fast way of a scheme read by longest match, made by the unit
 // reader's own longest() on each character and each pair of characters
-// with a slot: the lane's unit (as in `entry`) of a character alone, with
+// with a slot: the lane's unit (as in `charrow`) of a character alone, with
 // the row of `second` that says, for each next character, the unit of two
 // characters they make, `alone` when the first makes its unit alone, or 0
 // where the general way must cut it (a spelling of three characters, a

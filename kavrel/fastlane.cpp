@@ -112,7 +112,7 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
     // general way to take it, but keeps its place, which tells whether it
     // is listed.
     auto unit = [&](const tchar& u) { return unitof(d, u, lookup(d, u), u.n == 1 && u.c[0] == colon); };
-    std::fill(t.chars, t.chars + slots, entry{});
+    std::fill(t.chars, t.chars + slots, charrow{});
     std::fill(&t.marks[0][0], &t.marks[0][0] + slots * markplaces, 0);
     t.chars[1].role = markrole;
     // A letter and one mark: the entries whose key is that, for letters
@@ -126,7 +126,7 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
     }
     for (int slot = 2; slot < slotsof.used; ++slot) {
         lchar c = slotsof.chars[slot];
-        entry& f = t.chars[slot];
+        charrow& f = t.chars[slot];
         // A next character of each role: the second letters of the
         // diphthongs in their plain form, and h.
         for (int r = 0; r < markrole; ++r) {
@@ -199,7 +199,7 @@ using namespace lane;
 template <bool skt> void convertrun(state& st)
 {
     const tables& t = *st.lanes;
-    const entry* const chars = t.chars;
+    const charrow* const chars = t.chars;
     const auto* const steps = reinterpret_cast<const unsigned char*>(t.steps);
     codec::byteout& out = st.out.bytes;
     const lchar* const c = st.ch.c;
@@ -212,7 +212,7 @@ template <bool skt> void convertrun(state& st)
     const std::uint8_t* const slot = st.ch.slot;
     // The unit at a character (entry e0) whose next character, at j, has
     // entry e1.
-    auto unitat = [&t, chars, c, slot](const entry* e0, const entry* e1, std::size_t j) -> unsigned {
+    auto unitat = [&t, chars, c, slot](const charrow* e0, const charrow* e1, std::size_t j) -> unsigned {
         if (e1->role != markrole)
             return e0->units[e1->role];
         // A letter and one mark make a unit when no mark follows.
@@ -230,13 +230,13 @@ template <bool skt> void convertrun(state& st)
         // without a check.
         unsigned char* o = out.buf + out.len;
         std::size_t stop = std::min(end, i + (codec::bufsize - out.len) / stepbytes);
-        const entry* e0 = chars + slot[i];
-        const entry* e1 = chars + slot[i + 1];
+        const charrow* e0 = chars + slot[i];
+        const charrow* e1 = chars + slot[i + 1];
         // A unit starts here (the unit of a second character is carried on).
         if (!unit)
             unit = unitat(e0, e1, i + 1);
         for (; i < stop; ++i) {
-            const entry* e2 = chars + slot[i + 2];
+            const charrow* e2 = chars + slot[i + 2];
             unsigned next = unitat(e1, e2, i + 2);
             unsigned k = unit;
             if constexpr (skt) {

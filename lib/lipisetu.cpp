@@ -190,7 +190,7 @@ void decode(isciistate& d, std::string_view piece, bool last, std::string& text,
         std::size_t had = text.size();
         text.resize(had + 4);
         auto* o = reinterpret_cast<unsigned char*>(text.data()) + had;
-        text.resize(had + static_cast<std::size_t>(pellam::finish(d.dec, o) - o));
+        text.resize(had + static_cast<std::size_t>(pellam::endinput(d.dec, o) - o));
     }
     d.dec.context = nullptr;
     if (d.dec.held >= 0)

@@ -71,7 +71,7 @@ unsigned char* put(unsigned char* o, const utf8char& u, std::size_t len = 3)
     return o + len;
 }
 
-void tell(const decoder& d, const message& m)
+void report(const decoder& d, const message& m)
 {
     if (d.report)
         d.report(d.context, m);
@@ -126,7 +126,7 @@ unsigned char* convert(decoder& d, const unsigned char* p, const unsigned char* 
     auto droppedafter = [&](const unsigned char* at) {
         dropped = at;
         d.deferred = false;
-        tell(d, d.pending);
+        report(d, d.pending);
     };
 
     if (d.deferred && p < end)
@@ -163,7 +163,7 @@ unsigned char* convert(decoder& d, const unsigned char* p, const unsigned char* 
             ++p;
             break;
         case kind::ignore:
-            tell(d, found(p, o, drop::ignored));
+            report(d, found(p, o, drop::ignored));
             ++p;
             break;
         case kind::attr:
@@ -193,12 +193,12 @@ unsigned char* convert(decoder& d, const unsigned char* p, const unsigned char* 
     return o;
 }
 
-unsigned char* finish(decoder& d, unsigned char* o)
+unsigned char* endinput(decoder& d, unsigned char* o)
 {
     if (d.deferred) {
         d.deferred = false;
         d.pending.span = 1;
-        tell(d, d.pending);
+        report(d, d.pending);
     }
     // A key at the very end of the input stands alone.
     if (d.held >= 0) {
@@ -236,7 +236,7 @@ void process(state& st)
     }
     if (codec::bufsize - out.len < 4)
         codec::drain(out);
-    out.len = static_cast<std::size_t>(finish(st.dec, out.buf + out.len) - out.buf);
+    out.len = static_cast<std::size_t>(endinput(st.dec, out.buf + out.len) - out.buf);
 }
 
 } // namespace pellam

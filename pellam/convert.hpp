@@ -47,7 +47,7 @@ unsigned char* convert(decoder& d, const unsigned char* p, const unsigned char* 
 
 // Ends the input: a key still held is written by itself, and a pending
 // ATR or EXT is reported with nothing after it. Room for 4 bytes at o.
-unsigned char* finish(decoder& d, unsigned char* o);
+unsigned char* endinput(decoder& d, unsigned char* o);
 
 // One conversion from a byte source to a byte sink.
 struct state {
