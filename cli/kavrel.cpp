@@ -43,9 +43,9 @@ static const char usage[] =
 // Further lines of the --help text: the option that the usage text above
 // does not name.
 static const char schemehelp[] =
-    "      --scheme NAME  --  read the romanisation NAME: iso (ISO 15919, the\n"
-    "               default), iast, hk (Harvard-Kyoto), itrans, slp1,\n"
-    "               velthuis or wx\n";
+    "   One more option may come before the filename: --scheme NAME (or\n"
+    "   --scheme=NAME) reads the romanisation NAME: iso (ISO 15919, the\n"
+    "   default), iast, hk (Harvard-Kyoto), itrans, slp1, velthuis or wx.\n";
 
 // What a command line asks for: a conversion, or one of the answers.
 enum class request { convert, help, version, badoption, badscheme };

@@ -7,17 +7,17 @@
 
 static const char usage[] =
     "   Sonwick converts from Unicode Devanagari to Unicode Roman, following\n"
-    "   the transliteration standard specified by ISO 15919. It reads UTF-8\n"
-    "   from a file, or, if no filename or the filename \"-\" is specified on\n"
-    "   the command line, from standard input, and writes UTF-8 to standard\n"
-    "   output. Characters that it does not know are copied unchanged. Only\n"
-    "   the first argument is read; any other argument is ignored. In place\n"
-    "   of the filename, the first argument may be one of these options:\n"
+    "   the transliteration standard of ISO 15919 unless --scheme names\n"
+    "   another romanisation. It reads UTF-8 from a file, or, if no filename\n"
+    "   or the filename \"-\" is given on the command line, from standard\n"
+    "   input, and writes UTF-8 to standard output. Characters that it does\n"
+    "   not know are copied unchanged. The first argument may be --scheme\n"
+    "   NAME (or --scheme=NAME), which writes the romanisation NAME: iso\n"
+    "   (ISO 15919, the default), iast, hk (Harvard-Kyoto), itrans, slp1,\n"
+    "   velthuis or wx. Only one argument is read besides it, and any other\n"
+    "   is ignored; in place of the filename, it may be one of these options:\n"
     "      --help     --  write this text to standard output\n"
-    "      --version  --  write the version and the standard followed\n"
-    "   Before the filename, --scheme NAME (or --scheme=NAME) writes the\n"
-    "   romanisation NAME instead: iso (ISO 15919, the default), iast, hk\n"
-    "   (Harvard-Kyoto), itrans, slp1, velthuis or wx.\n";
+    "      --version  --  write the version and the standard followed\n";
 
 static lipisetu::status convert(lipisetu::source in, lipisetu::sink out, const void* context)
 {

@@ -38,8 +38,11 @@ def braced(values):
     return "{" + ", ".join("0x%04X" % v for v in values) + "}"
 
 
-def main():
-    table, target = sys.argv[1], sys.argv[2]
+def readtable(table):
+    """The rows of table.tsv: (unit, sign, kind, name, spellings), where
+    unit and sign are lists of code points and spellings maps each scheme
+    to its spellings, one space between two (empty: none). Exits with a
+    message at the first bad row."""
     with open(table, encoding="utf-8") as f:
         lines = f.read().splitlines()
     header = lines[0].lstrip("# ").split("\t")
@@ -61,7 +64,12 @@ def main():
                     sys.exit(f"{table}:{number}: spelling {w!r} of {scheme} is empty or not in NFC")
             spellings[scheme] = " ".join(words)
         rows.append((unit, sign, kind, name, spellings))
+    return rows
 
+
+def main():
+    table, target = sys.argv[1], sys.argv[2]
+    rows = readtable(table)
     out = [
         "// Made by schemes/generate.py from schemes/table.tsv: do not edit.",
         "#pragma once",

@@ -1,0 +1,179 @@
+#!/usr/bin/env python3
+"""The table of the romanisation schemes for the documentation, made from
+the same rows as the converters' tables: the six schemes of table.tsv and,
+beside them for comparison, the spelling the project's ISO 15919 dialect
+writes (iso15919.hpp).
+
+    doc.py markdown|roff              print the table in that format
+    doc.py --check FILE...            check that each file holds the table
+    doc.py --update FILE...           put the table into each file
+
+A file holds the table between two marker lines, in Markdown for a file
+ending in .md and in roff (for tbl) otherwise:
+
+    <!-- scheme table: made by schemes/doc.py -->     .\\" scheme table: made by schemes/doc.py
+    ...                                               ...
+    <!-- end of scheme table -->                      .\\" end of scheme table
+
+--check exits 1 and shows the difference when a file's table is not the
+one the rows make now; --update rewrites what lies between the markers."""
+
+import difflib
+import os
+import re
+import sys
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+from generate import SCHEMES, readtable  # noqa: E402
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+TABLE = os.path.join(HERE, "table.tsv")
+ISO = os.path.join(HERE, "iso15919.hpp")
+
+COLUMNS = ["iso"] + SCHEMES
+DOTTED = "\u25CC"  # the dotted circle that carries a combining sign
+
+MARKERS = {
+    "markdown": ("<!-- scheme table: made by schemes/doc.py -->", "<!-- end of scheme table -->"),
+    "roff": ('.\\" scheme table: made by schemes/doc.py', '.\\" end of scheme table'),
+}
+
+ROW = re.compile(r'^\s*\{\{(0x[0-9A-F]+(?:, 0x[0-9A-F]+)*)\}, \{[^}]*\}, kind::(\w+), U"((?:[^"\\]|\\.)*)"')
+
+
+def unescape(literal):
+    """The text of a C++ U"..." literal as iso15919.hpp writes it."""
+    return re.sub(r"\\u([0-9A-Fa-f]{4})", lambda m: chr(int(m.group(1), 16)), literal)
+
+
+def isorows():
+    """(unit, kind, spelling written) of each ISO row of a single code
+    point; the nasalised vowels, read only, are left out."""
+    rows = []
+    with open(ISO, encoding="ascii") as f:
+        for line in f:
+            m = ROW.match(line)
+            if not m:
+                continue
+            unit = [int(u, 16) for u in m.group(1).split(", ")]
+            if len(unit) == 1:
+                rows.append((unit, m.group(2), unescape(m.group(3)).split(" ")[0]))
+    if len(rows) < 60:
+        sys.exit(f"{ISO}: only {len(rows)} rows found")
+    return rows
+
+
+def rows():
+    """The table's rows: the Devanagari text of the unit and the spellings
+    of each column (a list, the written one first). The rows of table.tsv
+    in its order, each ISO row that it lacks after the last row of its
+    kind."""
+    iso = isorows()
+    isoof = {tuple(u): s for u, _, s in iso}
+    out = []
+    kinds = []
+    for unit, _, kind, _, spellings in readtable(TABLE):
+        cells = {s: spellings[s].split(" ") if spellings[s] else [] for s in SCHEMES}
+        cells["iso"] = [isoof[tuple(unit)]] if tuple(unit) in isoof else []
+        out.append((unit, cells))
+        kinds.append(kind)
+    known = {tuple(u) for u, _ in out}
+    for unit, kind, spelling in iso:
+        if tuple(unit) in known:
+            continue
+        at = max(i for i, k in enumerate(kinds) if k == kind) + 1
+        cells = {s: [] for s in SCHEMES}
+        cells["iso"] = [spelling]
+        out.insert(at, (unit, cells))
+        kinds.insert(at, kind)
+    return [(shown(unit), cells) for unit, cells in out]
+
+
+def shown(unit):
+    """A unit as the table shows it: a sign that joins the letter before
+    it (anusvara, candrabindu, visarga) on a dotted circle."""
+    text = "".join(chr(c) for c in unit)
+    return DOTTED + text if unit[0] in (0x0901, 0x0902, 0x0903) else text
+
+
+def markdown():
+    def code(word):
+        return "`" + word.replace("|", "\\|") + "`"
+
+    lines = ["| Devanagari | " + " | ".join(COLUMNS) + " |", "|---" * (len(COLUMNS) + 1) + "|"]
+    for unit, cells in rows():
+        lines.append("| " + unit + " | " + " | ".join(" ".join(code(w) for w in cells[c]) for c in COLUMNS) + " |")
+    return lines
+
+
+ROFF = {"\\": "\\e", "-": "\\-", "'": "\\(aq", "~": "\\(ti", "^": "\\(ha", "`": "\\(ga"}
+
+
+def roff():
+    def cell(words):
+        if any("@" in w for w in words):
+            sys.exit(f"a spelling of {words} holds tbl's column separator")
+        out = " ".join("".join(ROFF.get(ch, ch) for ch in w) for w in words)
+        return "\\&" + out if out.startswith(".") else out
+
+    lines = [
+        ".TS",
+        "tab(@) nokeep;",
+        " ".join(["lB"] * (len(COLUMNS) + 1)),
+        " ".join(["l"] * (len(COLUMNS) + 1)) + ".",
+        "@".join(["Devanagari"] + COLUMNS),
+        "_",
+    ]
+    for unit, cells in rows():
+        lines.append("@".join([unit] + [cell(cells[c]) for c in COLUMNS]))
+    lines.append(".TE")
+    return lines
+
+
+FORMATS = {"markdown": markdown, "roff": roff}
+
+
+def formatof(path):
+    return "markdown" if path.endswith(".md") else "roff"
+
+
+def block(path, lines):
+    """Where the table lies in a file's lines: the indices of its two
+    markers."""
+    begin, end = MARKERS[formatof(path)]
+    if lines.count(begin) != 1 or lines.count(end) != 1 or lines.index(begin) > lines.index(end):
+        sys.exit(f"{path}: no table between one line {begin!r} and one line {end!r}")
+    return lines.index(begin), lines.index(end)
+
+
+def main():
+    args = sys.argv[1:]
+    if len(args) == 1 and args[0] in FORMATS:
+        print("\n".join(FORMATS[args[0]]()))
+        return 0
+    if len(args) < 2 or args[0] not in ("--check", "--update"):
+        sys.exit(__doc__)
+    status = 0
+    for path in args[1:]:
+        with open(path, encoding="utf-8") as f:
+            lines = f.read().split("\n")
+        begin, end = block(path, lines)
+        table = FORMATS[formatof(path)]()
+        if lines[begin + 1 : end] == table:
+            continue
+        if args[0] == "--update":
+            lines[begin + 1 : end] = table
+            with open(path, "w", encoding="utf-8") as f:
+                f.write("\n".join(lines))
+            print(f"{path}: table updated")
+        else:
+            status = 1
+            print(f"{path}: the table is not the one schemes/doc.py makes (doc.py --update {path}):")
+            sys.stdout.writelines(
+                line + "\n" for line in difflib.unified_diff(lines[begin + 1 : end], table, path, "doc.py", lineterm="")
+            )
+    return status
+
+
+if __name__ == "__main__":
+    sys.exit(main())
