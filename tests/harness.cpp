@@ -139,8 +139,12 @@ using lipisetu::scheme;
 // IAST and Harvard-Kyoto have no separator: an a before i or u is written
 // as the diphthong, a consonant closed by the virama before h as its
 // aspirate; in Harvard-Kyoto l before R is the vocalic l, and R or lR
-// before R the long vowel.
+// before R the long vowel. In the four, two dandas are the double danda.
 const limit limitlist[] = {
+    {scheme::iast, false, U"\u0964", U"", U"\u0964\u0965"}, // | |: ||
+    {scheme::hk, false, U"\u0964", U"", U"\u0964\u0965"},
+    {scheme::slp1, false, U"\u0964", U"", U"\u0964\u0965"},
+    {scheme::wx, false, U"\u0964", U"", U"\u0964\u0965"},
     {scheme::iast, true, U"", U"", U"\u0907\u0909"}, // ka i, a u: kai, au
     {scheme::iast, false, U"\u0915\u0917\u091A\u091C\u091F\u0921\u0924\u0926\u092A\u092C\u095C", U"\u094D", U"\u0939"}, // k h: kh
     {scheme::hk, true, U"", U"", U"\u0907\u0909"},
