@@ -1,9 +1,10 @@
-// kavrel on arbitrary bytes under every option combination: no crash, no
-// sanitizer report, and the same output whether the input is read whole or
-// in small pieces, and whether common units take the fast lane or every
-// unit the general way.
+// kavrel on arbitrary bytes under every option combination and in every
+// scheme: no crash, no sanitizer report, and the same output whether the
+// input is read whole or in small pieces, and whether common units take the
+// fast lane or every unit the general way.
 #include "harness.hpp"
 #include "kavrel/convert.hpp"
+#include "schemes/schemes.hpp"
 
 #include <cstdint>
 #include <cstdlib>
@@ -12,8 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 2)
         return 0;
-    // The first byte draws the options, the second the size of the pieces.
+    // The first byte draws the options, the second the size of the pieces
+    // (its low four bits) and the scheme (its high four).
     kavrel::options opt = harness::optionsof(data[0]);
+    opt.scheme = static_cast<lipisetu::scheme>((data[1] >> 4) % schemes::count);
     std::size_t chunk = 1 + data[1] % 16;
     std::string in(reinterpret_cast<const char*>(data) + 2, size - 2);
     std::string whole = harness::kavrelconvert(opt, in);

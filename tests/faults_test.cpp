@@ -28,18 +28,20 @@ struct program {
     std::string standard;         // the second line of --version
     long helplines;               // the lines of the --help text
     std::string numerals;         // kavrel's output for the sample with -n
+    std::string hk;               // the output for the sample with --scheme hk
 };
 
 const program programs[] = {
     {"pellam", PELLAM_BIN, harness::bytes({0xB3, 0xDA, ' ', 0xB3, 0xE9, '\n'}),
      harness::utf8(U"\u0915\u093E \u0958\n"), harness::bytes({0xB3, 0xDA, ' '}),
-     "\nUnable to open file\n", "   Pellam converts from 8-bit ISCII", "ISCII: IS 13194:1991 (ISCII-91)\n", 11, ""},
+     "\nUnable to open file\n", "   Pellam converts from 8-bit ISCII", "ISCII: IS 13194:1991 (ISCII-91)\n", 11, "", ""},
     {"kavrel", KAVREL_BIN, harness::utf8(U"k\u0101 qa1\n"), harness::utf8(U"\u0915\u093E \u09581\n"),
      harness::utf8(U"k\u0101 "), "Unable to open file\n", "   Kavrel converts from Unicode Roman",
-     "Transliteration: ISO 15919:2001\n", 30, harness::utf8(U"\u0915\u093E \u0958\u0967\n")},
+     "Transliteration: ISO 15919:2001\n", 30, harness::utf8(U"\u0915\u093E \u0958\u0967\n"),
+     harness::utf8(U"\u0915\u094D\u0101 \u09581\n")}, // no long a in hk
     {"sonwick", SONWICK_BIN, harness::utf8(U"\u0915\u093E \u0958\n"), harness::utf8(U"k\u0101 qa\n"),
      harness::utf8(U"\u0915\u093E "), "Unable to open file\n", "   Sonwick converts from Unicode Devanagari",
-     "Transliteration: ISO 15919:2001\n", 12, ""},
+     "Transliteration: ISO 15919:2001\n", 12, "", "kA qa\n"},
 };
 
 // A named pipe that is unlinked halfway through the writing: what was
@@ -71,7 +73,8 @@ TEST(CommandLine, EachProgram)
     harness::tempfile random(noise), empty("");
     const std::string kavrelusage = harness::run(KAVREL_BIN, {"-x"}).err;
     for (const program& p : programs) {
-        const bool kavrel = p.name == "kavrel";
+        const bool kavrel = p.name == "kavrel", schemed = p.name != "pellam";
+        const std::string schemes = "; the schemes are iso, iast, hk, itrans, slp1, velthuis, wx\n";
         harness::tempfile sample(p.sample);
         // A folder holding a file named "-" with the sample twice over, so
         // that reading it cannot pass for reading standard input.
@@ -119,6 +122,14 @@ TEST(CommandLine, EachProgram)
             {"directory", {"/"}, {}, none, p.name + ": read error: Is a directory\n", 1},
             {"empty file", {empty.path}, {}, none, none, 0},
             {"random bytes", {random.path}, {.outpath = "/dev/null"}, none, none, 0},
+            // A scheme before the file, in either form; pellam takes --scheme
+            // for a file name.
+            {"--scheme hk file", {"--scheme", "hk", sample.path}, {}, schemed ? p.hk : none, schemed ? none : p.unable, !schemed},
+            {"--scheme=hk -", {"--scheme=hk", "-"}, {}, schemed ? p.hk : none, schemed ? none : p.unable, !schemed},
+            {"file --scheme hk", {sample.path, "--scheme", "hk"}, {}, p.expected, none, 0},
+            {"unknown scheme", {"--scheme", "xx", sample.path}, {}, none,
+             schemed ? p.name + ": unknown scheme 'xx'" + schemes : p.unable, 1},
+            {"--scheme without a name", {"--scheme"}, {}, none, schemed ? p.name + ": --scheme needs a name" + schemes : p.unable, 1},
         };
         // A row that names one of these files runs again with the same
         // bytes through a pipe on standard input, in short reads.
@@ -152,15 +163,19 @@ TEST(CommandLine, EachProgram)
 }
 
 // What is converted goes out when the writer at the other end of a pipe
-// pauses, not only when a buffer fills or the input ends.
+// pauses, not only when a buffer fills or the input ends: the program is
+// still running, its input open, when the line comes out.
 TEST(CommandLine, OutputFlowsWhileTheInputIsOpen)
 {
     const struct {
-        const char* bin;
+        std::vector<std::string> argv;
         std::string in, out;
     } rows[] = {
-        {PELLAM_BIN, "ab\n", "ab\n"},
-        {SONWICK_BIN, harness::utf8(U"\u0915\u093E \u0916\n"), harness::utf8(U"k\u0101 kha\n")},
+        {{PELLAM_BIN}, "ab\n", "ab\n"},
+        {{SONWICK_BIN}, harness::utf8(U"\u0915\u093E \u0916\n"), harness::utf8(U"k\u0101 kha\n")},
+        {{KAVREL_BIN}, harness::utf8(U"k\u0101 kha\n"), harness::utf8(U"\u0915\u093E \u0916\n")},
+        {{SONWICK_BIN, "--scheme", "itrans"}, harness::utf8(U"\u0915\u0907 \u0915\u094D\u0939\n"), "ka_i k_ha\n"},
+        {{KAVREL_BIN, "--scheme=velthuis"}, "ka{}i .r\n", harness::utf8(U"\u0915\u0907 \u090B\n")},
     };
     for (const auto& r : rows) {
         int in[2], out[2];
@@ -172,7 +187,11 @@ TEST(CommandLine, OutputFlowsWhileTheInputIsOpen)
             dup2(out[1], 1);
             close(in[1]);
             close(out[0]);
-            execl(r.bin, r.bin, nullptr);
+            std::vector<char*> argv;
+            for (const std::string& a : r.argv)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
             _exit(127);
         }
         close(in[0]);
@@ -187,10 +206,11 @@ TEST(CommandLine, OutputFlowsWhileTheInputIsOpen)
                 break;
             got.append(buf, static_cast<std::size_t>(n));
         }
+        EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), 0) << r.argv[0] << " ended before its input did";
         close(in[1]);
         waitpid(pid, nullptr, 0);
         close(out[0]);
-        EXPECT_EQ(harness::hex(got), harness::hex(r.out)) << r.bin;
+        EXPECT_EQ(harness::hex(got), harness::hex(r.out)) << r.argv[0];
     }
 }
 

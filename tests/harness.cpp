@@ -2,6 +2,7 @@
 
 #include "kavrel/convert.hpp"
 #include "pellam/convert.hpp"
+#include "schemes/schemes.hpp"
 #include "sonwick/convert.hpp"
 
 #include <utf8proc.h>
@@ -129,6 +130,54 @@ std::string sonwickconvert(const std::string& in, std::size_t chunk, bool fastla
     sonwick::process(*st);
     codec::finish(st->out.bytes);
     return s.take();
+}
+
+namespace {
+
+using lipisetu::scheme;
+
+// IAST and Harvard-Kyoto have no separator: an a before i or u is written
+// as the diphthong, a consonant closed by the virama before h as its
+// aspirate; in Harvard-Kyoto l before R is the vocalic l, and R or lR
+// before R the long vowel. In the four, two dandas are the double danda.
+const limit limitlist[] = {
+    {scheme::iast, false, U"\u0964", U"", U"\u0964\u0965"}, // | |: ||
+    {scheme::hk, false, U"\u0964", U"", U"\u0964\u0965"},
+    {scheme::slp1, false, U"\u0964", U"", U"\u0964\u0965"},
+    {scheme::wx, false, U"\u0964", U"", U"\u0964\u0965"},
+    {scheme::iast, true, U"", U"", U"\u0907\u0909"}, // ka i, a u: kai, au
+    {scheme::iast, false, U"\u0915\u0917\u091A\u091C\u091F\u0921\u0924\u0926\u092A\u092C\u095C", U"\u094D", U"\u0939"}, // k h: kh
+    {scheme::hk, true, U"", U"", U"\u0907\u0909"},
+    {scheme::hk, false, U"\u0915\u0917\u091A\u091C\u091F\u0921\u0924\u0926\u092A\u092C", U"\u094D", U"\u0939"}, // T h: Th
+    {scheme::hk, false, U"\u0932", U"", U"\u0943\u0944"},             // l with the sign of R: lR
+    {scheme::hk, false, U"\u0932", U"\u094D", U"\u090B\u0960"},      // l, virama, RR: lRR
+    {scheme::hk, false, U"\u090B\u0943\u090C\u0962", U"", U"\u090B\u0960"}, // R R: RR, lR R: lRR
+};
+
+// Whether c is a consonant that the scheme spells.
+bool spelt(scheme s, char32_t c)
+{
+    for (const schemes::row& r : schemes::all[static_cast<std::size_t>(s)].rows)
+        if (r.k == schemes::kind::consonant && static_cast<char32_t>(r.unit[0]) == c)
+            return !r.spellings.empty();
+    return false;
+}
+
+} // namespace
+
+const std::span<const limit> limits = limitlist;
+
+bool carries(scheme s, std::u32string_view text)
+{
+    for (const limit& l : limits)
+        for (std::size_t i = 0; l.s == s && i + 1 + l.between.size() < text.size(); ++i) {
+            char32_t c = text[i];
+            bool before = l.before.find(c) != l.before.npos || (l.aftera && (c == 0x0905 || spelt(s, c)));
+            if (before && text.substr(i + 1, l.between.size()) == l.between &&
+                l.after.find(text[i + 1 + l.between.size()]) != l.after.npos)
+                return false;
+        }
+    return true;
 }
 
 tempfile::tempfile(const std::string& data)

@@ -5,6 +5,7 @@
 #include "codec.hpp"
 #include "lipisetu.hpp"
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,23 @@ std::string kavrelconvert(const kavrel::options& opt, const std::string& in,
 // character taking the general way.
 std::string sonwickconvert(const std::string& in, std::size_t chunk = codec::bufsize, bool fastlane = true,
                            lipisetu::scheme scheme = lipisetu::scheme::iso);
+
+// Runs of Devanagari that a scheme without a separator writes as the
+// spelling of other Devanagari, so that no reader can give them back: a
+// character of `before` (or, with `aftera`, an a: the letter, or a
+// consonant the scheme spells with its inherent a), then `between`, then a
+// character of `after`.
+struct limit {
+    lipisetu::scheme s;
+    bool aftera;
+    std::u32string_view before, between, after;
+};
+extern const std::span<const limit> limits;
+
+// Whether sonwick then kavrel in the scheme give the text back as far as
+// the scheme can carry it: it holds no run of the scheme's limits. The
+// text has its nukta letters precomposed.
+bool carries(lipisetu::scheme s, std::u32string_view text);
 
 // A temporary file holding `data`; removed when the object goes.
 struct tempfile {
