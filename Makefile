@@ -15,11 +15,11 @@ $(BUILD)/CMakeCache.txt:
 
 demo: all
 	@echo '$$ pellam samples/hindi.iscii'
-	@$(BUILD)/pellam/pellam samples/hindi.iscii
+	@$(BUILD)/cli/pellam samples/hindi.iscii
 	@if [ -f samples/roman.txt ]; then \
-	  echo '$$ kavrel samples/roman.txt'; $(BUILD)/kavrel/kavrel samples/roman.txt; fi
+	  echo '$$ kavrel samples/roman.txt'; $(BUILD)/cli/kavrel samples/roman.txt; fi
 	@if [ -f samples/devanagari.txt ]; then \
-	  echo '$$ sonwick samples/devanagari.txt'; $(BUILD)/sonwick/sonwick samples/devanagari.txt; fi
+	  echo '$$ sonwick samples/devanagari.txt'; $(BUILD)/cli/sonwick samples/devanagari.txt; fi
 
 test: all
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

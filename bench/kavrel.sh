@@ -11,7 +11,7 @@
 # Run from anywhere: bench/kavrel.sh
 #   SIZE_MB=20     size of the generated text (1 MB = 10^6 bytes)
 #   RUNS=5         runs of kavrel and cat (more for fast ones); the best counts
-#   KAVREL=path    the binary (default build/kavrel/kavrel, built by make)
+#   KAVREL=path    the binary (default build/cli/kavrel, built by make)
 #   and UCONV_RUNS, SANSCRIPT_RUNS, SLOW_LIMIT, SANSCRIPT, COUNTER, IR_MB:
 #   see lib.sh
 set -euo pipefail

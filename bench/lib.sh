@@ -7,7 +7,7 @@
 #
 #   RUNS=5                    runs of each timed command (at least); the
 #                             best one counts
-#   PELLAM, KAVREL, SONWICK   the binaries (default: build/NAME/NAME); a
+#   PELLAM, KAVREL, SONWICK   the binaries (default: build/cli/NAME); a
 #                             relative path is taken from the current folder
 #   UCONV_RUNS=3, SANSCRIPT_RUNS=3
 #                             runs of the slow tools compared (best counts)
@@ -28,9 +28,9 @@ done
 cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
 
 RUNS=${RUNS:-5}
-PELLAM=${PELLAM:-build/pellam/pellam}
-KAVREL=${KAVREL:-build/kavrel/kavrel}
-SONWICK=${SONWICK:-build/sonwick/sonwick}
+PELLAM=${PELLAM:-build/cli/pellam}
+KAVREL=${KAVREL:-build/cli/kavrel}
+SONWICK=${SONWICK:-build/cli/sonwick}
 
 # Builds the Release binaries with `make -s all`, once more after a minute
 # if that fails (another engineer's file may be mid-edit). If it fails again

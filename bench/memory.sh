@@ -7,7 +7,7 @@
 #   SIZE_MB=1024   size of the large inputs (1 MB = 10^6 bytes); made
 #                  smaller, with a warning, when the disk has too little room
 #   LINE_MB=50     size of the single-line inputs
-#   PELLAM, KAVREL, SONWICK   the binaries (default build/NAME/NAME)
+#   PELLAM, KAVREL, SONWICK   the binaries (default build/cli/NAME)
 set -euo pipefail
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "$0")/lib.sh"

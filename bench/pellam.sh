@@ -7,7 +7,7 @@
 # Run from anywhere: bench/pellam.sh
 #   SIZE_MB=20   size of the generated text (1 MB = 10^6 bytes)
 #   RUNS=5       runs of each command (more for fast ones); the best counts
-#   PELLAM=path  the binary (default build/pellam/pellam, built by make)
+#   PELLAM=path  the binary (default build/cli/pellam, built by make)
 #   and UCONV_RUNS, SLOW_LIMIT, COUNTER, IR_MB: see lib.sh
 set -euo pipefail
 # shellcheck source-path=SCRIPTDIR source=lib.sh

@@ -15,7 +15,7 @@
 # Run from anywhere: bench/schemes.sh
 #   SIZE_MB=20        size of the generated ISO 15919 text (1 MB = 10^6 bytes)
 #   RUNS=5            runs of kavrel and sonwick (more for fast ones); the best counts
-#   KAVREL, SONWICK   the binaries (default build/NAME/NAME, built by make)
+#   KAVREL, SONWICK   the binaries (default build/cli/NAME, built by make)
 #   and SANSCRIPT_RUNS, SLOW_LIMIT, SANSCRIPT: see lib.sh
 set -euo pipefail
 # shellcheck source-path=SCRIPTDIR source=lib.sh

@@ -9,7 +9,7 @@
 # Run from anywhere: bench/sonwick.sh
 #   SIZE_MB=20      size of the Devanagari text (1 MB = 10^6 bytes), about
 #   RUNS=5          runs of sonwick and cat (more for fast ones); the best counts
-#   SONWICK=path    the binary (default build/sonwick/sonwick, built by make)
+#   SONWICK=path    the binary (default build/cli/sonwick, built by make)
 #   and UCONV_RUNS, SANSCRIPT_RUNS, SLOW_LIMIT, SANSCRIPT, COUNTER, IR_MB:
 #   see lib.sh
 set -euo pipefail

@@ -9,7 +9,7 @@
 # S, with some that do not, one of each kind of failure.
 #
 # Run from anywhere: bench/words.sh
-#   SONWICK, KAVREL   the binaries (default build/NAME/NAME)
+#   SONWICK, KAVREL   the binaries (default build/cli/NAME)
 #   DICTS             the word lists (default: the Hindi and Nepali ones)
 set -euo pipefail
 # shellcheck source-path=SCRIPTDIR source=lib.sh

@@ -60,7 +60,9 @@ int colonrule(state& st, const tchar& u)
 int spacerule(state& st, const tchar& u)
 {
     const tchar& next = readahead(st);
-    if (st.sylstate == SYL_CONSONANT && lookup(*st.dict, next))
+    // A scheme's separator is no letter to join: the space stays.
+    const convnode* e = lookup(*st.dict, next);
+    if (st.sylstate == SYL_CONSONANT && e && !e->separator)
         return 1;
     if (st.sylstate == SYL_VOWEL && beforeavagraha(st, next))
         return 1;

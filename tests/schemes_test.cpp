@@ -217,6 +217,8 @@ TEST(SchemeGolden, LongestMatchSeparatorsAndCase)
         {scheme::iast, both, U"tat tvam", U"\u0924\u0924\u094D \u0924\u094D\u0935\u092E\u094D"},
         {scheme::hk, reads, U"te 'pi", U"\u0924\u0947\u093D\u092A\u093F", skt},
         {scheme::velthuis, reads, U"te .api", U"\u0924\u0947\u093D\u092A\u093F", skt},
+        // A separator is no letter for the space to close up with.
+        {scheme::itrans, reads, U"k _a", U"\u0915\u094D \u0905", skt},
         {scheme::itrans, reads, U"k12 ka|| k|", U"\u0915\u094D\u0967\u0968 \u0915\u0965 \u0915\u094D\u0964", num},
         {scheme::wx, reads, U"k12", U"\u0915\u094D12"},
         {scheme::wx, writes, U"ka12", U"\u0915\u0967\u0968"},
