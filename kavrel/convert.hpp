@@ -250,6 +250,7 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
 // mark, a character without a slot, the space of Sanskrit mode). Row 0 is
 // all `alone`, for the characters that no spelling continues.
 constexpr std::uint16_t alone = 1;
+constexpr std::uint16_t more = 2; // a third character decides: the lane reads on
 constexpr int pairrows = 64;
 struct pairtables {
     std::uint32_t first[slots];

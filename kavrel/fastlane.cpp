@@ -181,9 +181,7 @@ void preparepairs(pairtables& p, tables& t, const dictionary& d, const options& 
             lchar pair[2] = {charof(n), unknown};
             int k = 0;
             const convnode* q = longest(d, c0, len, read, [&pair, &k] { return pair[k++]; });
-            if (read > 2)
-                continue; // a third character decides: the general way's
-            p.second[row][n] = len == 2 ? unit(c0, pair[0], 2, q) : alone;
+            p.second[row][n] = read > 2 ? more : len == 2 ? unit(c0, pair[0], 2, q) : alone;
         }
     }
 }
@@ -288,13 +286,15 @@ template <bool skt> void convertrun(state& st)
 void longestrun(state& st)
 {
     const pairtables& p = *st.pairs;
+    const dictionary& d = *st.dict;
+    const lchar* const c = st.ch.c;
     const auto* const steps = reinterpret_cast<const unsigned char*>(st.lanes->steps);
     const std::uint8_t* const slot = st.ch.slot;
     codec::byteout& out = st.out.bytes;
     std::size_t i = st.ch.pos;
-    // The last unit read here ends before the character that may mark the
-    // end of input.
-    const std::size_t end = st.ch.len <= 2 ? 0 : st.ch.len - 2;
+    // The last unit read here, of four characters at most, ends before the
+    // character that may mark the end of input.
+    const std::size_t end = st.ch.len <= 4 ? 0 : st.ch.len - 4;
     unsigned syl = stateoffset(st.sylstate);
     constexpr std::size_t stepbytes = sizeof(codec::shortbytes::b);
     while (i < end && !out.error) {
@@ -308,13 +308,23 @@ void longestrun(state& st)
             std::uint32_t f = p.first[slot[i]];
             unsigned v = p.second[f >> 16][slot[i + 1]];
             unsigned k = v == alone ? f & 0xFFFF : v;
+            std::size_t len = 1 + (k & two);
+            if (k == more) {
+                // A spelling of three characters or more may start here:
+                // the unit reader's longest match, on the buffer.
+                int n = 1, read = 1;
+                std::size_t next = i + 1;
+                const convnode* e = longest(d, c[i], n, read, [c, &next] { return c[next++]; });
+                k = unitof(d, tchar{{c[i]}, 1}, e, e && e->separator) & ~two;
+                len = static_cast<std::size_t>(n);
+            }
             if (!(k & valid))
                 break;
             const auto& s = *reinterpret_cast<const step*>(steps + (k & ~(unitsize - 1)) + syl);
             std::memcpy(o, s.bytes.b, stepbytes);
             o += s.bytes.n;
             syl = k & aftermask;
-            i += 1 + (k & two);
+            i += len;
         }
         out.len = static_cast<std::size_t>(o - out.buf);
         if (i < stop)
