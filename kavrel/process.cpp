@@ -73,16 +73,21 @@ bool start(state& st, const options& opt, std::FILE* in, std::FILE* out)
     codec::open(st.out.bytes, out);
     st.in.bytes.drainfirst = &st.out.bytes;
     st.ch.pos = st.ch.len = 0;
-    std::fill(std::begin(st.ch.composed), std::end(st.ch.composed), composition{});
+    // The compositions made lately are kept: each is that of its run in
+    // any conversion, and clearing them would cost a state reused for
+    // short texts more than its conversion.
     st.queuedtch = tchar{};
     st.queued = false;
     st.sylstate = SYL_VOWEL;
     st.fastlane = true;
     st.dict = nullptr;
     st.lanes = nullptr;
-    // The vocabulary in UTF-8 is made here, so that a dictionary that
-    // cannot be filled is known before anything is read.
-    return vocabularyfor(opt, codec::output{}) != nullptr;
+    // A vocabulary of the options is made here, so that a dictionary that
+    // cannot be filled is known before anything is read. It is asked for
+    // with the state's own output, whose form flags are set above: a
+    // codec::output made for the call would clear a 128 KiB buffer on
+    // every conversion.
+    return vocabularyfor(opt, st.out) != nullptr;
 }
 
 const vocabulary* vocabularyfor(const options& opt, const codec::output& out)
