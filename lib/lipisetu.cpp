@@ -8,6 +8,7 @@
 #include "pellam/convert.hpp"
 #include "sonwick/convert.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -75,16 +76,54 @@ kavrel::options kavreloptions(const romanoptions& o)
     return k;
 }
 
+// The state of this thread's one-shot calls, made at its first call and
+// started afresh for each: a call on a word pays neither for making the
+// state nor for clearing its buffers, only for the bytes it converts. A
+// one-shot call reads memory and writes a string, and calls nothing of its
+// caller's, so no other conversion runs on the thread while it converts.
+// Null when there was no memory for it.
+template <class T> T* threadstate()
+{
+    thread_local std::unique_ptr<T> st;
+    if (!st)
+        st = newstate<T>();
+    return st.get();
+}
+
+status runroman(kavrel::state& st, source in, sink out, const romanoptions& opt)
+{
+    if (!kavrel::start(st, kavreloptions(opt), nullptr, nullptr))
+        return {0, 0, true};
+    attach(st, in, out);
+    kavrel::process(st);
+    return ended(st.in.bytes, st.out.bytes);
+}
+
+status rundevanagari(sonwick::state& st, source in, sink out)
+{
+    sonwick::start(st, nullptr, nullptr);
+    attach(st, in, out);
+    sonwick::process(st);
+    return ended(st.in.bytes, st.out.bytes);
+}
+
+// Room for the output of a one-shot call: all of it for a short text (a
+// Roman letter may become three bytes, a Devanagari letter one or two), a
+// part to grow from for a long one.
+std::size_t room(std::size_t in, std::size_t perbyte, std::size_t large)
+{
+    constexpr std::size_t shorttext = 4096;
+    return in < shorttext ? in * perbyte + 16 : large;
+}
+
 } // namespace
 
 status convertroman(source in, sink out, const romanoptions& opt)
 {
     auto st = newstate<kavrel::state>();
-    if (!st || !kavrel::start(*st, kavreloptions(opt), nullptr, nullptr))
+    if (!st)
         return {0, 0, true};
-    attach(*st, in, out);
-    kavrel::process(*st);
-    return ended(st->in.bytes, st->out.bytes);
+    return runroman(*st, in, out, opt);
 }
 
 status convertdevanagari(source in, sink out)
@@ -92,27 +131,40 @@ status convertdevanagari(source in, sink out)
     auto st = newstate<sonwick::state>();
     if (!st)
         return {0, 0, true};
-    sonwick::start(*st, nullptr, nullptr);
-    attach(*st, in, out);
-    sonwick::process(*st);
-    return ended(st->in.bytes, st->out.bytes);
+    return rundevanagari(*st, in, out);
+}
+
+void todevanagari(std::string_view roman, std::string& out, const romanoptions& opt)
+{
+    kavrel::state* st = threadstate<kavrel::state>();
+    if (!st)
+        return;
+    memory m = frommemory(roman);
+    runroman(*st, {readmemory, &m}, {writestring, &out}, opt);
+}
+
+void toroman(std::string_view devanagari, std::string& out)
+{
+    sonwick::state* st = threadstate<sonwick::state>();
+    if (!st)
+        return;
+    memory m = frommemory(devanagari);
+    rundevanagari(*st, {readmemory, &m}, {writestring, &out});
 }
 
 std::string todevanagari(std::string_view roman, const romanoptions& opt)
 {
     std::string out;
-    out.reserve(roman.size() + roman.size() / 2);
-    memory m = frommemory(roman);
-    convertroman({readmemory, &m}, {writestring, &out}, opt);
+    out.reserve(room(roman.size(), 3, roman.size() + roman.size() / 2));
+    todevanagari(roman, out, opt);
     return out;
 }
 
 std::string toroman(std::string_view devanagari)
 {
     std::string out;
-    out.reserve(devanagari.size() / 2 + 16);
-    memory m = frommemory(devanagari);
-    convertdevanagari({readmemory, &m}, {writestring, &out});
+    out.reserve(room(devanagari.size(), 1, devanagari.size() / 2 + 16));
+    toroman(devanagari, out);
     return out;
 }
 
@@ -121,6 +173,10 @@ std::string toroman(std::string_view devanagari)
 namespace {
 
 void collect(void* context, const isciimessage& m) { static_cast<std::vector<isciimessage>*>(context)->push_back(m); }
+
+// The decoder converts a slice at a time, so that the room kept for the
+// output (three bytes a byte) stays small beside a large input.
+constexpr std::size_t slice = std::size_t{1} << 16;
 
 } // namespace
 
@@ -173,9 +229,6 @@ std::string_view pending(const isciistate& d)
 void decode(isciistate& d, std::string_view piece, bool last, std::string& text,
             std::vector<isciimessage>& messages)
 {
-    // Converted a slice at a time, so that the room kept for the output
-    // (three bytes a byte) stays small beside a large input.
-    constexpr std::size_t slice = std::size_t{1} << 16;
     d.dec.context = &messages;
     const auto* p = reinterpret_cast<const unsigned char*>(piece.data());
     const unsigned char* end = p + piece.size();
@@ -203,7 +256,8 @@ void decode(isciistate& d, std::string_view piece, bool last, std::string& text,
 isciitext fromiscii(std::string_view iscii)
 {
     isciitext r;
-    r.text.reserve(iscii.size() * 2);
+    // The decoder asks for three bytes a byte of a slice, and four.
+    r.text.reserve(std::max(iscii.size() * 2, 3 * std::min(iscii.size(), slice) + 4));
     isciistate d;
     reset(d);
     decode(d, iscii, true, r.text, r.messages);
