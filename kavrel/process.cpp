@@ -3,6 +3,7 @@
 #include "convert.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <cstring>
@@ -97,8 +98,13 @@ const vocabulary* vocabularyfor(const options& opt, const codec::output& out)
     constexpr int kinds = 2 * 2 * 3;
     static std::once_flag once[kinds];
     static std::unique_ptr<vocabulary> made[kinds];
+    // Once made, a vocabulary is found with one load: a conversion of a
+    // word asks twice, and call_once costs more than its dictionary look-up.
+    static std::atomic<const vocabulary*> ready[kinds];
     int form = out.ol ? 1 : out.ob ? 2 : 0;
     int k = (opt.skt * 2 + opt.dnnum) * 3 + form;
+    if (const vocabulary* v = ready[k].load(std::memory_order_acquire))
+        return v;
     std::call_once(once[k], [&] {
         auto v = std::make_unique<vocabulary>();
         if (!fill(v->dict, opt))
@@ -106,6 +112,7 @@ const vocabulary* vocabularyfor(const options& opt, const codec::output& out)
         encode(v->dict, out);
         lane::prepare(v->lanes, v->dict, opt, out);
         made[k] = std::move(v);
+        ready[k].store(made[k].get(), std::memory_order_release);
     });
     return made[k].get();
 }
