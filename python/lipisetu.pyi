@@ -5,7 +5,7 @@ Importing the module registers the codec 'iscii-devanagari' (decoding only)."""
 
 import codecs
 import os
-from typing import BinaryIO, Callable, Literal, Protocol, Union
+from typing import BinaryIO, Callable, Iterable, Literal, Protocol, Union
 
 class _Reader(Protocol):
     def read(self, size: int = ..., /) -> bytes: ...
@@ -24,6 +24,12 @@ def to_devanagari(text: str, *, sanskrit: bool = False, numerals: bool = False) 
 
 def to_roman(text: str) -> str:
     """Unicode Devanagari to ISO 15919 Roman, as sonwick converts it."""
+
+def to_devanagari_batch(texts: Iterable[str], *, sanskrit: bool = False, numerals: bool = False) -> list[str]:
+    """to_devanagari of each str, in one call without the GIL: the list of results."""
+
+def to_roman_batch(texts: Iterable[str]) -> list[str]:
+    """to_roman of each str, in one call without the GIL: the list of results."""
 
 def to_devanagari_file(
     source: _Source,
@@ -51,9 +57,13 @@ class IsciiMessage:
     def offset(self) -> int: ...
     @property
     def span(self) -> int: ...
+    def __eq__(self, other: object) -> bool: ...
 
 def from_iscii(data: _Buffer) -> tuple[str, list[IsciiMessage]]:
     """ISCII to Unicode as pellam converts it: the text and the messages for the bytes dropped."""
+
+def from_iscii_batch(data: Iterable[_Buffer]) -> list[tuple[str, list[IsciiMessage]]]:
+    """from_iscii of each bytes-like object, in one call without the GIL: the list of results."""
 
 def iscii_file(
     source: _Source, target: _Target, *, on_message: Callable[[IsciiMessage], object] | None = None
