@@ -86,7 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!ok(lipisetu::convertroman({readpieces, &p}, {writepieces, &p}, o)) ||
             p.out != lipisetu::todevanagari(in, o))
             std::abort();
-        if (!sameafter(in, cut, p.out, [&o](std::string_view s, std::string& out) { lipisetu::todevanagari(s, out, o); }))
+        auto oneshot = [&o](std::string_view s, std::string& out) { lipisetu::todevanagari(s, out, o); };
+        if (!sameafter(in, cut, p.out, oneshot))
             std::abort();
         break;
     }

@@ -67,6 +67,45 @@ def test_to_roman_as_sonwick(text):
     assert lipisetu.to_roman(text) == want.decode("utf-8", "surrogatepass")
 
 
+OPTION_SETS = [{}, {"sanskrit": True}, {"numerals": True}, {"sanskrit": True, "numerals": True}]
+
+
+@pytest.mark.parametrize("options", OPTION_SETS)
+def test_batches_as_single_calls(options):
+    # Words, whole texts, lone surrogates and a text long enough to be converted in blocks;
+    # many times over, a batch converted in two threads.
+    words = [w for t in ROMAN + DEVANAGARI for w in t.split(" ")]
+    long = roman_text(8, 70000)
+    texts = ROMAN + DEVANAGARI + words + [long]
+    args = ["-s"] * ("sanskrit" in options) + ["-n"] * ("numerals" in options)
+    want = run("KAVREL", long.encode("utf-8", "surrogatepass"), *args)[0]
+    assert lipisetu.to_devanagari(long, **options).encode("utf-8", "surrogatepass") == want
+    for batch in [texts, texts * 20, iter(words), []]:
+        batch = list(batch)
+        want = [lipisetu.to_devanagari(t, **options) for t in batch]
+        assert lipisetu.to_devanagari_batch(iter(batch), **options) == want
+    deva = [lipisetu.to_devanagari(t, **options) for t in texts]
+    for batch in [deva, deva * 20, ()]:
+        assert lipisetu.to_roman_batch(batch) == [lipisetu.to_roman(t) for t in batch]
+
+
+def test_iscii_batches_as_single_calls():
+    data = ISCII + [bytearray(ISCII[1]), memoryview(ISCII[2]), bytes(range(256)) * 300]
+    for batch in [data, data * 20, []]:
+        assert lipisetu.from_iscii_batch(batch) == [lipisetu.from_iscii(d) for d in batch]
+
+
+def test_batch_errors():
+    with pytest.raises(TypeError, match="item 1 is bytes"):
+        lipisetu.to_devanagari_batch(["ka", b"ka"])
+    with pytest.raises(TypeError):
+        lipisetu.to_roman_batch(5)
+    with pytest.raises(TypeError):
+        lipisetu.from_iscii_batch([b"a", "a"])
+    with pytest.raises(TypeError, match="unexpected keyword argument 'numerals'"):
+        lipisetu.to_roman_batch([], numerals=True)
+
+
 class Trickle(io.BytesIO):
     """A binary file object that reads at most `most` bytes a call."""
 
