@@ -90,6 +90,41 @@ template <class T> T* threadstate()
     return st.get();
 }
 
+// A text in memory as a conversion's whole input: one that fits the byte
+// reader's buffer is put there at once, as an input that has ended, so
+// that a short text is decoded in one pass, with no read to learn that it
+// has ended; a longer one is read from memory a buffer at a time.
+struct memoryinput {
+    std::string_view text;
+    memory rest;
+};
+
+memoryinput wholeinput(std::string_view text) { return {text, frommemory(text)}; }
+
+void attach(codec::bytein& in, memoryinput& m)
+{
+    if (m.text.size() > codec::bufsize) {
+        codec::open(in, readmemory, &m.rest);
+        return;
+    }
+    codec::open(in, nullptr, nullptr);
+    if (!m.text.empty())
+        std::memcpy(in.buf, m.text.data(), m.text.size());
+    in.len = m.text.size();
+    in.eof = true;
+}
+
+// The output of a one-shot call goes to the caller's string: a buffer at
+// a time when it fills, and at the end what is left, straight, with no
+// flush to make.
+void intostring(codec::byteout& o, std::string& out) { codec::open(o, writestring, &out); }
+
+void endstring(codec::byteout& o, std::string& out)
+{
+    out.append(reinterpret_cast<const char*>(o.buf), o.len);
+    o.len = 0;
+}
+
 status runroman(kavrel::state& st, source in, sink out, const romanoptions& opt)
 {
     if (!kavrel::start(st, kavreloptions(opt), nullptr, nullptr))
@@ -137,10 +172,13 @@ status convertdevanagari(source in, sink out)
 void todevanagari(std::string_view roman, std::string& out, const romanoptions& opt)
 {
     kavrel::state* st = threadstate<kavrel::state>();
-    if (!st)
+    if (!st || !kavrel::start(*st, kavreloptions(opt), nullptr, nullptr))
         return;
-    memory m = frommemory(roman);
-    runroman(*st, {readmemory, &m}, {writestring, &out}, opt);
+    memoryinput m = wholeinput(roman);
+    attach(st->in.bytes, m);
+    intostring(st->out.bytes, out);
+    kavrel::process(*st);
+    endstring(st->out.bytes, out);
 }
 
 void toroman(std::string_view devanagari, std::string& out)
@@ -148,8 +186,12 @@ void toroman(std::string_view devanagari, std::string& out)
     sonwick::state* st = threadstate<sonwick::state>();
     if (!st)
         return;
-    memory m = frommemory(devanagari);
-    rundevanagari(*st, {readmemory, &m}, {writestring, &out});
+    sonwick::start(*st, nullptr, nullptr);
+    memoryinput m = wholeinput(devanagari);
+    attach(st->in.bytes, m);
+    intostring(st->out.bytes, out);
+    sonwick::process(*st);
+    endstring(st->out.bytes, out);
 }
 
 std::string todevanagari(std::string_view roman, const romanoptions& opt)
