@@ -206,17 +206,29 @@ std::ptrdiff_t writestring(void* context, const unsigned char* buf, std::size_t 
     return static_cast<std::ptrdiff_t>(size);
 }
 
+// Room for the UTF-8 of a str: in place for a word, else in a string.
+struct utf8room {
+    unsigned char word[256];
+    std::string more;
+};
+
 // The UTF-8 of a str, as strsource reads it: the str's own bytes when it
-// is ASCII, else encoded into `scratch`. Reads nothing but the str's
+// is ASCII, else encoded into `room`. Reads nothing but the str's
 // characters, so it runs without the GIL while the str is held.
-std::string_view utf8of(const strsource& text, bool ascii, std::string& scratch)
+std::string_view utf8of(const strsource& text, bool ascii, utf8room& room)
 {
     if (ascii)
         return {static_cast<const char*>(text.data), text.len};
     strsource s = text;
-    scratch.resize(4 * s.len + 4);
-    std::ptrdiff_t n = readstr(&s, reinterpret_cast<unsigned char*>(scratch.data()), scratch.size());
-    return {scratch.data(), static_cast<std::size_t>(n)};
+    unsigned char* buf = room.word;
+    std::size_t size = sizeof room.word;
+    if (4 * s.len + 4 > size) {
+        room.more.resize(4 * s.len + 4);
+        buf = reinterpret_cast<unsigned char*>(room.more.data());
+        size = room.more.size();
+    }
+    std::ptrdiff_t n = readstr(&s, buf, size);
+    return {reinterpret_cast<const char*>(buf), static_cast<std::size_t>(n)};
 }
 
 bool formnamed(PyObject* name, lipisetu::form& f)
@@ -740,13 +752,13 @@ bool charsof(PyObject* text, strref& r)
 }
 
 // Converts a str, appending the UTF-8 result to `out`: ASCII or a short
-// one at once, from its UTF-8 (its own bytes, or made in `scratch`); a
-// long one in blocks straight from its characters, so that no copy of it
-// is made.
-void convertchars(direction d, const options& o, const strref& text, std::string& scratch, std::string& out)
+// one at once, from its UTF-8 (its own bytes, or made in `room`); a long
+// one in blocks straight from its characters, so that no copy of it is
+// made.
+void convertchars(direction d, const options& o, const strref& text, utf8room& room, std::string& out)
 {
     if (text.ascii || text.chars.len < gilfree) {
-        convertutf8(d, o, utf8of(text.chars, text.ascii, scratch), out);
+        convertutf8(d, o, utf8of(text.chars, text.ascii, room), out);
         return;
     }
     strsource in = text.chars;
@@ -761,17 +773,18 @@ PyObject* convertone(direction d, const options& o, PyObject* text)
     strref t;
     if (!charsof(text, t))
         return nullptr;
+    utf8room room;
     if (t.chars.len < gilfree) {
-        thread_local std::string scratch, out;
+        thread_local std::string out;
         out.clear();
-        convertchars(d, o, t, scratch, out);
+        convertchars(d, o, t, room, out);
         return newstr(out.data(), out.size());
     }
-    std::string scratch, out;
+    std::string out;
     out.reserve(t.chars.len * 2 + 16);
     {
         py::gil_scoped_release free;
-        convertchars(d, o, t, scratch, out);
+        convertchars(d, o, t, room, out);
     }
     return newstr(out.data(), out.size());
 }
@@ -944,9 +957,9 @@ PyObject* convertbatch(direction d, const options& o, PyObject* iterable, const 
     }
     part parts[2];
     runparts(before, parts, [&](part& p) {
-        std::string scratch;
+        utf8room room;
         for (std::size_t i = p.from; i < p.to; ++i) {
-            convertchars(d, o, texts[i], scratch, p.text);
+            convertchars(d, o, texts[i], room, p.text);
             p.ends.push_back(p.text.size());
         }
     });
