@@ -42,9 +42,9 @@ const char* const encodingname = "iscii-devanagari";
 // What the converters make of a str is well-formed UTF-8 but for lone
 // surrogates in their three-byte form. It is decoded here in two passes,
 // the count and the widest of its characters, then the characters
-// straight into a str of that kind: for the few bytes of a word, a third
-// of the time of Python's decoder, which widens its result as it goes.
-// Any other bytes go to Python's decoder.
+// straight into a str of that kind, made once; Python's decoder makes an
+// ASCII str first and widens it (and makes it again) at the first
+// character past ASCII. Any other bytes go to Python's decoder.
 struct utf8scan {
     std::size_t count = 0; // characters
     Py_UCS4 widest = 0;
