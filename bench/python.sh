@@ -8,8 +8,10 @@
 #   SIZE_MB=4    size of the Roman text (PyICU takes about a second a MB)
 #   RUNS=5       runs of each conversion in the module; PyICU gets half
 #   PYTHON=/usr/bin/python3   the interpreter the module is built for
+#   MODULE=dir   the folder of the module (default build/python), to time another build
 # Needs the module built (python3-dev, pybind11-dev) and PyICU (python3-icu).
 set -euo pipefail
+case ${MODULE:-} in */*) MODULE=$(realpath -m "$MODULE") ;; esac
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "$0")/lib.sh"
 
@@ -17,7 +19,8 @@ size_mb=${SIZE_MB:-4}
 python=${PYTHON:-/usr/bin/python3}
 bench_build
 bench_need "$KAVREL" "$python"
-module=$(ls build/python/lipisetu.cpython-*.so 2>/dev/null | head -n 1)
+module_dir=${MODULE:-build/python}
+module=$(ls "$module_dir"/lipisetu.cpython-*.so 2>/dev/null | head -n 1)
 if [ -z "$module" ]; then
     echo "the Python module is not built (needs python3-dev and pybind11-dev): no comparison"
     exit 0
@@ -32,4 +35,4 @@ python3 bench/gen.py roman $((size_mb * 1000000)) "$tmp/text.roman"
 "$KAVREL" "$tmp/text.roman" >"$tmp/text.dev"
 echo "python: $(bench_div "$(bench_size "$tmp/text.roman")" 1000000) MB of Roman (sha256 $(bench_sum "$tmp/text.roman")),"
 echo "        $(bench_div "$(bench_size "$tmp/text.dev")" 1000000) MB of Devanagari from kavrel (sha256 $(bench_sum "$tmp/text.dev"))"
-PYTHONPATH=build/python "$python" bench/python.py "$tmp/text.roman" "$tmp/text.dev" "$RUNS"
+PYTHONPATH=$module_dir "$python" bench/python.py "$tmp/text.roman" "$tmp/text.dev" "$RUNS"

@@ -338,7 +338,7 @@ const std::vector<std::string> shortroman = {
         bytes({'k', 0, 'a', 0, 'm', 0}),
         bytes({0xFE, 0xFF, 0, 'r', 0, 'a', 0}),
         bytes({0, 'r', 0, 'a', 0xD8}),
-        std::string(200000, 'a') + "k",
+        std::string(140000, 'a') + "k",
 };
 
 const std::vector<std::string> shortdevanagari = {
@@ -368,6 +368,8 @@ TEST(Library, OneShotAsStreaming)
     devanagari.insert(devanagari.end(), devanagariinputs.begin(), devanagariinputs.end());
     for (unsigned bits = 0; bits < 64; ++bits)
         for (const std::string& in : roman) {
+            if (in.size() > 4096 && bits % 21 != 0)
+                continue; // the long ones under four option sets: the others are slow under sanitizers
             lipisetu::romanoptions o = libraryoptions(bits);
             std::string want = streamed(o, in);
             EXPECT_EQ(hex(lipisetu::todevanagari(in, o)), hex(want)) << "options " << bits << ", input " << hex(in);
