@@ -40,11 +40,13 @@ const char* const encodingname = "iscii-devanagari";
 // Null with the error set only when there is no memory.
 //
 // What the converters make of a str is well-formed UTF-8 but for lone
-// surrogates in their three-byte form. It is decoded here in two passes,
-// the count and the widest of its characters, then the characters
-// straight into a str of that kind, made once; Python's decoder makes an
-// ASCII str first and widens it (and makes it again) at the first
-// character past ASCII. Any other bytes go to Python's decoder.
+// surrogates in their three-byte form. A short text is decoded here in
+// two passes, the count and the widest of its characters, then the
+// characters straight into a str of that kind, made once; Python's
+// decoder makes an ASCII str first and widens it (and makes it again) at
+// the first character past ASCII, which costs a word more than its
+// decoding. A long text, and any other bytes, go to Python's decoder,
+// which takes ASCII eight bytes at a time.
 struct utf8scan {
     std::size_t count = 0; // characters
     Py_UCS4 widest = 0;
@@ -111,9 +113,12 @@ template <class T> void widen(const unsigned char* p, const unsigned char* end, 
 
 PyObject* newstr(const char* s, std::size_t n)
 {
+    constexpr std::size_t shorttext = 1024;
     const auto* p = reinterpret_cast<const unsigned char*>(s);
-    utf8scan scan = scanutf8(p, p + n);
-    if (!scan.wellformed) {
+    utf8scan scan;
+    if (n <= shorttext)
+        scan = scanutf8(p, p + n);
+    if (n > shorttext || !scan.wellformed) {
         PyObject* u = PyUnicode_DecodeUTF8(s, static_cast<Py_ssize_t>(n), "surrogatepass");
         if (!u && PyErr_ExceptionMatches(PyExc_UnicodeDecodeError)) {
             PyErr_Clear();
