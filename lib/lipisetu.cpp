@@ -125,23 +125,6 @@ void endstring(codec::byteout& o, std::string& out)
     o.len = 0;
 }
 
-status runroman(kavrel::state& st, source in, sink out, const romanoptions& opt)
-{
-    if (!kavrel::start(st, kavreloptions(opt), nullptr, nullptr))
-        return {0, 0, true};
-    attach(st, in, out);
-    kavrel::process(st);
-    return ended(st.in.bytes, st.out.bytes);
-}
-
-status rundevanagari(sonwick::state& st, source in, sink out)
-{
-    sonwick::start(st, nullptr, nullptr);
-    attach(st, in, out);
-    sonwick::process(st);
-    return ended(st.in.bytes, st.out.bytes);
-}
-
 // Room for the output of a one-shot call: all of it for a short text (a
 // Roman letter may become three bytes, a Devanagari letter one or two), a
 // part to grow from for a long one.
@@ -156,9 +139,11 @@ std::size_t room(std::size_t in, std::size_t perbyte, std::size_t large)
 status convertroman(source in, sink out, const romanoptions& opt)
 {
     auto st = newstate<kavrel::state>();
-    if (!st)
+    if (!st || !kavrel::start(*st, kavreloptions(opt), nullptr, nullptr))
         return {0, 0, true};
-    return runroman(*st, in, out, opt);
+    attach(*st, in, out);
+    kavrel::process(*st);
+    return ended(st->in.bytes, st->out.bytes);
 }
 
 status convertdevanagari(source in, sink out)
@@ -166,7 +151,10 @@ status convertdevanagari(source in, sink out)
     auto st = newstate<sonwick::state>();
     if (!st)
         return {0, 0, true};
-    return rundevanagari(*st, in, out);
+    sonwick::start(*st, nullptr, nullptr);
+    attach(*st, in, out);
+    sonwick::process(*st);
+    return ended(st->in.bytes, st->out.bytes);
 }
 
 void todevanagari(std::string_view roman, std::string& out, const romanoptions& opt)
