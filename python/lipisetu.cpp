@@ -1104,7 +1104,7 @@ template <const signature& sig, body run> constexpr PyMethodDef method(const cha
             METH_FASTCALL | METH_KEYWORDS, doc};
 }
 
-// Each docstring starts with the signature that inspect.signature reads.
+// Each docstring starts with the signature that help() shows.
 PyMethodDef methods[] = {
         method<todevanagarisig, todevanagari>(
                 "to_devanagari($module, /, text, *, sanskrit=False, numerals=False)\n--\n\n"
