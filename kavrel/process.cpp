@@ -98,8 +98,9 @@ const vocabulary* vocabularyfor(const options& opt, const codec::output& out)
     constexpr int kinds = 2 * 2 * 3;
     static std::once_flag once[kinds];
     static std::unique_ptr<vocabulary> made[kinds];
-    // Once made, a vocabulary is found with one load: a conversion of a
-    // word asks twice, and call_once costs more than its dictionary look-up.
+    // Once made, a vocabulary is found with one atomic load, not through
+    // call_once, which calls into the C library each time: a conversion of
+    // a word asks twice.
     static std::atomic<const vocabulary*> ready[kinds];
     int form = out.ol ? 1 : out.ob ? 2 : 0;
     int k = (opt.skt * 2 + opt.dnnum) * 3 + form;
