@@ -63,6 +63,12 @@ utf8scan scanutf8(const unsigned char* p, const unsigned char* end)
         return end - p > n;
     };
     while (p < end) {
+        std::uint64_t eight;
+        if (end - p >= 8 && (std::memcpy(&eight, p, 8), (eight & 0x8080808080808080u) == 0)) {
+            p += 8;
+            r.count += 8;
+            continue;
+        }
         unsigned b = *p;
         ++r.count;
         if (b < 0x80) {
@@ -211,6 +217,30 @@ std::ptrdiff_t writestring(void* context, const unsigned char* buf, std::size_t 
     return static_cast<std::ptrdiff_t>(size);
 }
 
+// The UTF-8 of n code points of one kind, as strsource writes them, at o,
+// which has room for four bytes each; the end of what was written.
+template <class T> unsigned char* encodeunits(const T* p, std::size_t n, unsigned char* o)
+{
+    for (std::size_t i = 0; i < n; ++i) {
+        auto c = static_cast<std::uint32_t>(p[i]);
+        if (c < 0x80) {
+            *o++ = static_cast<unsigned char>(c);
+        } else if (c < 0x800) {
+            o[0] = static_cast<unsigned char>(0xC0 | c >> 6);
+            o[1] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+            o += 2;
+        } else if (sizeof(T) == 2 || c < 0x10000) {
+            o[0] = static_cast<unsigned char>(0xE0 | c >> 12);
+            o[1] = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
+            o[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+            o += 3;
+        } else {
+            o += codec::utf8encode(static_cast<codec::lchar>(c), o);
+        }
+    }
+    return o;
+}
+
 // Room for the UTF-8 of a str: in place for a word, else in a string.
 struct utf8room {
     unsigned char word[256];
@@ -218,22 +248,27 @@ struct utf8room {
 };
 
 // The UTF-8 of a str, as strsource reads it: the str's own bytes when it
-// is ASCII, else encoded into `room`. Reads nothing but the str's
-// characters, so it runs without the GIL while the str is held.
+// is ASCII, else encoded into `room` in one pass, without the check of
+// the room left that strsource's reads make for each character (it has
+// four bytes a character). Reads nothing but the str's characters, so it
+// runs without the GIL while the str is held.
 std::string_view utf8of(const strsource& text, bool ascii, utf8room& room)
 {
     if (ascii)
         return {static_cast<const char*>(text.data), text.len};
-    strsource s = text;
     unsigned char* buf = room.word;
-    std::size_t size = sizeof room.word;
-    if (4 * s.len + 4 > size) {
-        room.more.resize(4 * s.len + 4);
+    if (4 * text.len > sizeof room.word) {
+        room.more.resize(4 * text.len);
         buf = reinterpret_cast<unsigned char*>(room.more.data());
-        size = room.more.size();
     }
-    std::ptrdiff_t n = readstr(&s, buf, size);
-    return {reinterpret_cast<const char*>(buf), static_cast<std::size_t>(n)};
+    unsigned char* end;
+    if (text.kind == PyUnicode_1BYTE_KIND)
+        end = encodeunits(static_cast<const Py_UCS1*>(text.data), text.len, buf);
+    else if (text.kind == PyUnicode_2BYTE_KIND)
+        end = encodeunits(static_cast<const Py_UCS2*>(text.data), text.len, buf);
+    else
+        end = encodeunits(static_cast<const Py_UCS4*>(text.data), text.len, buf);
+    return {reinterpret_cast<const char*>(buf), static_cast<std::size_t>(end - buf)};
 }
 
 bool formnamed(PyObject* name, lipisetu::form& f)
