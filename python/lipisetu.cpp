@@ -40,38 +40,33 @@ const char* const encodingname = "iscii-devanagari";
 // Null with the error set only when there is no memory.
 //
 // What the converters make of a str is well-formed UTF-8 but for lone
-// surrogates in their three-byte form. A short text is decoded here in
-// two passes, the count and the widest of its characters, then the
-// characters straight into a str of that kind, made once; Python's
-// decoder makes an ASCII str first and widens it (and makes it again) at
-// the first character past ASCII, which costs a word more than its
-// decoding. A long text, and any other bytes, go to Python's decoder,
-// which takes ASCII eight bytes at a time.
-struct utf8scan {
-    std::size_t count = 0; // characters
-    Py_UCS4 widest = 0;
-    bool wellformed = true;
-};
+// surrogates in their three-byte form. A short text is decoded here in one
+// pass into code points on the stack, with the widest of them, and then
+// copied into a str of that kind, made once; Python's decoder makes an
+// ASCII str first and widens it (and makes it again) at the first
+// character past ASCII, which costs a word more than its decoding. A long
+// text, and any other bytes, go to Python's decoder, which takes ASCII
+// eight bytes at a time.
+constexpr std::size_t shortresult = 1024; // bytes
 
-utf8scan scanutf8(const unsigned char* p, const unsigned char* end)
+// Decodes well-formed UTF-8 (surrogates included) into `chars`, one a
+// byte at most; the count, or -1 at the first byte that is not.
+std::ptrdiff_t decodeutf8(const unsigned char* p, const unsigned char* end, Py_UCS4* chars, Py_UCS4& widest)
 {
-    utf8scan r;
-    auto tail = [&](int n) {
-        for (int i = 1; i <= n; ++i)
-            if (end - p <= i - 1 || (p[i] & 0xC0) != 0x80)
+    Py_UCS4* o = chars;
+    Py_UCS4 wide = 0;
+    auto tail = [&](std::ptrdiff_t n) {
+        if (end - p <= n)
+            return false;
+        for (std::ptrdiff_t i = 1; i <= n; ++i)
+            if ((p[i] & 0xC0) != 0x80)
                 return false;
-        return end - p > n;
+        return true;
     };
     while (p < end) {
-        std::uint64_t eight;
-        if (end - p >= 8 && (std::memcpy(&eight, p, 8), (eight & 0x8080808080808080u) == 0)) {
-            p += 8;
-            r.count += 8;
-            continue;
-        }
         unsigned b = *p;
-        ++r.count;
         if (b < 0x80) {
+            *o++ = b;
             ++p;
             continue;
         }
@@ -82,72 +77,57 @@ utf8scan scanutf8(const unsigned char* p, const unsigned char* end)
         } else if (b >= 0xE0 && b < 0xF0 && tail(2)) {
             c = (b & 0x0F) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3F);
             p += 3;
-            r.wellformed &= c >= 0x800;
+            if (c < 0x800)
+                return -1;
         } else if (b >= 0xF0 && b < 0xF5 && tail(3)) {
             c = (b & 0x07) << 18 | (p[1] & 0x3Fu) << 12 | (p[2] & 0x3Fu) << 6 | (p[3] & 0x3F);
             p += 4;
-            r.wellformed &= c >= 0x10000 && c <= 0x10FFFF;
+            if (c < 0x10000 || c > 0x10FFFF)
+                return -1;
         } else {
-            r.wellformed = false;
-            return r;
+            return -1;
         }
-        r.widest = std::max(r.widest, c);
+        wide = std::max(wide, c);
+        *o++ = c;
     }
-    return r;
+    widest = wide;
+    return o - chars;
 }
 
-// The characters of well-formed UTF-8, as units of the str's kind.
-template <class T> void widen(const unsigned char* p, const unsigned char* end, T* o)
+template <class T> void narrow(const Py_UCS4* chars, std::size_t n, void* o)
 {
-    while (p < end) {
-        unsigned b = *p;
-        if (b < 0x80) {
-            *o++ = static_cast<T>(b);
-            ++p;
-        } else if (b < 0xE0) {
-            *o++ = static_cast<T>((b & 0x1F) << 6 | (p[1] & 0x3F));
-            p += 2;
-        } else if (b < 0xF0) {
-            *o++ = static_cast<T>((b & 0x0F) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3F));
-            p += 3;
-        } else {
-            *o++ = static_cast<T>((b & 0x07) << 18 | (p[1] & 0x3Fu) << 12 | (p[2] & 0x3Fu) << 6 | (p[3] & 0x3F));
-            p += 4;
-        }
-    }
+    std::copy(chars, chars + n, static_cast<T*>(o));
 }
 
 PyObject* newstr(const char* s, std::size_t n)
 {
-    constexpr std::size_t shorttext = 1024;
-    const auto* p = reinterpret_cast<const unsigned char*>(s);
-    utf8scan scan;
-    if (n <= shorttext)
-        scan = scanutf8(p, p + n);
-    if (n > shorttext || !scan.wellformed) {
-        PyObject* u = PyUnicode_DecodeUTF8(s, static_cast<Py_ssize_t>(n), "surrogatepass");
-        if (!u && PyErr_ExceptionMatches(PyExc_UnicodeDecodeError)) {
-            PyErr_Clear();
-            u = PyUnicode_DecodeUTF8(s, static_cast<Py_ssize_t>(n), "replace");
+    if (n <= shortresult) {
+        Py_UCS4 chars[shortresult];
+        Py_UCS4 widest = 0;
+        const auto* p = reinterpret_cast<const unsigned char*>(s);
+        std::ptrdiff_t count = decodeutf8(p, p + n, chars, widest);
+        if (count >= 0) {
+            PyObject* u = PyUnicode_New(count, widest);
+            if (!u)
+                return nullptr;
+            auto k = static_cast<std::size_t>(count);
+            switch (PyUnicode_KIND(u)) {
+            case PyUnicode_1BYTE_KIND:
+                narrow<Py_UCS1>(chars, k, PyUnicode_DATA(u));
+                break;
+            case PyUnicode_2BYTE_KIND:
+                narrow<Py_UCS2>(chars, k, PyUnicode_DATA(u));
+                break;
+            default:
+                narrow<Py_UCS4>(chars, k, PyUnicode_DATA(u));
+            }
+            return u;
         }
-        return u;
     }
-    PyObject* u = PyUnicode_New(static_cast<Py_ssize_t>(scan.count), scan.widest);
-    if (!u)
-        return nullptr;
-    void* o = PyUnicode_DATA(u);
-    switch (PyUnicode_KIND(u)) {
-    case PyUnicode_1BYTE_KIND:
-        if (scan.widest < 0x80)
-            std::memcpy(o, s, n);
-        else
-            widen(p, p + n, static_cast<Py_UCS1*>(o));
-        break;
-    case PyUnicode_2BYTE_KIND:
-        widen(p, p + n, static_cast<Py_UCS2*>(o));
-        break;
-    default:
-        widen(p, p + n, static_cast<Py_UCS4*>(o));
+    PyObject* u = PyUnicode_DecodeUTF8(s, static_cast<Py_ssize_t>(n), "surrogatepass");
+    if (!u && PyErr_ExceptionMatches(PyExc_UnicodeDecodeError)) {
+        PyErr_Clear();
+        u = PyUnicode_DecodeUTF8(s, static_cast<Py_ssize_t>(n), "replace");
     }
     return u;
 }
