@@ -8,14 +8,17 @@
 #   SIZE_MB=4    size of the Roman text (PyICU takes about a second a MB)
 #   RUNS=5       runs of each conversion in the module; PyICU gets half
 #   PYTHON=/usr/bin/python3   the interpreter the module is built for
+#   MODULE=dir   the folder of the module (default build/python), to time another build
 # Needs the module built (python3-dev, pybind11-dev) and PyICU (python3-icu).
 set -euo pipefail
+case ${MODULE:-} in */*) MODULE=$(realpath -m "$MODULE") ;; esac
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "$0")/lib.sh"
 
 python=${PYTHON:-/usr/bin/python3}
 bench_start --size 4 "$KAVREL" "$python"
-module=$(ls build/python/lipisetu.cpython-*.so 2>/dev/null | head -n 1)
+module_dir=${MODULE:-build/python}
+module=$(ls "$module_dir"/lipisetu.cpython-*.so 2>/dev/null | head -n 1)
 if [ -z "$module" ]; then
     echo "the Python module is not built (needs python3-dev and pybind11-dev): no comparison"
     exit 0
@@ -29,4 +32,4 @@ bench_text roman
 "$KAVREL" "$in" >"$tmp/text.dev"
 echo "python: $(bench_mb "$in") MB of Roman (sha256 $(bench_sum "$in")),"
 echo "        $(bench_mb "$tmp/text.dev") MB of Devanagari from kavrel (sha256 $(bench_sum "$tmp/text.dev"))"
-PYTHONPATH=build/python "$python" bench/python.py "$in" "$tmp/text.dev" "$RUNS"
+PYTHONPATH=$module_dir "$python" bench/python.py "$in" "$tmp/text.dev" "$RUNS"

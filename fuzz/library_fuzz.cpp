@@ -2,7 +2,10 @@
 // calls, on arbitrary bytes: a source that gives pieces of drawn sizes and
 // a sink that takes as few bytes a write must give the bytes of one call,
 // and the ISCII decoder fed the same pieces the text and messages of one
-// call.
+// call. The one-shot calls reuse a state kept for the thread, so each is
+// also made right after a one-shot call on a drawn part of the input,
+// which leaves that state as a different conversion ended it, and appended
+// to a string that holds text already.
 #include "lipisetu.hpp"
 
 #include <algorithm>
@@ -54,6 +57,17 @@ bool same(const std::vector<lipisetu::isciimessage>& a, const std::vector<lipise
 
 } // namespace
 
+// The one-shot results after a call on the input's first `cut` bytes, and
+// appended to a string with text in it: both must be `want`.
+template <class F> bool sameafter(std::string_view in, std::size_t cut, const std::string& want, F convert)
+{
+    std::string before = "> ";
+    convert(in.substr(0, cut), before);
+    std::string again = "> ";
+    convert(in, again);
+    return again.compare(2, std::string::npos, want) == 0 && again.size() == want.size() + 2;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     // The first byte draws the conversion and kavrel's options, the next
@@ -63,6 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     unsigned draw = data[0];
     std::string_view in(reinterpret_cast<const char*>(data) + 9, size - 9);
     pieces p{in, data + 1, 8, 0, {}};
+    std::size_t cut = in.empty() ? 0 : data[1] % in.size();
     switch (draw % 3) {
     case 0: {
         using lipisetu::form;
@@ -71,10 +86,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!ok(lipisetu::convertroman({readpieces, &p}, {writepieces, &p}, o)) ||
             p.out != lipisetu::todevanagari(in, o))
             std::abort();
+        auto oneshot = [&o](std::string_view s, std::string& out) { lipisetu::todevanagari(s, out, o); };
+        if (!sameafter(in, cut, p.out, oneshot))
+            std::abort();
         break;
     }
     case 1:
         if (!ok(lipisetu::convertdevanagari({readpieces, &p}, {writepieces, &p})) || p.out != lipisetu::toroman(in))
+            std::abort();
+        if (!sameafter(in, cut, p.out, [](std::string_view s, std::string& out) { lipisetu::toroman(s, out); }))
             std::abort();
         break;
     default: {

@@ -12,7 +12,12 @@
 // convert them. A failed read or write ends a streaming conversion and is
 // reported in its status with the errno of the failure.
 //
-// The calls share nothing: any number of threads may convert at once.
+// Any number of threads may convert at once. The one-shot calls
+// (todevanagari, toroman, fromiscii) cost what their input costs: each
+// thread keeps one conversion state for them, made at its first call (about
+// half a megabyte, of which a short text touches a few pages) and started
+// afresh for each call; the streaming calls make their own for each
+// conversion.
 #pragma once
 
 #include <cstddef>
@@ -127,6 +132,10 @@ struct romanoptions {
 // Roman to Devanagari, as kavrel with those options writes it (UTF-16
 // output starts with its byte-order mark).
 LIPISETU_API std::string todevanagari(std::string_view roman, const romanoptions& opt = {});
+// The same, appended to `out`. A caller converting many short texts (a
+// column of words or titles) clears one string between calls, and no call
+// allocates once it is large enough.
+LIPISETU_API void todevanagari(std::string_view roman, std::string& out, const romanoptions& opt = {});
 LIPISETU_API status convertroman(source in, sink out, const romanoptions& opt = {});
 
 // ---------------------------------------------------------------- Devanagari to Roman
@@ -135,6 +144,8 @@ LIPISETU_API status convertroman(source in, sink out, const romanoptions& opt = 
 // as sonwick writes it.
 LIPISETU_API std::string toroman(std::string_view devanagari);
 LIPISETU_API std::string toroman(std::string_view devanagari, scheme s);
+// The same, appended to `out`.
+LIPISETU_API void toroman(std::string_view devanagari, std::string& out, scheme s = scheme::iso);
 LIPISETU_API status convertdevanagari(source in, sink out);
 LIPISETU_API status convertdevanagari(source in, sink out, scheme s);
 

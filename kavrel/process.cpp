@@ -5,6 +5,7 @@
 #include "schemes.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <iterator>
 #include <memory>
 #include <mutex>
@@ -21,7 +22,9 @@ void start(state& st, codec::source in, codec::sink out, const options& opt)
     codec::open(st.out.bytes, out);
     st.in.bytes.drainfirst = &st.out.bytes;
     st.ch.pos = st.ch.len = 0;
-    std::fill(std::begin(st.ch.composed), std::end(st.ch.composed), composition{});
+    // The compositions made lately are kept: each is that of its run in
+    // any conversion, and clearing them would cost a state reused for
+    // short texts more than its conversion.
     st.queuedtch = tchar{};
     st.queued = false;
     st.sylstate = SYL_VOWEL;
@@ -39,10 +42,16 @@ const vocabulary* vocabularyfor(const options& opt, codec::form out)
     constexpr std::size_t kinds = schemes::count * 2 * 2 * std::size(codec::forms);
     static std::once_flag once[kinds];
     static std::unique_ptr<vocabulary> made[kinds];
+    // Once made, a vocabulary is found with one atomic load, not through
+    // call_once, which calls into the C library each time: a conversion of
+    // a word asks twice.
+    static std::atomic<const vocabulary*> ready[kinds];
     std::size_t form = static_cast<std::size_t>(&codec::rowof(out) - codec::forms);
     std::size_t k = ((static_cast<std::size_t>(opt.scheme) * 2 + opt.sanskrit) * 2 + opt.numerals) * std::size(codec::forms) + form;
     if (k >= kinds)
         return nullptr;
+    if (const vocabulary* v = ready[k].load(std::memory_order_acquire))
+        return v;
     std::call_once(once[k], [&] {
         std::unique_ptr<vocabulary> v(new (std::nothrow) vocabulary);
         if (!v)
@@ -56,6 +65,7 @@ const vocabulary* vocabularyfor(const options& opt, codec::form out)
         else
             lane::preparepairs(v->pairs, v->lanes, v->dict, opt, out);
         made[k] = std::move(v);
+        ready[k].store(made[k].get(), std::memory_order_release);
     });
     return made[k].get();
 }

@@ -9,6 +9,7 @@
 #include "schemes/schemes.hpp"
 #include "sonwick/convert.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -74,6 +75,68 @@ bool schemenamed(std::string_view name, scheme& s)
     return false;
 }
 
+namespace {
+
+// The state of this thread's one-shot calls, made at its first call and
+// started afresh for each: a call on a word pays neither for making the
+// state nor for clearing its buffers, only for the bytes it converts. A
+// one-shot call reads memory and writes a string, and calls nothing of its
+// caller's, so no other conversion runs on the thread while it converts.
+// Null when there was no memory for it.
+template <class T> T* threadstate()
+{
+    thread_local std::unique_ptr<T> st;
+    if (!st)
+        st = newstate<T>();
+    return st.get();
+}
+
+// A text in memory as a conversion's whole input: one that fits the byte
+// reader's buffer is put there at once, as an input that has ended, so
+// that a short text is decoded in one pass, with no read to learn that it
+// has ended; a longer one is read from memory a buffer at a time.
+struct memoryinput {
+    std::string_view text;
+    memory rest;
+};
+
+memoryinput wholeinput(std::string_view text) { return {text, frommemory(text)}; }
+
+void attach(codec::bytein& in, memoryinput& m)
+{
+    if (m.text.size() > codec::bufsize) {
+        codec::open(in, readmemory, &m.rest);
+        return;
+    }
+    codec::open(in, nullptr, nullptr);
+    if (!m.text.empty())
+        std::memcpy(in.buf, m.text.data(), m.text.size());
+    in.len = m.text.size();
+    in.eof = true;
+}
+
+// The output of a one-shot call goes to the caller's string: a buffer at
+// a time when it fills, and at the end what is left, straight, with no
+// flush to make.
+void intostring(codec::byteout& o, std::string& out) { codec::open(o, writestring, &out); }
+
+void endstring(codec::byteout& o, std::string& out)
+{
+    out.append(reinterpret_cast<const char*>(o.buf), o.len);
+    o.len = 0;
+}
+
+// Room for the output of a one-shot call: all of it for a short text (a
+// Roman letter may become three bytes, a Devanagari letter one or two), a
+// part to grow from for a long one.
+std::size_t room(std::size_t in, std::size_t perbyte, std::size_t large)
+{
+    constexpr std::size_t shorttext = 4096;
+    return in < shorttext ? in * perbyte + 16 : large;
+}
+
+} // namespace
+
 status convertroman(source in, sink out, const romanoptions& opt)
 {
     auto st = newstate<kavrel::state>();
@@ -99,21 +162,45 @@ status convertdevanagari(source in, sink out, scheme sch)
     return ended(st->in.bytes, st->out.bytes);
 }
 
+void todevanagari(std::string_view roman, std::string& out, const romanoptions& opt)
+{
+    kavrel::state* st = threadstate<kavrel::state>();
+    if (!st || static_cast<std::size_t>(opt.scheme) >= schemes::count)
+        return;
+    kavrel::start(*st, codec::source{}, codec::sink{}, opt);
+    memoryinput m = wholeinput(roman);
+    attach(st->in.bytes, m);
+    intostring(st->out.bytes, out);
+    kavrel::process(*st);
+    endstring(st->out.bytes, out);
+}
+
+void toroman(std::string_view devanagari, std::string& out, scheme sch)
+{
+    sonwick::state* st = threadstate<sonwick::state>();
+    if (!st || static_cast<std::size_t>(sch) >= schemes::count)
+        return;
+    sonwick::start(*st, codec::source{}, codec::sink{}, sch);
+    memoryinput m = wholeinput(devanagari);
+    attach(st->in.bytes, m);
+    intostring(st->out.bytes, out);
+    sonwick::process(*st);
+    endstring(st->out.bytes, out);
+}
+
 std::string todevanagari(std::string_view roman, const romanoptions& opt)
 {
     std::string out;
-    out.reserve(roman.size() + roman.size() / 2);
-    memory m = frommemory(roman);
-    convertroman({readmemory, &m}, {writestring, &out}, opt);
+    out.reserve(room(roman.size(), 3, roman.size() + roman.size() / 2));
+    todevanagari(roman, out, opt);
     return out;
 }
 
 std::string toroman(std::string_view devanagari, scheme s)
 {
     std::string out;
-    out.reserve(devanagari.size() / 2 + 16);
-    memory m = frommemory(devanagari);
-    convertdevanagari({readmemory, &m}, {writestring, &out}, s);
+    out.reserve(room(devanagari.size(), 1, devanagari.size() / 2 + 16));
+    toroman(devanagari, out, s);
     return out;
 }
 
@@ -122,6 +209,10 @@ std::string toroman(std::string_view devanagari, scheme s)
 namespace {
 
 void collect(void* context, const isciimessage& m) { static_cast<std::vector<isciimessage>*>(context)->push_back(m); }
+
+// The decoder converts a slice at a time, so that the room kept for the
+// output (three bytes a byte) stays small beside a large input.
+constexpr std::size_t slice = std::size_t{1} << 16;
 
 } // namespace
 
@@ -172,9 +263,6 @@ std::string_view pending(const isciistate& d)
 void decode(isciistate& d, std::string_view piece, bool last, std::string& text,
             std::vector<isciimessage>& messages)
 {
-    // Converted a slice at a time, so that the room kept for the output
-    // (three bytes a byte) stays small beside a large input.
-    constexpr std::size_t slice = std::size_t{1} << 16;
     d.dec.context = &messages;
     const auto* p = reinterpret_cast<const unsigned char*>(piece.data());
     const unsigned char* end = p + piece.size();
@@ -202,7 +290,8 @@ void decode(isciistate& d, std::string_view piece, bool last, std::string& text,
 isciitext fromiscii(std::string_view iscii)
 {
     isciitext r;
-    r.text.reserve(iscii.size() * 2);
+    // The decoder asks for three bytes a byte of a slice, and four.
+    r.text.reserve(std::max(iscii.size() * 2, 3 * std::min(iscii.size(), slice) + 4));
     isciistate d;
     reset(d);
     decode(d, iscii, true, r.text, r.messages);

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <fstream>
 #include <numeric>
+#include <thread>
 #include <tuple>
 
 using harness::bytes;
@@ -287,4 +288,143 @@ TEST(Library, FilesAndDescriptors)
     std::free(buf);
     std::fclose(h);
     EXPECT_EQ(lipisetu::convertroman(lipisetu::fdsource(-1), lipisetu::fdsink(-1)).readerror, EBADF);
+}
+
+// ---------------------------------------------------------------- one-shot calls
+
+namespace {
+
+// The streaming conversions, the input given in one read: what each
+// one-shot call must give.
+std::string streamed(lipisetu::romanoptions o, const std::string& in)
+{
+    pieces p{in, in.size() + 1};
+    lipisetu::convertroman({readpieces, &p}, {writepieces, &p}, o);
+    return p.out;
+}
+
+std::string streamed(const std::string& in)
+{
+    pieces p{in, in.size() + 1};
+    lipisetu::convertdevanagari({readpieces, &p}, {writepieces, &p});
+    return p.out;
+}
+
+lipisetu::isciitext streamediscii(const std::string& in)
+{
+    pieces p{in, in.size() + 1};
+    lipisetu::isciitext t;
+    lipisetu::convertiscii({readpieces, &p}, {writepieces, &p}, collect, &t.messages);
+    t.text = p.out;
+    return t;
+}
+
+// Short inputs at the edges of a conversion: none, one byte, a letter
+// whose marks end the input, a character cut by the end, UTF-16 with and
+// without its byte-order mark, and one with a long line before a short
+// end; each right after the others, on the state the one before left.
+const std::vector<std::string> shortroman = {
+        "",
+        "k",
+        "a",
+        "\xC4",
+        utf8(U"ra\u0304"),
+        utf8(U"ka\u0304\u0301"),
+        utf8(U"ks\u0323"),
+        "tat tvam ",
+        "so'ham",
+        bytes({0xFF, 0xFE}),
+        bytes({0xFF, 0xFE, 'k', 0, 'a', 0, 0x04, 0x03}),
+        bytes({'k', 0, 'a', 0, 'm', 0}),
+        bytes({0xFE, 0xFF, 0, 'r', 0, 'a', 0}),
+        bytes({0, 'r', 0, 'a', 0xD8}),
+        std::string(140000, 'a') + "k",
+};
+
+const std::vector<std::string> shortdevanagari = {
+        "",
+        "a",
+        "\xE0",
+        utf8(U"\u0915"),
+        utf8(U"\u0915\u093C"),
+        utf8(U"\u0915\u094D"),
+        utf8(U"\u0915\u0907"),
+        bytes({0xE0, 0xA4}),
+        std::string(150000, 'x') + utf8(U"\u0915"),
+};
+
+const std::vector<std::string> shortiscii = {"", "a", bytes({0xB3}), bytes({0xB3, 0xE9}), bytes({0xEF}),
+                                             bytes({'\n', 0xF0, 'a'}), bytes({0xA0})};
+
+} // namespace
+
+// The one-shot calls keep a state for each thread and start it afresh:
+// the bytes of the streaming calls for every input and option set, one
+// call after another, whatever the call before left behind.
+TEST(Library, OneShotAsStreaming)
+{
+    std::vector<std::string> roman = shortroman, devanagari = shortdevanagari;
+    roman.insert(roman.end(), romaninputs.begin(), romaninputs.end());
+    devanagari.insert(devanagari.end(), devanagariinputs.begin(), devanagariinputs.end());
+    for (unsigned bits = 0; bits < 64; ++bits)
+        for (const std::string& in : roman) {
+            if (in.size() > 4096 && bits % 21 != 0)
+                continue; // the long ones under four option sets: the others are slow under sanitizers
+            lipisetu::romanoptions o = libraryoptions(bits);
+            std::string want = streamed(o, in);
+            EXPECT_EQ(hex(lipisetu::todevanagari(in, o)), hex(want)) << "options " << bits << ", input " << hex(in);
+            std::string appended = "> ";
+            lipisetu::todevanagari(in, appended, o);
+            EXPECT_EQ(hex(appended), hex("> " + want)) << "options " << bits << ", input " << hex(in);
+        }
+    for (const std::string& in : devanagari) {
+        std::string want = streamed(in), appended = "> ";
+        EXPECT_EQ(hex(lipisetu::toroman(in)), hex(want)) << hex(in);
+        lipisetu::toroman(in, appended);
+        EXPECT_EQ(hex(appended), hex("> " + want)) << hex(in);
+    }
+    std::vector<std::string> iscii = shortiscii;
+    iscii.insert(iscii.end(), isciiinputs.begin(), isciiinputs.end());
+    for (const std::string& in : iscii) {
+        lipisetu::isciitext want = streamediscii(in), got = lipisetu::fromiscii(in);
+        EXPECT_EQ(hex(got.text), hex(want.text)) << hex(in);
+        EXPECT_EQ(fields(got.messages), fields(want.messages)) << hex(in);
+    }
+}
+
+// Threads calling at once, each with its own state, each on every input
+// in its own order: every result as one thread alone gives it.
+TEST(Library, OneShotFromManyThreads)
+{
+    struct job {
+        std::string in;
+        lipisetu::romanoptions o;
+        int kind; // 0 Roman, 1 Devanagari, 2 ISCII
+        std::string want;
+    };
+    std::vector<job> jobs;
+    for (unsigned bits : {0u, 16u, 32u, 48u, 5u, 10u})
+        for (const std::string& in : shortroman)
+            jobs.push_back({in, libraryoptions(bits), 0, streamed(libraryoptions(bits), in)});
+    for (const std::string& in : shortdevanagari)
+        jobs.push_back({in, {}, 1, streamed(in)});
+    for (const std::string& in : isciiinputs)
+        jobs.push_back({in, {}, 2, streamediscii(in).text});
+    constexpr int threads = 8, rounds = 3;
+    std::vector<int> wrong(threads);
+    std::vector<std::thread> running;
+    for (int t = 0; t < threads; ++t)
+        running.emplace_back([&, t] {
+            for (int r = 0; r < rounds; ++r)
+                for (std::size_t i = 0; i < jobs.size(); ++i) {
+                    const job& j = jobs[(i + t * jobs.size() / threads + r) % jobs.size()]; // from a place of its own
+                    std::string got = j.kind == 0   ? lipisetu::todevanagari(j.in, j.o)
+                                      : j.kind == 1 ? lipisetu::toroman(j.in)
+                                                    : lipisetu::fromiscii(j.in).text;
+                    wrong[t] += got != j.want;
+                }
+        });
+    for (std::thread& t : running)
+        t.join();
+    EXPECT_EQ(wrong, std::vector<int>(threads, 0));
 }

@@ -67,6 +67,45 @@ def test_to_roman_as_sonwick(text):
     assert lipisetu.to_roman(text) == want.decode("utf-8", "surrogatepass")
 
 
+OPTION_SETS = [{}, {"sanskrit": True}, {"numerals": True}, {"sanskrit": True, "numerals": True}]
+
+
+@pytest.mark.parametrize("options", OPTION_SETS)
+def test_batches_as_single_calls(options):
+    # Words, whole texts, lone surrogates and a text long enough to be converted in blocks;
+    # many times over, a batch converted in two threads.
+    words = [w for t in ROMAN + DEVANAGARI for w in t.split(" ")]
+    long = roman_text(8, 70000)
+    texts = ROMAN + DEVANAGARI + words + [long]
+    args = ["-s"] * ("sanskrit" in options) + ["-n"] * ("numerals" in options)
+    want = run("KAVREL", long.encode("utf-8", "surrogatepass"), *args)[0]
+    assert lipisetu.to_devanagari(long, **options).encode("utf-8", "surrogatepass") == want
+    for batch in [texts, texts * 20, iter(words), []]:
+        batch = list(batch)
+        want = [lipisetu.to_devanagari(t, **options) for t in batch]
+        assert lipisetu.to_devanagari_batch(iter(batch), **options) == want
+    deva = [lipisetu.to_devanagari(t, **options) for t in texts]
+    for batch in [deva, deva * 20, ()]:
+        assert lipisetu.to_roman_batch(batch) == [lipisetu.to_roman(t) for t in batch]
+
+
+def test_iscii_batches_as_single_calls():
+    data = ISCII + [bytearray(ISCII[1]), memoryview(ISCII[2]), bytes(range(256)) * 300]
+    for batch in [data, data * 20, []]:
+        assert lipisetu.from_iscii_batch(batch) == [lipisetu.from_iscii(d) for d in batch]
+
+
+def test_batch_errors():
+    with pytest.raises(TypeError, match="item 1 is bytes"):
+        lipisetu.to_devanagari_batch(["ka", b"ka"])
+    with pytest.raises(TypeError):
+        lipisetu.to_roman_batch(5)
+    with pytest.raises(TypeError):
+        lipisetu.from_iscii_batch([b"a", "a"])
+    with pytest.raises(TypeError, match="unexpected keyword argument 'numerals'"):
+        lipisetu.to_roman_batch([], numerals=True)
+
+
 class Trickle(io.BytesIO):
     """A binary file object that reads at most `most` bytes a call."""
 
@@ -247,3 +286,25 @@ def test_handler_resuming_at_every_message():
     one = pair.decode("iscii-devanagari", "lipisetu-test-each")
     assert one == "?\u0915"
     assert (pair * 20000).decode("iscii-devanagari", "lipisetu-test-each") == one * 20000
+
+
+@pytest.mark.parametrize("scheme", ["iso", "iast", "hk", "itrans", "slp1", "velthuis", "wx"])
+def test_schemes_as_the_programs(scheme, tmp_path):
+    """Every conversion function takes the scheme the programs take with --scheme."""
+    text = DEVANAGARI[0] + "संस्कृतम् कृष्णः क्ह कइ"
+    want, _ = run("SONWICK", text.encode(), "--scheme", scheme)
+    assert lipisetu.to_roman(text, scheme=scheme) == want.decode()
+    assert lipisetu.to_roman_batch([text, text], scheme=scheme) == [want.decode()] * 2
+    back, _ = run("KAVREL", want, "--scheme", scheme, "-s")
+    assert lipisetu.to_devanagari(want.decode(), scheme=scheme, sanskrit=True) == back.decode()
+    source, target = tmp_path / "in", tmp_path / "out"
+    source.write_bytes(want)
+    lipisetu.to_devanagari_file(source, target, scheme=scheme, sanskrit=True)
+    assert target.read_bytes() == back
+    lipisetu.to_roman_file(io.BytesIO(text.encode()), target, scheme=scheme)
+    assert target.read_bytes() == want
+
+
+def test_unknown_scheme():
+    with pytest.raises(ValueError, match="scheme must be"):
+        lipisetu.to_roman("क", scheme="klingon")
