@@ -8,6 +8,7 @@
 #include <utf8proc.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -130,6 +131,67 @@ std::string sonwickconvert(const std::string& in, std::size_t chunk, bool fastla
     sonwick::process(*st);
     codec::finish(st->out.bytes);
     return s.take();
+}
+
+std::string everyway(bool reading, const kavrel::options& opt, const std::string& in, const std::string& want)
+{
+    for (std::size_t chunk : {codec::bufsize, std::size_t{1}, std::size_t{2}, std::size_t{3}})
+        for (bool fast : {true, false}) {
+            std::string got = reading ? kavrelconvert(opt, in, chunk, fast) : sonwickconvert(in, chunk, fast, opt.scheme);
+            if (got != want)
+                return (reading ? "read " : "written ") + hex(in) + "chunk " + std::to_string(chunk) +
+                       (fast ? "" : " general way") + ": " + hex(got);
+        }
+    return "";
+}
+
+namespace {
+
+std::ptrdiff_t readpieces(void* context, unsigned char* buf, std::size_t size)
+{
+    auto& p = *static_cast<pieces*>(context);
+    if (p.at >= p.failat) {
+        errno = EIO;
+        return -1;
+    }
+    std::size_t n = std::min({size, p.next(), p.in.size() - p.at});
+    std::copy_n(p.in.data() + p.at, n, buf);
+    p.at += n;
+    return static_cast<std::ptrdiff_t>(n);
+}
+
+std::ptrdiff_t writepieces(void* context, const unsigned char* buf, std::size_t size)
+{
+    auto& p = *static_cast<pieces*>(context);
+    if (size == 0) {
+        p.flushed = true;
+        return 0;
+    }
+    if (p.out.size() >= p.failat) {
+        errno = ENOSPC;
+        return -1;
+    }
+    std::size_t n = std::min(size, p.next());
+    p.out.append(reinterpret_cast<const char*>(buf), n);
+    return static_cast<std::ptrdiff_t>(n);
+}
+
+} // namespace
+
+lipisetu::source pieces::source() { return {readpieces, this}; }
+lipisetu::sink pieces::sink() { return {writepieces, this}; }
+
+void collect(void* context, const lipisetu::isciimessage& m)
+{
+    static_cast<std::vector<lipisetu::isciimessage>*>(context)->push_back(m);
+}
+
+fieldlist fields(const std::vector<lipisetu::isciimessage>& list)
+{
+    fieldlist f;
+    for (const auto& m : list)
+        f.emplace_back(m.offset, m.written, m.line, m.byte, static_cast<int>(m.kind), m.span);
+    return f;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace kavrel {
@@ -42,6 +43,31 @@ std::string kavrelconvert(const kavrel::options& opt, const std::string& in,
 // character taking the general way.
 std::string sonwickconvert(const std::string& in, std::size_t chunk = codec::bufsize, bool fastlane = true,
                            lipisetu::scheme scheme = lipisetu::scheme::iso);
+
+// kavrel (`reading`) or else sonwick in opt.scheme on `in`, read whole and
+// 1, 2 and 3 bytes at a time, by the fast lane and the general way: "" when
+// every way gives `want`, else which did not and what it gave.
+std::string everyway(bool reading, const kavrel::options& opt, const std::string& in, const std::string& want);
+
+// A source that gives at most `most` bytes a read (or, with `sizes`, the
+// sizes drawn in turn from them) and a sink that takes as few a write;
+// either fails once `failat` bytes have passed.
+struct pieces {
+    std::string_view in;
+    std::size_t most = 1, failat = SIZE_MAX;
+    const unsigned char* sizes = nullptr;
+    std::size_t nsizes = 0, turn = 0, at = 0;
+    std::string out{};
+    bool flushed = false;
+    std::size_t next() { return sizes ? 1 + sizes[turn++ % nsizes] % 32 : most; }
+    lipisetu::source source();
+    lipisetu::sink sink();
+};
+// Collects ISCII messages into a std::vector<lipisetu::isciimessage>.
+void collect(void* context, const lipisetu::isciimessage& m);
+// Every field of each message, to compare lists of them.
+using fieldlist = std::vector<std::tuple<std::uint64_t, std::uint64_t, long, int, int, int>>;
+fieldlist fields(const std::vector<lipisetu::isciimessage>& list);
 
 // Runs of Devanagari that a scheme without a separator writes as the
 // spelling of other Devanagari, so that no reader can give them back: a
