@@ -9,7 +9,6 @@
 #include <clocale>
 #include <cwctype>
 #include <memory>
-#include <random>
 
 using harness::bytes;
 using harness::hex;
@@ -25,20 +24,17 @@ struct golden {
     std::u32string out;
 };
 
-// Each row read in one piece, and a byte or two at a time; through the
-// fast lane, and all of it the general way.
-void check(const std::vector<golden>& rows)
+// A letter, an acute and n - 1 grave accents below: n marks.
+std::u32string marked(char32_t letter, std::size_t n)
 {
-    for (const golden& g : rows)
-        for (std::size_t chunk : {codec::bufsize, std::size_t{1}, std::size_t{2}})
-            for (bool fast : {true, false})
-                EXPECT_EQ(hex(harness::kavrelconvert(g.opt, utf8(g.in), chunk, fast)), hex(utf8(g.out)))
-                    << "input \"" << utf8(g.in) << "\" chunk " << chunk << (fast ? "" : " general way");
+    return std::u32string(1, letter).append(1, U'\u0301').append(n - 1, U'\u0316');
 }
 
-TEST(Kavrel, SyllableWriter)
+// The syllable writer, the unit reader and decomposed letters: each row
+// read whole and in pieces, the fast way and the general way.
+TEST(Kavrel, Golden)
 {
-    check({
+    const golden rows[] = {
         {U"ka", def, U"\u0915"},
         {U"ka:i", def, U"\u0915\u0907"},
         {U"k:ha", def, U"\u0915\u094D\u0939"},
@@ -66,12 +62,6 @@ TEST(Kavrel, SyllableWriter)
         {U"a'\u1E40", skt, U"\u0905\u0902\u093D"},
         {U"a\u2019\u1E41\u0301", skt, U"\u0905\u093D\u1E41\u0301"},
         {U"'\u0301", skt, U"'\u0301"},
-    });
-}
-
-TEST(Kavrel, UnitReader)
-{
-    check({
         {U"kHa", def, U"\u0916"},
         {U"\u1E6DHa", def, U"\u0920"},
         {U"\u1E5Bha", def, U"\u095D"},
@@ -94,18 +84,8 @@ TEST(Kavrel, UnitReader)
         {U"\u0101\u0303", def, U"\u0906\u0901"},
         {U"k\u035F", def, U"k\u035F"},
         {U"a\U0001F600k", def, U"\u0905\U0001F600\u0915\u094D"},
-    });
-}
-
-// Canonically equivalent spellings read alike: a letter and its marks are
-// composed before the unit is cut, however they arrive.
-TEST(Kavrel, DecomposedLetters)
-{
-    // A letter, an acute and n - 1 grave accents below: n marks.
-    auto marked = [](char32_t letter, std::size_t n) {
-        return std::u32string(1, letter).append(1, U'\u0301').append(n - 1, U'\u0316');
-    };
-    check({
+        // Canonically equivalent spellings read alike: a letter and its
+        // marks are composed before the unit is cut, however they arrive.
         {U"ra\u0304ma", def, U"\u0930\u093E\u092E"},
         {U"a\u0304", def, U"\u0906"},                       // at the first character
         {U"r\u0304\u0325", def, U"\u0960"},                 // marks in canonical order
@@ -121,7 +101,9 @@ TEST(Kavrel, DecomposedLetters)
         {marked('a', 30), def, std::u32string(1, U'\u00E1').append(29, U'\u0316')},
         {marked('a', 31), def, marked('a', 31)},
         {U"s\u0323 \u2019a\u0301", skt, U"\u0937\u0905"},
-    });
+    };
+    for (const golden& g : rows)
+        EXPECT_EQ(harness::everyway(true, g.opt, utf8(g.in), utf8(g.out)), "");
 }
 
 // The decoder takes a character for no mark from its first bytes: below
@@ -145,33 +127,6 @@ TEST(Kavrel, EverySpellingOfEveryRow)
             EXPECT_EQ(hex(harness::kavrelconvert(opt, harness::nfd(listed))), hex(want)) << listed;
             EXPECT_NE(want.substr(0, utf8(key).size()), utf8(key)) << listed << " was copied";
         }
-    }
-}
-
-// The fast lane writes what the general way writes, on text dense with
-// everything that borders on it: diphthongs, aspirates, marks, colons,
-// apostrophes, spaces in Sanskrit mode, digits, unlisted and far
-// characters, NUL, in every option set and form.
-TEST(Kavrel, FastLaneAgreesWithGeneralWay)
-{
-    const char32_t alphabet[] = {
-        'a', 'A', 'i', 'I', 'u', 'U', 'k', 'K', 'h', 'H', 'g', 't', 'd', 'r', 'm', 's', 'e', 'o',
-        ' ', ' ', ' ', '\n', ':', '\'', '.', '1', 0, 0x0101, 0x012B, 0x00ED, 0x0129, 0x0169, 0x1E6D,
-        0x1E5B, 0x1E41, 0x1E40, 0x1E25, 0x00F6, 0x2019, 0x0915, 0x0301, 0x0304, 0x0325, 0x035F,
-        0x1F600,
-    };
-    std::mt19937 rng(250);
-    for (int round = 0; round < 300; ++round) {
-        std::u32string text;
-        for (int n = 0; n < 600; ++n)
-            text += alphabet[rng() % std::size(alphabet)];
-        kavrel::options opt = harness::optionsof(rng() % 64);
-        if (lipisetu::rowof(opt.input).width == 2)
-            opt.input = lipisetu::form::detect;
-        std::string in = utf8(text);
-        std::string want = harness::kavrelconvert(opt, in, codec::bufsize, false);
-        for (std::size_t chunk : {codec::bufsize, std::size_t{1 + rng() % 7}})
-            ASSERT_EQ(hex(harness::kavrelconvert(opt, in, chunk)), hex(want)) << "round " << round;
     }
 }
 
@@ -221,9 +176,7 @@ TEST(Kavrel, FormsAndByteOrderMarks)
         {def, bytes({'k', 'a', 0x80, 0x8C, 0x81}), utf8(U"\u0915")},
     };
     for (const auto& r : rows)
-        for (std::size_t chunk : {codec::bufsize, std::size_t{1}, std::size_t{3}})
-            EXPECT_EQ(hex(harness::kavrelconvert(r.opt, r.in, chunk)), hex(r.out))
-                << "input " << hex(r.in) << " chunk " << chunk;
+        EXPECT_EQ(harness::everyway(true, r.opt, r.in, r.out), "");
 }
 
 TEST(Kavrel, Dictionary)
