@@ -53,21 +53,34 @@ ISCII = [
 ] + [random.Random(s).randbytes(300) for s in range(4)]
 
 
-@pytest.mark.parametrize("text", ROMAN, ids=range(len(ROMAN)))
-@pytest.mark.parametrize("options", [{}, {"sanskrit": True}, {"numerals": True}, {"sanskrit": True, "numerals": True}])
-def test_to_devanagari_as_kavrel(text, options):
-    args = ["-s"] * options.get("sanskrit", False) + ["-n"] * options.get("numerals", False)
-    want, _ = run("KAVREL", text.encode("utf-8", "surrogatepass"), *args)
-    assert lipisetu.to_devanagari(text, **options) == want.decode("utf-8", "surrogatepass")
-
-
-@pytest.mark.parametrize("text", DEVANAGARI, ids=range(len(DEVANAGARI)))
-def test_to_roman_as_sonwick(text):
-    want, _ = run("SONWICK", text.encode("utf-8", "surrogatepass"))
-    assert lipisetu.to_roman(text) == want.decode("utf-8", "surrogatepass")
-
-
 OPTION_SETS = [{}, {"sanskrit": True}, {"numerals": True}, {"sanskrit": True, "numerals": True}]
+SCHEMES = [None, "iso", "iast", "hk", "itrans", "slp1", "velthuis", "wx"]
+SCHEME_TEXT = DEVANAGARI[0] + "संस्कृतम् कृष्णः क्ह कइ"
+
+
+def args(options, scheme):
+    return ["-s"] * ("sanskrit" in options) + ["-n"] * ("numerals" in options) + ["--scheme", scheme] * bool(scheme)
+
+
+@pytest.mark.parametrize("scheme", SCHEMES)
+@pytest.mark.parametrize("options", [None] + OPTION_SETS, ids=["roman", *map(str, OPTION_SETS)])
+def test_conversions_as_the_programs(options, scheme, tmp_path):
+    """Text, batches and files, each way, under every option set and with every scheme."""
+    kw = {"scheme": scheme} if scheme else {}
+    if options is None:
+        program, options, texts = "SONWICK", {}, DEVANAGARI + [SCHEME_TEXT]
+        convert, batch, onfile = lipisetu.to_roman, lipisetu.to_roman_batch, lipisetu.to_roman_file
+    else:
+        program = "KAVREL"
+        texts = ROMAN + [run("SONWICK", SCHEME_TEXT.encode(), *args({}, scheme))[0].decode()]
+        convert, batch, onfile = lipisetu.to_devanagari, lipisetu.to_devanagari_batch, lipisetu.to_devanagari_file
+    wants = [run(program, t.encode("utf-8", "surrogatepass"), *args(options, scheme))[0] for t in texts]
+    for text, want in zip(texts, wants):
+        assert convert(text, **options, **kw) == want.decode("utf-8", "surrogatepass")
+    assert batch(texts, **options, **kw) == [w.decode("utf-8", "surrogatepass") for w in wants]
+    (tmp_path / "in").write_bytes(texts[-1].encode())
+    onfile(tmp_path / "in", tmp_path / "out", **options, **kw)
+    assert (tmp_path / "out").read_bytes() == wants[-1]
 
 
 @pytest.mark.parametrize("options", OPTION_SETS)
@@ -77,22 +90,18 @@ def test_batches_as_single_calls(options):
     words = [w for t in ROMAN + DEVANAGARI for w in t.split(" ")]
     long = roman_text(8, 70000)
     texts = ROMAN + DEVANAGARI + words + [long]
-    args = ["-s"] * ("sanskrit" in options) + ["-n"] * ("numerals" in options)
-    want = run("KAVREL", long.encode("utf-8", "surrogatepass"), *args)[0]
+    want = run("KAVREL", long.encode("utf-8", "surrogatepass"), *args(options, None))[0]
     assert lipisetu.to_devanagari(long, **options).encode("utf-8", "surrogatepass") == want
     for batch in [texts, texts * 20, iter(words), []]:
         batch = list(batch)
         want = [lipisetu.to_devanagari(t, **options) for t in batch]
         assert lipisetu.to_devanagari_batch(iter(batch), **options) == want
     deva = [lipisetu.to_devanagari(t, **options) for t in texts]
-    for batch in [deva, deva * 20, ()]:
-        assert lipisetu.to_roman_batch(batch) == [lipisetu.to_roman(t) for t in batch]
-
-
-def test_iscii_batches_as_single_calls():
-    data = ISCII + [bytearray(ISCII[1]), memoryview(ISCII[2]), bytes(range(256)) * 300]
-    for batch in [data, data * 20, []]:
-        assert lipisetu.from_iscii_batch(batch) == [lipisetu.from_iscii(d) for d in batch]
+    iscii = ISCII + [bytearray(ISCII[1]), memoryview(ISCII[2]), bytes(range(256)) * 300]
+    for convert, batch_of, items in [(lipisetu.to_roman, lipisetu.to_roman_batch, deva),
+                                     (lipisetu.from_iscii, lipisetu.from_iscii_batch, iscii)]:
+        for batch in [items, items * 20, ()]:
+            assert batch_of(batch) == [convert(t) for t in batch]
 
 
 def test_batch_errors():
@@ -196,6 +205,9 @@ def test_custom_handlers():
     # Resuming at the byte after ATR decodes the line feed it would drop.
     codecs.register_error("lipisetu-test-next", lambda e: ("?", e.start + 1))
     assert data.decode("iscii-devanagari", "lipisetu-test-next") == "a?b?\nc\u0958"
+    # Each ATR's message resumes at the key the next ATR follows: a restart at every pair, in
+    # memory and time that grow with the input alone.
+    assert (b"\xef\xb3" * 20000).decode("iscii-devanagari", "lipisetu-test-next") == "?\u0915" * 20000
     # surrogateescape takes the bytes from 0x80 and resumes before the line feed.
     assert data.decode("iscii-devanagari", "surrogateescape") == "a\udca0b\udcef\nc\u0958"
     # After a restart, positions are still in the whole input.
@@ -275,34 +287,6 @@ def test_stub_names_the_module():
     named |= {n.target.id for n in stub.body if isinstance(n, ast.AnnAssign)}
     public = {n for n in dir(lipisetu) if not n.startswith("_")}
     assert {n for n in named if not n.startswith("_")} == public
-
-
-def test_handler_resuming_at_every_message():
-    # Each ATR's message resumes at the key after it, which the next ATR
-    # follows: a restart at every pair, in memory and time that grow with
-    # the input alone.
-    codecs.register_error("lipisetu-test-each", lambda e: ("?", e.start + 1))
-    pair = b"\xef\xb3"
-    one = pair.decode("iscii-devanagari", "lipisetu-test-each")
-    assert one == "?\u0915"
-    assert (pair * 20000).decode("iscii-devanagari", "lipisetu-test-each") == one * 20000
-
-
-@pytest.mark.parametrize("scheme", ["iso", "iast", "hk", "itrans", "slp1", "velthuis", "wx"])
-def test_schemes_as_the_programs(scheme, tmp_path):
-    """Every conversion function takes the scheme the programs take with --scheme."""
-    text = DEVANAGARI[0] + "संस्कृतम् कृष्णः क्ह कइ"
-    want, _ = run("SONWICK", text.encode(), "--scheme", scheme)
-    assert lipisetu.to_roman(text, scheme=scheme) == want.decode()
-    assert lipisetu.to_roman_batch([text, text], scheme=scheme) == [want.decode()] * 2
-    back, _ = run("KAVREL", want, "--scheme", scheme, "-s")
-    assert lipisetu.to_devanagari(want.decode(), scheme=scheme, sanskrit=True) == back.decode()
-    source, target = tmp_path / "in", tmp_path / "out"
-    source.write_bytes(want)
-    lipisetu.to_devanagari_file(source, target, scheme=scheme, sanskrit=True)
-    assert target.read_bytes() == back
-    lipisetu.to_roman_file(io.BytesIO(text.encode()), target, scheme=scheme)
-    assert target.read_bytes() == want
 
 
 def test_unknown_scheme():
