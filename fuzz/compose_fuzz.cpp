@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <utf8proc.h>
 
 namespace {
 
@@ -33,33 +32,6 @@ int longestrun(const std::string& text)
         i += static_cast<std::size_t>(len);
     }
     return longest;
-}
-
-// Well-formed UTF-8 text in the input form that `opt` names: itself, or
-// UTF-16 in the byte order of -il or -ib.
-std::string asinput(const std::string& text, const kavrel::options& opt)
-{
-    const lipisetu::formrow& form = lipisetu::rowof(opt.input);
-    if (form.width == 1)
-        return text;
-    std::string out;
-    auto unit = [&](unsigned u) {
-        char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
-        out += form.little ? lo : hi;
-        out += form.little ? hi : lo;
-    };
-    const auto* p = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
-    for (utf8proc_ssize_t i = 0, n = static_cast<utf8proc_ssize_t>(text.size()); i < n;) {
-        utf8proc_int32_t c;
-        i += utf8proc_iterate(p + i, n - i, &c);
-        if (c >= 0x10000) {
-            unit(0xD800 + ((static_cast<unsigned>(c) - 0x10000) >> 10));
-            unit(0xDC00 + (static_cast<unsigned>(c) & 0x3FF));
-        } else {
-            unit(static_cast<unsigned>(c));
-        }
-    }
-    return out;
 }
 
 } // namespace
@@ -92,8 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string composed = harness::nfc(harness::utf8(text)), decomposed = harness::nfd(composed);
     if (longestrun(decomposed) > kavrel::maxmarks)
         return 0;
-    std::string fromnfc = harness::kavrelconvert(opt, asinput(composed, opt));
-    std::string fromnfd = harness::kavrelconvert(opt, asinput(decomposed, opt));
+    // The text in the input form the options name: itself, or UTF-16 in the byte order of -il or -ib.
+    const lipisetu::formrow& form = lipisetu::rowof(opt.input);
+    auto asinput = [&](const std::string& t) { return form.width == 1 ? t : harness::utf16(t, form.little); };
+    std::string fromnfc = harness::kavrelconvert(opt, asinput(composed));
+    std::string fromnfd = harness::kavrelconvert(opt, asinput(decomposed));
     if (fromnfc != fromnfd) {
         std::fprintf(stderr, "nfc: %s\nnfd: %s\n", harness::hex(composed).c_str(), harness::hex(decomposed).c_str());
         std::abort();

@@ -32,6 +32,29 @@ std::string utf8(std::u32string_view text)
     return s;
 }
 
+std::string utf16(const std::string& text, bool little, bool mark)
+{
+    std::string out;
+    auto unit = [&](unsigned u) {
+        out += static_cast<char>(little ? u & 0xFF : u >> 8);
+        out += static_cast<char>(little ? u >> 8 : u & 0xFF);
+    };
+    if (mark)
+        unit(0xFEFF);
+    const auto* p = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
+    for (utf8proc_ssize_t i = 0, n = static_cast<utf8proc_ssize_t>(text.size()); i < n;) {
+        utf8proc_int32_t c;
+        i += utf8proc_iterate(p + i, n - i, &c);
+        auto u = static_cast<unsigned>(c);
+        if (u >= 0x10000) {
+            unit(0xD800 + ((u - 0x10000) >> 10));
+            u = 0xDC00 + (u & 0x3FF);
+        }
+        unit(u);
+    }
+    return out;
+}
+
 static std::string normalised(const std::string& s, utf8proc_uint8_t* (*form)(const utf8proc_uint8_t*))
 {
     utf8proc_uint8_t* n = form(reinterpret_cast<const utf8proc_uint8_t*>(s.c_str()));

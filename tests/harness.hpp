@@ -20,6 +20,9 @@ namespace harness {
 std::string bytes(std::initializer_list<int> list);
 // UTF-8 of a list of code points.
 std::string utf8(std::u32string_view text);
+// UTF-16 of well-formed UTF-8, low byte first if `little`, after the
+// byte-order mark if `mark`.
+std::string utf16(const std::string& text, bool little, bool mark = false);
 // The text in Unicode normal form C or D (through utf8proc).
 std::string nfc(const std::string& s);
 std::string nfd(const std::string& s);
