@@ -90,8 +90,6 @@ void open(byteout& out, writefn write, void* context)
 readfn readerof(std::FILE* f) { return !f ? nullptr : fileno(f) >= 0 ? readfile : readstream; }
 writefn writerof(std::FILE* f) { return !f ? nullptr : fileno(f) >= 0 ? writefile : writestream; }
 
-void open(bytein& in, std::FILE* f, std::size_t chunk) { open(in, readerof(f), f, chunk); }
-void open(byteout& out, std::FILE* f) { open(out, writerof(f), f); }
 
 bool refill(bytein& in)
 {

@@ -79,10 +79,6 @@ struct byteout {
 readfn readerof(std::FILE* f);
 writefn writerof(std::FILE* f);
 
-// Fresh buffers over a stdio stream (see readfile), or over a read or
-// write function and its context.
-void open(bytein& in, std::FILE* f, std::size_t chunk = bufsize);
-void open(byteout& out, std::FILE* f);
 
 // Where a conversion's bytes come from and where they go, as every engine
 // starts from them: a read or write function and its context. A source
@@ -100,6 +96,8 @@ struct sink {
 inline source sourceof(const lipisetu::source& s) { return {s.read, s.context, 0}; }
 inline sink sinkof(const lipisetu::sink& s) { return {s.write, s.context}; }
 
+// Fresh buffers over a source or sink, or a read or write function and
+// its context.
 inline void open(bytein& in, const source& s);
 inline void open(byteout& out, const sink& s);
 void open(bytein& in, readfn read, void* context, std::size_t chunk = bufsize);

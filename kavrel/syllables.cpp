@@ -21,12 +21,10 @@ tchar& readahead(state& st)
     return st.queuedtch;
 }
 
-// Whether the unit is the avagraha: the apostrophes of the ISO 15919
-// dialect, a scheme's spelling of the sign elsewhere.
+// Whether the unit writes the avagraha: in Sanskrit mode the apostrophes
+// of the ISO 15919 dialect, a scheme's spelling of the sign elsewhere.
 bool beforeavagraha(const state& st, const tchar& u)
 {
-    if (st.opt.scheme == lipisetu::scheme::iso)
-        return loneapostrophe(u);
     const convnode* e = lookup(*st.dict, u);
     return e && e->avagraha;
 }

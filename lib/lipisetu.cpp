@@ -162,30 +162,33 @@ status convertdevanagari(source in, sink out, scheme sch)
     return ended(st->in.bytes, st->out.bytes);
 }
 
-void todevanagari(std::string_view roman, std::string& out, const romanoptions& opt)
+namespace {
+
+// A one-shot conversion of `in` with this thread's state of the engine,
+// started with `how` (its options or scheme), appended to `out`.
+template <class State, class How> void oneshot(std::string_view in, std::string& out, scheme sch, const How& how)
 {
-    kavrel::state* st = threadstate<kavrel::state>();
-    if (!st || static_cast<std::size_t>(opt.scheme) >= schemes::count)
+    State* st = threadstate<State>();
+    if (!st || static_cast<std::size_t>(sch) >= schemes::count)
         return;
-    kavrel::start(*st, codec::source{}, codec::sink{}, opt);
-    memoryinput m = wholeinput(roman);
+    start(*st, codec::source{}, codec::sink{}, how);
+    memoryinput m = wholeinput(in);
     attach(st->in.bytes, m);
     intostring(st->out.bytes, out);
-    kavrel::process(*st);
+    process(*st);
     endstring(st->out.bytes, out);
+}
+
+} // namespace
+
+void todevanagari(std::string_view roman, std::string& out, const romanoptions& opt)
+{
+    oneshot<kavrel::state>(roman, out, opt.scheme, opt);
 }
 
 void toroman(std::string_view devanagari, std::string& out, scheme sch)
 {
-    sonwick::state* st = threadstate<sonwick::state>();
-    if (!st || static_cast<std::size_t>(sch) >= schemes::count)
-        return;
-    sonwick::start(*st, codec::source{}, codec::sink{}, sch);
-    memoryinput m = wholeinput(devanagari);
-    attach(st->in.bytes, m);
-    intostring(st->out.bytes, out);
-    sonwick::process(*st);
-    endstring(st->out.bytes, out);
+    oneshot<sonwick::state>(devanagari, out, sch, sch);
 }
 
 std::string todevanagari(std::string_view roman, const romanoptions& opt)

@@ -45,12 +45,10 @@ inline constexpr nuktarec nuktalist[11] = {
     {0x092F, 0x095F}, // YA + nukta: YYA
 };
 
-// The Roman text of a code point: the UTF-8 of its row's first spelling.
+// The Roman text of a code point: its row's first spelling.
 struct dconvrec {
     lchar dchar = 0;
     std::u32string_view spelling;
-    unsigned char roman[16] = {};
-    std::uint8_t n = 0;
     std::uint8_t cls = 0; // the class of its text as the last spelling written
 };
 
@@ -121,6 +119,7 @@ struct writer {
     codec::shortbytes separator;
     dconvrec rows[maxrows];
     int nrows = 0;
+    bool full = false; // more rows, classes or contexts than the room for them: never
     // One entry per code point of the block, and a last one for every
     // code point outside it.
     dentry at[blocksize + 1];
@@ -222,6 +221,10 @@ constexpr std::uint8_t classof(writer& w, const schemes::scheme& s, std::u32stri
         if (same)
             return static_cast<std::uint8_t>(k);
     }
+    if (w.nclasses == static_cast<int>(maxclasses)) {
+        w.full = true;
+        return 0;
+    }
     for (int i = 0; i < 8; ++i)
         w.classes[w.nclasses][i] = set[i];
     return static_cast<std::uint8_t>(w.nclasses++);
@@ -240,6 +243,10 @@ constexpr std::uint8_t contextfor(writer& w, bool pending, std::uint8_t cls)
     for (int k = 0; k < w.ncontexts; ++k)
         if (w.contexts[k].pending == pending && w.contexts[k].cls == cls)
             return static_cast<std::uint8_t>(k);
+    if (w.ncontexts == static_cast<int>(maxcontexts)) {
+        w.full = true;
+        return 0;
+    }
     w.contexts[w.ncontexts] = {pending, cls};
     return static_cast<std::uint8_t>(w.ncontexts++);
 }
@@ -257,14 +264,11 @@ constexpr void addrow(writer& w, lchar c, std::u32string_view text)
     dentry& e = entryat(w, c);
     if (e.row >= 0)
         return; // the first row with a code point is the one that stays
-    dconvrec& r = w.rows[w.nrows];
-    r.dchar = c;
-    r.spelling = text;
-    codec::shortbytes t;
-    addtext(t, text);
-    for (int i = 0; i < t.n; ++i)
-        r.roman[i] = t.b[i];
-    r.n = t.n;
+    if (w.nrows == static_cast<int>(maxrows)) {
+        w.full = true;
+        return;
+    }
+    w.rows[w.nrows] = {c, text};
     e.row = static_cast<std::int8_t>(w.nrows++);
 }
 
