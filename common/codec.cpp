@@ -77,6 +77,7 @@ void open(bytein& in, readfn read, void* context, std::size_t chunk)
     in.pos = in.len = 0;
     in.error = 0;
     in.eof = false;
+    in.more = false;
 }
 
 void open(byteout& out, writefn write, void* context)
@@ -91,17 +92,38 @@ readfn readerof(std::FILE* f) { return !f ? nullptr : fileno(f) >= 0 ? readfile 
 writefn writerof(std::FILE* f) { return !f ? nullptr : fileno(f) >= 0 ? writefile : writestream; }
 
 
+namespace {
+
+// Moves the bytes not yet taken to the front; their count.
+std::size_t carry(bytein& in)
+{
+    std::size_t keep = in.len - in.pos;
+    if (keep > 0 && in.pos > 0)
+        std::memmove(in.buf, in.buf + in.pos, keep);
+    in.pos = 0;
+    in.len = keep;
+    return keep;
+}
+
+} // namespace
+
+std::size_t take(bytein& in, const unsigned char* p, std::size_t n)
+{
+    std::size_t keep = carry(in);
+    std::size_t k = n < bufsize - keep ? n : bufsize - keep;
+    if (k > 0)
+        std::memcpy(in.buf + keep, p, k);
+    in.len += k;
+    return k;
+}
+
 bool refill(bytein& in)
 {
     if (in.eof)
         return false;
     if (in.drainfirst && in.shortread)
         drain(*in.drainfirst);
-    std::size_t keep = in.len - in.pos;
-    if (keep > 0 && in.pos > 0)
-        std::memmove(in.buf, in.buf + in.pos, keep);
-    in.pos = 0;
-    in.len = keep;
+    std::size_t keep = carry(in);
     std::size_t want = bufsize - keep < in.chunk ? bufsize - keep : in.chunk;
     errno = 0;
     std::ptrdiff_t n = in.read ? in.read(in.context, in.buf + keep, want) : 0;

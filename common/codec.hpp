@@ -62,6 +62,10 @@ struct bytein {
     std::size_t len = 0;
     int error = 0;   // errno of the read that failed, 0 while none has
     bool eof = false; // end of input or a read error: nothing more is read
+    // The caller hands the input over in pieces (see take) and more may
+    // come: a converter stops before it would have to read, and goes on
+    // when the next piece, or the end, is handed over.
+    bool more = false;
     unsigned char buf[bufsize];
 };
 
@@ -110,6 +114,11 @@ inline void open(byteout& out, const sink& s) { open(out, s.write, s.context); }
 // of the buffer (the carried tail: a character cut by the end of the last
 // read); false at the end of input or after an error.
 bool refill(bytein& in);
+// Input handed over by the caller: the bytes not yet taken move to the
+// front, and as many of the n at p as fit are put after them; the count
+// put there.
+std::size_t take(bytein& in, const unsigned char* p, std::size_t n);
+
 // Reads until at least n bytes are there to take, or the input ends;
 // whether they are there.
 bool ensure(bytein& in, std::size_t n);

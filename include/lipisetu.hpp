@@ -149,6 +149,41 @@ LIPISETU_API void toroman(std::string_view devanagari, std::string& out, scheme 
 LIPISETU_API status convertdevanagari(source in, sink out);
 LIPISETU_API status convertdevanagari(source in, sink out, scheme s);
 
+// ---------------------------------------------------------------- In pieces
+
+// The incremental converters: input handed over in pieces of any size, cut
+// anywhere (inside a unit, a character or a byte-order mark), gives the
+// bytes of one call on the whole. What a piece cannot settle yet is kept
+// back until the next piece or the end: the last few characters, which
+// what follows may still change, and a character cut by the piece's end.
+// Each decode appends what is settled to `out`; `last` ends the input (a
+// last call may have an empty piece), and once it has ended decode appends
+// nothing more until reset.
+struct romanstate;
+struct romanfree {
+    LIPISETU_API void operator()(romanstate* d) const;
+};
+using romandecoder = std::unique_ptr<romanstate, romanfree>;
+
+// Roman to Devanagari with those options, as todevanagari converts it;
+// null when out of memory or the options name no scheme.
+LIPISETU_API romandecoder newromandecoder(const romanoptions& opt = {});
+LIPISETU_API void decode(romanstate& d, std::string_view piece, bool last, std::string& out);
+// Back to the start of an input, with the same options.
+LIPISETU_API void reset(romanstate& d);
+
+struct devanagaristate;
+struct devanagarifree {
+    LIPISETU_API void operator()(devanagaristate* d) const;
+};
+using devanagaridecoder = std::unique_ptr<devanagaristate, devanagarifree>;
+
+// Devanagari to Roman in the scheme, as toroman converts it; null when out
+// of memory or there is no such scheme.
+LIPISETU_API devanagaridecoder newdevanagaridecoder(scheme s = scheme::iso);
+LIPISETU_API void decode(devanagaristate& d, std::string_view piece, bool last, std::string& out);
+LIPISETU_API void reset(devanagaristate& d);
+
 // ---------------------------------------------------------------- ISCII to UTF-8
 
 // Why pellam dropped a byte.

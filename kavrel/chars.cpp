@@ -284,6 +284,20 @@ std::size_t decodeform(state& st, bool ended)
 
 } // namespace
 
+bool topup(state& st)
+{
+    chars& ch = st.ch;
+    if (ch.len - ch.pos >= lookahead)
+        return true;
+    std::size_t from = ch.pos > keptchars ? ch.pos - keptchars : 0;
+    std::copy(ch.c + from, ch.c + ch.len, ch.c);
+    std::copy(ch.slot + from, ch.slot + ch.len, ch.slot);
+    ch.pos -= from;
+    ch.len -= from;
+    ch.len += decodeform(st, false);
+    return ch.len - ch.pos >= lookahead;
+}
+
 void fillchars(state& st)
 {
     chars& ch = st.ch;

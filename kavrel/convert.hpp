@@ -291,6 +291,9 @@ struct state {
     // same bytes as the unit reader and the syllable writer; off, every
     // unit takes the general way (the tests compare the two).
     bool fastlane = true;
+    // How far the conversion has gone: input handed over in pieces stops it
+    // wherever a piece runs out, and the next piece goes on from there.
+    enum class stage : std::uint8_t { first, units, done } at = stage::first;
 };
 
 // Fresh state for one conversion from `in` to `out` with the options.
@@ -299,6 +302,17 @@ void start(state& st, codec::source in, codec::sink out, const options& opt);
 // Decodes the next block of characters into st.ch, keeping the last one
 // read; reads the input when nothing whole is left in it.
 void fillchars(state& st);
+
+// The most characters one turn of the conversion loop reads: a unit and
+// the one after it that a rule looks at, each with the character read past
+// it.
+constexpr std::size_t lookahead = 16;
+
+// Input handed over in pieces: decodes what has come so that at least
+// `lookahead` characters are there to read (the last keptchars read stay
+// before them); false when they are not, and the conversion waits for the
+// next piece or the end.
+bool topup(state& st);
 
 // The next character of the input, and the step back over it.
 inline lchar getch(state& st)
@@ -357,7 +371,8 @@ template <class Next> const convnode* longest(const dictionary& d, lchar c0, int
 void fastlane(state& st);
 
 // Settles the forms from the options and a byte-order mark, writes the
-// output's mark and converts the whole input.
+// output's mark and converts the whole input; input handed over in pieces,
+// as far as the pieces so far allow.
 void process(state& st);
 
 } // namespace kavrel

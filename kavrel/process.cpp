@@ -33,6 +33,7 @@ void start(state& st, codec::source in, codec::sink out, const options& opt)
     st.dict = nullptr;
     st.lanes = nullptr;
     st.pairs = nullptr;
+    st.at = state::stage::first;
 }
 
 const vocabulary* vocabularyfor(const options& opt, codec::form out)
@@ -117,16 +118,21 @@ bool readfirst(state& st)
 
 } // namespace
 
-void process(state& st)
+namespace {
+
+// Settles the output form and the vocabulary once the first character has
+// been read, and writes the output's byte-order mark; false when nothing is
+// to be converted.
+bool begin(state& st)
 {
     if (!readfirst(st))
-        return;
+        return false;
     // Without an output option the output takes the input's form.
     st.out.f = st.opt.output == codec::form::detect ? st.in.f : st.opt.output;
     const vocabulary* v = vocabularyfor(st.opt, st.out.f);
     if (!v) {
         st.nomemory = true;
-        return;
+        return false;
     }
     st.dict = &v->dict;
     st.lanes = &v->lanes;
@@ -136,12 +142,34 @@ void process(state& st)
         codec::putbyte(st.out.bytes, out.mark[0]);
         codec::putbyte(st.out.bytes, out.mark[1]);
     }
+    return true;
+}
+
+} // namespace
+
+void process(state& st)
+{
+    codec::bytein& in = st.in.bytes;
+    if (st.at == state::stage::first) {
+        // A byte-order mark and the first character take four bytes at
+        // most.
+        if (in.more && in.len - in.pos < 4)
+            return;
+        st.at = begin(st) ? state::stage::units : state::stage::done;
+    }
+    if (st.at == state::stage::done)
+        return;
     tchar unit;
-    do {
+    for (;;) {
         if (st.fastlane && !st.queued)
             fastlane(st);
+        if (in.more && !topup(st))
+            return;
         gettch(st, unit);
-    } while (putdch(st, unit) >= 0 && !st.out.bytes.error);
+        if (putdch(st, unit) < 0 || st.out.bytes.error)
+            break;
+    }
+    st.at = state::stage::done;
 }
 
 } // namespace kavrel

@@ -207,6 +207,95 @@ std::string toroman(std::string_view devanagari, scheme s)
     return out;
 }
 
+// ---------------------------------------------------------------- In pieces
+
+struct romanstate {
+    kavrel::state st;
+    romanoptions opt;
+};
+
+struct devanagaristate {
+    sonwick::state st;
+    scheme sch = scheme::iso;
+};
+
+void romanfree::operator()(romanstate* d) const { delete d; }
+void devanagarifree::operator()(devanagaristate* d) const { delete d; }
+
+namespace {
+
+// The engine has written all it will: the input ended, or its state could
+// not be made.
+bool finished(const kavrel::state& st) { return st.at == kavrel::state::stage::done; }
+bool finished(const sonwick::state& st) { return st.done; }
+
+// Hands the piece over to the engine a buffer at a time, converting what
+// each settles into `out`.
+template <class State> void feed(State& st, std::string_view piece, bool last, std::string& out)
+{
+    codec::bytein& in = st.in.bytes;
+    const auto* p = reinterpret_cast<const unsigned char*>(piece.data());
+    std::size_t n = piece.size();
+    intostring(st.out.bytes, out);
+    while (in.more) {
+        std::size_t k = codec::take(in, p, n);
+        p += k;
+        n -= k;
+        if (n == 0 && last) {
+            in.more = false;
+            in.eof = true;
+        }
+        process(st);
+        if (finished(st))
+            in.more = false;
+        if (n == 0)
+            break;
+    }
+    endstring(st.out.bytes, out);
+}
+
+} // namespace
+
+romandecoder newromandecoder(const romanoptions& opt)
+{
+    if (static_cast<std::size_t>(opt.scheme) >= schemes::count)
+        return nullptr;
+    romandecoder d(new (std::nothrow) romanstate);
+    if (d) {
+        d->opt = opt;
+        reset(*d);
+    }
+    return d;
+}
+
+void reset(romanstate& d)
+{
+    kavrel::start(d.st, codec::source{}, codec::sink{}, d.opt);
+    d.st.in.bytes.more = true;
+}
+
+void decode(romanstate& d, std::string_view piece, bool last, std::string& out) { feed(d.st, piece, last, out); }
+
+devanagaridecoder newdevanagaridecoder(scheme s)
+{
+    if (static_cast<std::size_t>(s) >= schemes::count)
+        return nullptr;
+    devanagaridecoder d(new (std::nothrow) devanagaristate);
+    if (d) {
+        d->sch = s;
+        reset(*d);
+    }
+    return d;
+}
+
+void reset(devanagaristate& d)
+{
+    sonwick::start(d.st, codec::source{}, codec::sink{}, d.sch);
+    d.st.in.bytes.more = true;
+}
+
+void decode(devanagaristate& d, std::string_view piece, bool last, std::string& out) { feed(d.st, piece, last, out); }
+
 // ---------------------------------------------------------------- ISCII
 
 namespace {

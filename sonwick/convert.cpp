@@ -51,6 +51,8 @@ void start(state& st, codec::source in, codec::sink out, lipisetu::scheme s)
     st.w = &writerfor(static_cast<std::size_t>(s));
     st.ctx = st.w->neutral;
     st.fastlane = true;
+    st.held = codec::endofinput;
+    st.done = false;
 }
 
 // One character: the "a" and separator its context asks for and its row's
@@ -74,11 +76,14 @@ void puttend(state& st)
 
 void process(state& st)
 {
+    if (st.done)
+        return;
     const writer& w = *st.w;
+    codec::bytein& in = st.in.bytes;
     // Every character is held back until the next one is read, so that a
     // consonant directly followed by the nukta sign can be read as the
     // precomposed consonant the two stand for.
-    lchar held = codec::endofinput;
+    lchar& held = st.held;
     while (!st.out.bytes.error) {
         if (st.fastlane && !entryof(w, held).nuktaform) {
             // No nukta sign can join the held character, so it is written
@@ -88,6 +93,9 @@ void process(state& st)
             held = codec::endofinput;
             fastlane(st);
         }
+        // A character takes four bytes at most.
+        if (in.more && in.len - in.pos < 4)
+            return;
         lchar c = codec::getuch(st.in);
         if (c < 0)
             break;
@@ -101,7 +109,9 @@ void process(state& st)
     }
     if (held >= 0 && !st.out.bytes.error)
         puttch(st, held);
+    held = codec::endofinput;
     puttend(st);
+    st.done = true;
 }
 
 } // namespace sonwick

@@ -21,13 +21,19 @@ struct state {
     // which writes what the general way writes, straight from the byte
     // buffers. Off, every character takes the general way.
     bool fastlane = true;
+    // The character read last and not yet written: a nukta sign after it
+    // may still join it. Input handed over in pieces stops the conversion
+    // wherever a piece runs out, and the next piece goes on from there.
+    codec::lchar held = codec::endofinput;
+    bool done = false;
 };
 
 // Fresh state reading from `in`, writing to `out` in scheme `s`.
 void start(state& st, codec::source in, codec::sink out, lipisetu::scheme s);
 
-// Converts the whole input. Stops early only when a write fails; a failed
-// read ends the input. The errors are left in st.in.bytes and st.out.bytes.
+// Converts the whole input (input handed over in pieces, as far as the
+// pieces so far allow). Stops early only when a write fails; a failed read
+// ends the input. The errors are left in st.in.bytes and st.out.bytes.
 void process(state& st);
 
 // Converts characters straight from the input buffer while each one is

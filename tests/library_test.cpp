@@ -145,6 +145,53 @@ TEST(Library, IncrementalDecoderInEverySplit)
     EXPECT_EQ(lipisetu::describe(t.messages[0]), "Ignoring character 0xa0 at line 3\n");
 }
 
+// Roman and Devanagari handed over in pieces: every split of each input in
+// two, and pieces of 1, 2, 3 and 7 bytes, give the bytes of one call, in
+// every scheme and (for Roman) every form and option set; after the end,
+// nothing more until reset.
+TEST(Library, DecodersInEverySplit)
+{
+    auto inpieces = [](auto& d, std::string_view in, std::size_t cut, std::size_t size) {
+        std::string out;
+        if (size == 0) {
+            lipisetu::decode(d, in.substr(0, cut), false, out);
+            lipisetu::decode(d, in.substr(cut), true, out);
+        } else {
+            for (std::size_t at = 0; at < in.size(); at += size)
+                lipisetu::decode(d, in.substr(at, size), false, out);
+            lipisetu::decode(d, {}, true, out);
+        }
+        lipisetu::decode(d, "ka", true, out);
+        return out;
+    };
+    for (unsigned k = 0; !lipisetu::nameof(static_cast<lipisetu::scheme>(k)).empty(); ++k) {
+        auto sch = static_cast<lipisetu::scheme>(k);
+        for (unsigned bits = 0; bits < 64; bits += k == 0 ? 1 : 16) {
+            lipisetu::romanoptions o = harness::optionsof(bits);
+            o.scheme = sch;
+            lipisetu::romandecoder rd = lipisetu::newromandecoder(o);
+            lipisetu::devanagaridecoder dd = lipisetu::newdevanagaridecoder(sch);
+            ASSERT_TRUE(rd && dd);
+            for (int roman = 0; roman < 2; ++roman)
+                for (const std::string& in : roman ? romaninputs : devanagariinputs) {
+                    if (!roman && bits > 0)
+                        continue;
+                    std::string want = roman ? lipisetu::todevanagari(in, o) : lipisetu::toroman(in, sch);
+                    for (std::size_t size : {0, 1, 2, 3, 7})
+                        for (std::size_t cut = 0; cut <= (size ? 0 : std::min<std::size_t>(in.size(), 80)); ++cut) {
+                            std::string got = roman ? inpieces(*rd, in, cut, size) : inpieces(*dd, in, cut, size);
+                            roman ? lipisetu::reset(*rd) : lipisetu::reset(*dd);
+                            ASSERT_EQ(hex(got), hex(want)) << "scheme " << k << ", options " << bits << ", pieces of "
+                                                           << size << ", cut at " << cut << " of " << hex(in);
+                        }
+                }
+        }
+    }
+    lipisetu::romanoptions none;
+    none.scheme = static_cast<lipisetu::scheme>(200);
+    EXPECT_FALSE(lipisetu::newromandecoder(none));
+}
+
 // The stdio and file descriptor helpers, as the programs use them.
 TEST(Library, FilesAndDescriptors)
 {
