@@ -1,0 +1,185 @@
+// The WebAssembly module's entry points: the library's conversions as plain
+// C calls on bytes in the module's memory, for the JavaScript loader
+// (lipisetu.js) to call. Only the public header is used.
+//
+// Two ways in:
+// - One-shot: the loader writes the input into the area lipisetu_input
+//   gives, calls lipisetu_todevanagari or lipisetu_toroman with its size,
+//   and reads the returned count of bytes at lipisetu_result(). Nothing is
+//   allocated once the areas are large enough, so a word costs its bytes.
+// - Streams: lipisetu_open makes a conversion that takes its input in
+//   pieces. For each piece the loader writes it into the area
+//   lipisetu_piece gives and calls lipisetu_push, which returns the count
+//   of output bytes at lipisetu_output (and, for ISCII, fills the message
+//   list); the last push ends the input. lipisetu_close frees it.
+//
+// Any call may grow the memory, which detaches the loader's views of it.
+#include "lipisetu.hpp"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Kinds of stream.
+constexpr unsigned romankind = 0, devanagarikind = 1, isciikind = 2;
+
+// Option bits: -s, -n, then the input form (two bits: detect, UTF-8,
+// UTF-16LE, UTF-16BE) and the output form.
+constexpr unsigned sanskritbit = 1, numeralsbit = 2;
+
+lipisetu::form formof(unsigned two)
+{
+    constexpr lipisetu::form forms[] = {lipisetu::form::detect, lipisetu::form::utf8, lipisetu::form::utf16le,
+                                        lipisetu::form::utf16be};
+    return forms[two & 3];
+}
+
+bool schemeof(unsigned k, lipisetu::scheme& s)
+{
+    s = static_cast<lipisetu::scheme>(k);
+    return k < 256 && !lipisetu::nameof(s).empty();
+}
+
+lipisetu::romanoptions optionsof(unsigned flags, lipisetu::scheme s)
+{
+    lipisetu::romanoptions o;
+    o.sanskrit = flags & sanskritbit;
+    o.numerals = flags & numeralsbit;
+    o.input = formof(flags >> 2);
+    o.output = formof(flags >> 4);
+    o.scheme = s;
+    return o;
+}
+
+// A growing area of memory; null when there is no memory for `size`.
+unsigned char* room(std::string& area, std::size_t size)
+{
+    if (area.size() < size) {
+        area.clear();
+        area.shrink_to_fit();
+        area.resize(size);
+    }
+    return reinterpret_cast<unsigned char*>(area.data());
+}
+
+// The one-shot calls' input and result.
+std::string input, result;
+
+// One message of the ISCII list, as the loader reads it: six 32-bit words.
+struct messagewords {
+    std::uint32_t offsetlow, offsethigh, line, byte, kind, span;
+};
+
+} // namespace
+
+// A conversion taking its input in pieces.
+struct stream {
+    unsigned kind = romankind;
+    lipisetu::romandecoder roman;
+    lipisetu::devanagaridecoder devanagari;
+    lipisetu::isciidecoder iscii;
+    std::string piece, out;
+    std::vector<lipisetu::isciimessage> messages;
+    std::vector<messagewords> words;
+};
+
+extern "C" {
+
+// Room for the next one-shot input of `size` bytes; null when there is no
+// memory for it.
+unsigned char* lipisetu_input(std::size_t size) { return room(input, size); }
+
+const unsigned char* lipisetu_result(void) { return reinterpret_cast<const unsigned char*>(result.data()); }
+
+// Roman (UTF-8) to Devanagari (UTF-8) with the option bits (-s, -n) in the
+// scheme; the count of bytes at lipisetu_result().
+std::size_t lipisetu_todevanagari(std::size_t size, unsigned flags, unsigned scheme)
+{
+    result.clear();
+    lipisetu::scheme s;
+    if (size > input.size() || !schemeof(scheme, s))
+        return 0;
+    lipisetu::todevanagari(std::string_view(input.data(), size), result, optionsof(flags & 3, s));
+    return result.size();
+}
+
+// Devanagari (UTF-8) to Roman in the scheme.
+std::size_t lipisetu_toroman(std::size_t size, unsigned scheme)
+{
+    result.clear();
+    lipisetu::scheme s;
+    if (size > input.size() || !schemeof(scheme, s))
+        return 0;
+    lipisetu::toroman(std::string_view(input.data(), size), result, s);
+    return result.size();
+}
+
+// A stream of the kind, with the option bits and scheme of a Roman one (the
+// scheme of a Devanagari one); null when there is no memory or no such
+// kind or scheme.
+stream* lipisetu_open(unsigned kind, unsigned flags, unsigned scheme)
+{
+    lipisetu::scheme s;
+    if (kind > isciikind || !schemeof(scheme, s))
+        return nullptr;
+    auto* st = new (std::nothrow) stream;
+    if (!st)
+        return nullptr;
+    st->kind = kind;
+    if (kind == romankind)
+        st->roman = lipisetu::newromandecoder(optionsof(flags, s));
+    else if (kind == devanagarikind)
+        st->devanagari = lipisetu::newdevanagaridecoder(s);
+    else
+        st->iscii = lipisetu::newisciidecoder();
+    if (!st->roman && !st->devanagari && !st->iscii) {
+        delete st;
+        return nullptr;
+    }
+    return st;
+}
+
+// Room for the stream's next piece of `size` bytes.
+unsigned char* lipisetu_piece(stream* st, std::size_t size) { return room(st->piece, size); }
+
+// Converts the first `size` bytes of the piece (`last`: and ends the
+// input); the count of output bytes at lipisetu_output().
+std::size_t lipisetu_push(stream* st, std::size_t size, int last)
+{
+    st->out.clear();
+    st->messages.clear();
+    st->words.clear();
+    if (size > st->piece.size())
+        size = 0;
+    std::string_view piece(st->piece.data(), size);
+    if (st->roman)
+        lipisetu::decode(*st->roman, piece, last != 0, st->out);
+    else if (st->devanagari)
+        lipisetu::decode(*st->devanagari, piece, last != 0, st->out);
+    else
+        lipisetu::decode(*st->iscii, piece, last != 0, st->out, st->messages);
+    for (const lipisetu::isciimessage& m : st->messages)
+        st->words.push_back({static_cast<std::uint32_t>(m.offset), static_cast<std::uint32_t>(m.offset >> 32),
+                             static_cast<std::uint32_t>(m.line), m.byte, static_cast<std::uint32_t>(m.kind), m.span});
+    return st->out.size();
+}
+
+const unsigned char* lipisetu_output(const stream* st) { return reinterpret_cast<const unsigned char*>(st->out.data()); }
+
+// The ISCII messages of the last push: lipisetu_messagecount() records of
+// six 32-bit words (the offset's low and high words, the line, the byte,
+// the kind: 0 ignored, 1 ATR, 2 EXT; the span).
+std::size_t lipisetu_messagecount(const stream* st) { return st->words.size(); }
+const std::uint32_t* lipisetu_messages(const stream* st)
+{
+    return reinterpret_cast<const std::uint32_t*>(st->words.data());
+}
+
+void lipisetu_close(stream* st) { delete st; }
+
+} // extern "C"
