@@ -1,0 +1,13 @@
+// kavrel's canonical combining classes and composition from tables made at
+// build time from utf8proc (unicode.py), for builds without utf8proc
+// itself (the WebAssembly module). The tests hold them equal to utf8proc's.
+#pragma once
+
+#include "convert.hpp"
+
+namespace kavrel::unicode {
+
+int combiningclassof(lchar c);
+int nfc(const lchar* in, int n, lchar* out, int room);
+
+} // namespace kavrel::unicode
