@@ -1,7 +1,7 @@
 // The library's streaming and incremental paths against its one-shot
 // calls, on arbitrary bytes: a source that gives pieces of drawn sizes and
 // a sink that takes as few bytes a write must give the bytes of one call,
-// and the ISCII decoder fed the same pieces the text and messages of one
+// and each decoder fed the same pieces the text (and messages) of one
 // call. The one-shot calls reuse a state kept for the thread, so each is
 // also made right after a one-shot call on a drawn part of the input,
 // which leaves that state as a different conversion ended it, and appended
@@ -26,6 +26,20 @@ template <class F> bool sameafter(std::string_view in, std::size_t cut, const st
     return again.compare(2, std::string::npos, want) == 0 && again.size() == want.size() + 2;
 }
 
+// The input handed to a decoder in the pieces that p draws: must give
+// `want`.
+template <class D> bool sameinpieces(D& d, std::string_view in, harness::pieces& p, const std::string& want)
+{
+    std::string out;
+    for (std::string_view rest = in; !rest.empty();) {
+        std::size_t n = std::min(p.next(), rest.size());
+        lipisetu::decode(d, rest.substr(0, n), false, out);
+        rest.remove_prefix(n);
+    }
+    lipisetu::decode(d, {}, true, out);
+    return out == want;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     // The first byte draws the conversion and kavrel's options, the next
@@ -47,14 +61,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         auto oneshot = [&o](std::string_view s, std::string& out) { lipisetu::todevanagari(s, out, o); };
         if (!sameafter(in, cut, p.out, oneshot))
             std::abort();
+        lipisetu::romandecoder d = lipisetu::newromandecoder(o);
+        if (!d || !sameinpieces(*d, in, p, p.out))
+            std::abort();
         break;
     }
-    case 1:
+    case 1: {
         if (!ok(lipisetu::convertdevanagari(p.source(), p.sink())) || p.out != lipisetu::toroman(in))
             std::abort();
         if (!sameafter(in, cut, p.out, [](std::string_view s, std::string& out) { lipisetu::toroman(s, out); }))
             std::abort();
+        lipisetu::devanagaridecoder d = lipisetu::newdevanagaridecoder();
+        if (!d || !sameinpieces(*d, in, p, p.out))
+            std::abort();
         break;
+    }
     default: {
         lipisetu::isciitext whole = lipisetu::fromiscii(in);
         std::vector<lipisetu::isciimessage> msgs;
