@@ -258,42 +258,42 @@ std::size_t decodeform(state& st, bool ended)
 
 } // namespace
 
-bool topup(state& st)
+namespace {
+
+// Decodes more characters after the last keptchars read and those not yet
+// read. Input in pieces (`pieces`): what has come, and whether `lookahead`
+// characters are there to read. Else, reading on until something whole is
+// decoded; once the input has ended (or failed), what was held back is
+// read as it is, a character cut by the end is dropped, and -1 follows the
+// last character.
+bool fill(state& st, bool pieces)
 {
     chars& ch = st.ch;
-    if (ch.len - ch.pos >= lookahead)
-        return true;
     std::size_t from = ch.pos > keptchars ? ch.pos - keptchars : 0;
     std::copy(ch.c + from, ch.c + ch.len, ch.c);
     std::copy(ch.slot + from, ch.slot + ch.len, ch.slot);
     ch.pos -= from;
     ch.len -= from;
-    ch.len += decodeform(st, false);
-    return ch.len - ch.pos >= lookahead;
-}
-
-void fillchars(state& st)
-{
-    chars& ch = st.ch;
-    std::size_t keep = std::min(ch.len, keptchars);
-    std::copy(ch.c + ch.len - keep, ch.c + ch.len, ch.c);
-    std::copy(ch.slot + ch.len - keep, ch.slot + ch.len, ch.slot);
-    ch.len = keep;
-    ch.pos = ch.len;
     for (;;) {
         std::size_t made = decodeform(st, st.in.bytes.eof);
         ch.len += made;
+        if (pieces)
+            return ch.len - ch.pos >= lookahead;
         if (made > 0)
-            return;
+            return true;
         if (st.in.bytes.eof)
             break;
-        // Nothing whole is left: read on. Once the input has ended (or
-        // failed), what was held back is read as it is, and a character
-        // cut by the end is dropped.
         codec::refill(st.in.bytes);
     }
     ch.slot[ch.len] = 0;
     ch.c[ch.len++] = codec::endofinput;
+    return true;
 }
+
+} // namespace
+
+bool topup(state& st) { return st.ch.len - st.ch.pos >= lookahead || fill(st, true); }
+
+void fillchars(state& st) { fill(st, false); }
 
 } // namespace kavrel
