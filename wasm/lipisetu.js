@@ -22,7 +22,7 @@ const forms = ['detect', 'utf-8', 'utf-16le', 'utf-16be'];
 
 // ---------------------------------------------------------------- Loading
 
-let exports_, memory, heap;
+let exports_, memory, heap, heap16;
 
 const imports = {
   env: {
@@ -30,6 +30,7 @@ const imports = {
     // old buffer is detached, and so is every view of it.
     emscripten_notify_memory_growth() {
       heap = new Uint8Array(memory.buffer);
+      heap16 = new Uint16Array(memory.buffer);
     },
   },
   wasi_snapshot_preview1: {
@@ -61,6 +62,7 @@ async function instantiate() {
   exports_ = instance.exports;
   memory = exports_.memory;
   heap = new Uint8Array(memory.buffer);
+  heap16 = new Uint16Array(memory.buffer);
   exports_._initialize();
 }
 
@@ -76,6 +78,9 @@ const {
   lipisetu_messagecount: wasmMessageCount,
   lipisetu_messages: wasmMessages,
   lipisetu_close: wasmClose,
+  lipisetu_utf16: wasmUtf16,
+  lipisetu_units: wasmUnits,
+  lipisetu_ascii: wasmAscii,
 } = exports_;
 
 // ---------------------------------------------------------------- Options
@@ -128,17 +133,25 @@ function checkText(text, call) {
 
 // ---------------------------------------------------------------- Strings in and out
 
-// Up to this many UTF-16 units a string is encoded by a plain loop, and up
-// to this many bytes a result is decoded by one: a call into TextEncoder or
-// TextDecoder costs more than a word's loop.
-const SHORT_TEXT = 64;
-const SHORT_RESULT = 256;
+// A string goes in as UTF-8: a short one (a word, a name) written by a
+// plain loop, which costs less than a call into TextEncoder; a long one by
+// TextEncoder.encodeInto, unless it has a lone surrogate, which encodeInto
+// would write as U+FFFD.
+//
+// A result comes back through the module's UTF-16 decoder (lipisetu_utf16:
+// what TextDecoder makes of UTF-8, a surrogate's three bytes giving the
+// surrogate): a short one is made a string from its units at once; a long
+// one that is ASCII alone is decoded from its bytes (a one-byte string);
+// any other by TextDecoder from its UTF-16, which copies more than it
+// decodes, and which a lone surrogate sends to the slow way round, a block
+// of units at a time.
+const SHORT_TEXT = 64; // UTF-16 units
+const SHORT_RESULT = 256; // bytes
 
 const encoder = new TextEncoder();
-// Strict, so that bytes TextDecoder would turn into U+FFFD (a lone
-// surrogate's three bytes among them) send the text to the careful
-// decoder; the byte-order mark is kept, as it is text.
-const strictDecoder = new TextDecoder('utf-8', { fatal: true, ignoreBOM: true });
+// The byte-order mark is text here, kept as it is.
+const asciiDecoder = new TextDecoder('utf-8', { ignoreBOM: true });
+const utf16Decoder = new TextDecoder('utf-16le', { fatal: true, ignoreBOM: true });
 
 // Whether a string has no lone surrogate: TextEncoder writes U+FFFD for one.
 const wellFormed = typeof String.prototype.isWellFormed === 'function'
@@ -194,84 +207,43 @@ function encodeLoop(s, h, p) {
   return p;
 }
 
-// The string of `size` bytes of UTF-8 at `p`.
+// The string of the `size` bytes of UTF-8 at `p`.
 function takeText(p, size) {
-  if (size <= SHORT_RESULT) return decodeLoop(p, p + size);
+  if (size <= SHORT_RESULT) return shortText(p, size);
+  if (wasmAscii(p, size) >>> 0 === size) return asciiDecoder.decode(heap.subarray(p, p + size));
+  const n = wasmUtf16(p, size) >>> 0;
+  const u = wasmUnits() >>> 0;
   try {
-    return strictDecoder.decode(heap.subarray(p, p + size));
+    return utf16Decoder.decode(heap.subarray(u, u + 2 * n));
   } catch {
-    return decodeLoop(p, p + size);
+    return unitsText(u >>> 1, n);
   }
 }
 
-// UTF-16 units of the text being decoded, turned into a string a block at
-// a time (a call's arguments have a limit).
-const units = new Uint16Array(8192);
-const BLOCK = units.length - 2; // a character is two units at most
-
-// UTF-8 decoded as TextDecoder decodes it, each maximal bad sequence one
-// U+FFFD, except that a surrogate's three bytes give the surrogate.
-function decodeLoop(p, end) {
-  const h = heap;
-  let s = '';
-  let k = 0;
-  while (p < end) {
-    if (k >= BLOCK) {
-      s += String.fromCharCode.apply(null, units.subarray(0, k));
-      k = 0;
-    }
-    const b = h[p];
-    if (b < 0x80) {
-      units[k++] = b;
-      p++;
-      continue;
-    }
-    // The bytes a lead byte takes, and the range of its second byte.
-    let need, lo = 0x80, hi = 0xbf, c;
-    if (b >= 0xc2 && b <= 0xdf) {
-      need = 1;
-      c = b & 0x1f;
-    } else if (b >= 0xe0 && b <= 0xef) {
-      need = 2;
-      c = b & 0x0f;
-      if (b === 0xe0) lo = 0xa0;
-    } else if (b >= 0xf0 && b <= 0xf4) {
-      need = 3;
-      c = b & 0x07;
-      if (b === 0xf0) lo = 0x90;
-      else if (b === 0xf4) hi = 0x8f;
-    } else {
-      units[k++] = 0xfffd;
-      p++;
-      continue;
-    }
-    let q = p + 1;
-    let ok = true;
-    for (let i = 0; i < need; i++, q++) {
-      const t = q < end ? h[q] : -1;
-      if (t < lo || t > hi) {
-        ok = false;
-        break;
-      }
-      c = (c << 6) | (t & 0x3f);
-      lo = 0x80;
-      hi = 0xbf;
-    }
-    if (!ok) {
-      units[k++] = 0xfffd; // the bytes so far; the one that broke starts anew
-      p = q;
-      continue;
-    }
-    p = q;
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      units[k++] = 0xd800 | (c >> 10);
-      units[k++] = 0xdc00 | (c & 0x3ff);
-    } else {
-      units[k++] = c;
-    }
+function shortText(p, size) {
+  const n = wasmUtf16(p, size) >>> 0;
+  const u = wasmUnits() >>> 1;
+  const h = heap16;
+  // A word's few units as arguments: no view of them to make.
+  switch (n) {
+    case 0: return '';
+    case 1: return String.fromCharCode(h[u]);
+    case 2: return String.fromCharCode(h[u], h[u + 1]);
+    case 3: return String.fromCharCode(h[u], h[u + 1], h[u + 2]);
+    case 4: return String.fromCharCode(h[u], h[u + 1], h[u + 2], h[u + 3]);
+    case 5: return String.fromCharCode(h[u], h[u + 1], h[u + 2], h[u + 3], h[u + 4]);
+    case 6: return String.fromCharCode(h[u], h[u + 1], h[u + 2], h[u + 3], h[u + 4], h[u + 5]);
+    case 7: return String.fromCharCode(h[u], h[u + 1], h[u + 2], h[u + 3], h[u + 4], h[u + 5], h[u + 6]);
+    case 8: return String.fromCharCode(h[u], h[u + 1], h[u + 2], h[u + 3], h[u + 4], h[u + 5], h[u + 6], h[u + 7]);
+    default: return unitsText(u, n);
   }
-  return k ? s + String.fromCharCode.apply(null, units.subarray(0, k)) : s;
+}
+
+// The string of `n` UTF-16 units at heap16[u], lone surrogates and all.
+function unitsText(u, n) {
+  let s = '';
+  for (let i = 0; i < n; i += 4096) s += String.fromCharCode.apply(null, heap16.subarray(u + i, u + Math.min(n, i + 4096)));
+  return s;
 }
 
 // ---------------------------------------------------------------- One call
