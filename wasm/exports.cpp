@@ -109,7 +109,23 @@ std::size_t utf16of(const unsigned char* p, std::size_t size, char16_t* o)
             ++p;
             continue;
         }
-        // The bytes that follow the lead byte, and the range of the first.
+        // A whole character of two or three bytes (Devanagari's, and the
+        // Roman letters' marks) at once; a surrogate's three bytes are
+        // taken as any other's.
+        if (end - p >= 3 && (p[1] & 0xC0) == 0x80) {
+            if (b >= 0xC2 && b <= 0xDF) {
+                *o++ = static_cast<char16_t>((b & 0x1F) << 6 | (p[1] & 0x3F));
+                p += 2;
+                continue;
+            }
+            if ((b & 0xF0) == 0xE0 && (p[2] & 0xC0) == 0x80 && (b != 0xE0 || p[1] >= 0xA0)) {
+                *o++ = static_cast<char16_t>((b & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F));
+                p += 3;
+                continue;
+            }
+        }
+        // Any other: the bytes that follow the lead byte, and the range of
+        // the first.
         int need;
         unsigned lo = 0x80, hi = 0xBF;
         std::uint32_t c;
