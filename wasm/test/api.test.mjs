@@ -7,6 +7,7 @@ import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
 import path from 'node:path';
+import { pathToFileURL } from 'node:url';
 import { L, packageDir, root, run, wtf8 } from '../harness.mjs';
 
 // Strings with lone surrogates of each half, alone, at either end, beside
@@ -42,6 +43,33 @@ test('lone surrogates as the Python module', { skip: !pythonModule && 'LIPISETU_
   assert.equal(p.status, 0, String(p.stderr));
   const want = JSON.parse(p.stdout);
   surrogateTexts.forEach((t, i) => assert.deepEqual([L.toDevanagari(t), L.toRoman(t)], want[i], JSON.stringify(t)));
+});
+
+// Where Node's Buffer is missing, as in a browser, a long result is made a
+// string by TextDecoder, or a block of units at a time when it has a lone
+// surrogate: the same strings.
+test('long results without Node\'s Buffer', () => {
+  const long = (s) => s.repeat(Math.ceil(3000 / s.length));
+  const calls = [
+    ['toDevanagari', long('rāma vanaṁ gacchati '), {}],
+    ['toDevanagari', long('rAma vanaM gacchati\ud800 '), { scheme: 'hk' }],
+    ['toRoman', long('राम वनं गच्छति '), {}],
+    ['toRoman', long('राम वनं गच्छति '), { scheme: 'hk' }],
+    ['toRoman', long('राम\udc00 वनं गच्छति '), { scheme: 'iast' }],
+  ];
+  const script = `delete globalThis.Buffer;
+    const L = await import(${JSON.stringify(pathToFileURL(path.join(packageDir, 'lipisetu.js')).href)});
+    let input = '';
+    for await (const piece of process.stdin) input += piece;
+    const calls = JSON.parse(input);
+    const results = calls.map(([f, text, options]) => L[f](text, options));
+    results.push(L.fromIscii(new Uint8Array(calls.map((c) => c[1]).join('').length).fill(0xb3)).text);
+    process.stdout.write(JSON.stringify(results));`;
+  const p = spawnSync(process.execPath, ['--input-type=module', '-e', script], { input: JSON.stringify(calls) });
+  assert.equal(p.status, 0, String(p.stderr));
+  const want = calls.map(([f, text, options]) => L[f](text, options));
+  want.push(L.fromIscii(new Uint8Array(calls.map((c) => c[1]).join('').length).fill(0xb3)).text);
+  assert.deepEqual(JSON.parse(p.stdout), want);
 });
 
 // A caller's mistakes, each with the error it throws.
