@@ -90,8 +90,7 @@ const {
 const SANSKRIT = 1, NUMERALS = 2;
 
 function schemeIndex(scheme) {
-  // Seven names: a scan is as quick as a look-up, and strings from the
-  // source compare by identity.
+  // Seven names: a scan costs no more than a look-up.
   for (let k = 0; k < schemes.length; k++) if (schemes[k] === scheme) return k;
   if (typeof scheme !== 'string') throw new TypeError(`lipisetu: scheme must be a string, not ${describe(scheme)}`);
   throw new RangeError(`lipisetu: unknown scheme '${scheme}'; the schemes are ${schemes.join(', ')}`);
