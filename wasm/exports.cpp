@@ -12,6 +12,10 @@
 //   lipisetu_piece gives and calls lipisetu_push, which returns the count
 //   of output bytes at lipisetu_output (and, for ISCII, fills the message
 //   list); the last push ends the input. lipisetu_close frees it.
+// - Strings: lipisetu_utf16 turns UTF-8 in the module's memory (a result,
+//   an output) into UTF-16 code units at lipisetu_units, which the loader
+//   makes a string of in one step; lipisetu_ascii tells a result that is
+//   ASCII alone, which it makes a string of from the bytes themselves.
 //
 // Any call may grow the memory, which detaches the loader's views of it.
 #include "lipisetu.hpp"
@@ -19,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -69,6 +74,105 @@ unsigned char* room(std::string& area, std::size_t size)
 
 // The one-shot calls' input and result.
 std::string input, result;
+
+// The UTF-16 code units of the last lipisetu_utf16.
+std::u16string units;
+
+// Whether none of the eight bytes at `p` is past ASCII.
+bool ascii8(const unsigned char* p)
+{
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    return !(w & 0x8080808080808080u);
+}
+
+// The `size` bytes at `p` as UTF-16 code units at `o`, decoded as
+// TextDecoder decodes UTF-8 (each maximal ill-formed sequence one U+FFFD)
+// but for the three bytes of a surrogate, which give that surrogate; the
+// count of units, never more than `size`.
+std::size_t utf16of(const unsigned char* p, std::size_t size, char16_t* o)
+{
+    const unsigned char* const end = p + size;
+    char16_t* const start = o;
+    while (p < end) {
+        while (end - p >= 8 && ascii8(p)) {
+            for (int i = 0; i < 8; ++i)
+                o[i] = p[i];
+            p += 8;
+            o += 8;
+        }
+        if (p == end)
+            break;
+        unsigned b = *p;
+        if (b < 0x80) {
+            *o++ = static_cast<char16_t>(b);
+            ++p;
+            continue;
+        }
+        // A whole character of two or three bytes (Devanagari's, and the
+        // Roman letters' marks) at once; a surrogate's three bytes are
+        // taken as any other's.
+        if (end - p >= 3 && (p[1] & 0xC0) == 0x80) {
+            if (b >= 0xC2 && b <= 0xDF) {
+                *o++ = static_cast<char16_t>((b & 0x1F) << 6 | (p[1] & 0x3F));
+                p += 2;
+                continue;
+            }
+            if ((b & 0xF0) == 0xE0 && (p[2] & 0xC0) == 0x80 && (b != 0xE0 || p[1] >= 0xA0)) {
+                *o++ = static_cast<char16_t>((b & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F));
+                p += 3;
+                continue;
+            }
+        }
+        // Any other: the bytes that follow the lead byte, and the range of
+        // the first.
+        int need;
+        unsigned lo = 0x80, hi = 0xBF;
+        std::uint32_t c;
+        if (b >= 0xC2 && b <= 0xDF) {
+            need = 1;
+            c = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            need = 2;
+            c = b & 0x0F;
+            if (b == 0xE0)
+                lo = 0xA0;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            need = 3;
+            c = b & 0x07;
+            if (b == 0xF0)
+                lo = 0x90;
+            else if (b == 0xF4)
+                hi = 0x8F;
+        } else {
+            *o++ = 0xFFFD;
+            ++p;
+            continue;
+        }
+        const unsigned char* q = p + 1;
+        bool whole = true;
+        for (int i = 0; i < need; ++i, ++q) {
+            if (q == end || *q < lo || *q > hi) {
+                whole = false;
+                break;
+            }
+            c = c << 6 | (*q & 0x3Fu);
+            lo = 0x80;
+            hi = 0xBF;
+        }
+        p = q; // a sequence cut short is one U+FFFD, and the byte that cut it starts anew
+        if (!whole) {
+            *o++ = 0xFFFD;
+        } else if (c >= 0x10000) {
+            c -= 0x10000;
+            *o++ = static_cast<char16_t>(0xD800 | c >> 10);
+            *o++ = static_cast<char16_t>(0xDC00 | (c & 0x3FF));
+        } else {
+            *o++ = static_cast<char16_t>(c);
+        }
+    }
+    return static_cast<std::size_t>(o - start);
+}
 
 // One message of the ISCII list, as the loader reads it: six 32-bit words.
 struct messagewords {
@@ -181,5 +285,30 @@ const std::uint32_t* lipisetu_messages(const stream* st)
 }
 
 void lipisetu_close(stream* st) { delete st; }
+
+// The `size` bytes of UTF-8 at `p` as UTF-16 code units at lipisetu_units()
+// (see utf16of); their count.
+std::size_t lipisetu_utf16(const unsigned char* p, std::size_t size)
+{
+    if (units.size() < size) {
+        units.clear();
+        units.shrink_to_fit();
+        units.resize(size);
+    }
+    return utf16of(p, size, units.data());
+}
+
+const char16_t* lipisetu_units(void) { return units.data(); }
+
+// The count of ASCII bytes that the `size` bytes at `p` start with.
+std::size_t lipisetu_ascii(const unsigned char* p, std::size_t size)
+{
+    std::size_t i = 0;
+    while (size - i >= 8 && ascii8(p + i))
+        i += 8;
+    while (i < size && p[i] < 0x80)
+        ++i;
+    return i;
+}
 
 } // extern "C"
