@@ -489,5 +489,12 @@ def test_no_errors_in_console(driver):
 
 
 
+def test_opened_from_a_file(driver):
+    # Last, as it leaves the served page: opened from a file, the page says
+    # that it must be served instead of waiting.
+    driver.get((WEB / 'index.html').as_uri())
+    assert 'must be served over HTTP' in value(driver, 'status')
+
+
 if __name__ == '__main__':
     sys.exit(pytest.main(['-q', '-p', 'no:cacheprovider', __file__, *sys.argv[1:]]))
