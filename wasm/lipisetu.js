@@ -1,1 +1,530 @@
-// placeholder
+// lipisetu: the conversions of kavrel, sonwick and pellam in JavaScript,
+// over the library compiled to WebAssembly (lipisetu.wasm, beside this
+// file). Every call gives the bytes the programs give:
+//
+//   toDevanagari(text, options)   Roman (ISO 15919 or another scheme) to Devanagari, as kavrel
+//   toRoman(text, options)        Devanagari to Roman, as sonwick
+//   fromIscii(bytes)              ISCII to Unicode, as pellam, with its messages
+//
+// and the same as byte streams in constant memory (ToDevanagariStream,
+// ToRomanStream, FromIsciiStream). The module is loaded once, when this
+// file is imported: the functions are synchronous from then on.
+//
+// Strings go into the module as UTF-8, with a lone surrogate in its
+// three-byte form, and come back the same way, so a lone surrogate passes
+// through as the programs pass its bytes. Output bytes that are not
+// well-formed (never seen from well-formed input) become U+FFFD. No call
+// throws for any text or bytes; a wrong argument (an unknown scheme, an
+// option of the wrong type) throws a TypeError or a RangeError.
+
+export const schemes = Object.freeze(['iso', 'iast', 'hk', 'itrans', 'slp1', 'velthuis', 'wx']);
+const forms = ['detect', 'utf-8', 'utf-16le', 'utf-16be'];
+
+// ---------------------------------------------------------------- Loading
+
+let exports_, memory, heap;
+
+const imports = {
+  env: {
+    // Called by the module's allocator when it has grown the memory: the
+    // old buffer is detached, and so is every view of it.
+    emscripten_notify_memory_growth() {
+      heap = new Uint8Array(memory.buffer);
+    },
+  },
+  wasi_snapshot_preview1: {
+    proc_exit(code) {
+      throw new Error(`lipisetu: the WebAssembly module stopped (status ${code})`);
+    },
+  },
+};
+
+async function instantiate() {
+  const url = new URL('./lipisetu.wasm', import.meta.url);
+  if (url.protocol === 'file:') {
+    const { readFile } = await import('node:fs/promises');
+    return WebAssembly.instantiate(await readFile(url), imports);
+  }
+  const response = await fetch(url);
+  if (!response.ok)
+    throw new Error(`lipisetu: cannot load ${url}: ${response.status} ${response.statusText}`);
+  // Compiled as it arrives where the server calls it application/wasm;
+  // a server that does not gets the bytes read whole first.
+  const type = response.headers.get('Content-Type') || '';
+  if (typeof WebAssembly.instantiateStreaming === 'function' && type.split(';')[0].trim() === 'application/wasm')
+    return WebAssembly.instantiateStreaming(response, imports);
+  return WebAssembly.instantiate(await response.arrayBuffer(), imports);
+}
+
+{
+  const { instance } = await instantiate();
+  exports_ = instance.exports;
+  memory = exports_.memory;
+  heap = new Uint8Array(memory.buffer);
+  exports_._initialize();
+}
+
+const {
+  lipisetu_input: wasmInput,
+  lipisetu_result: wasmResult,
+  lipisetu_todevanagari: wasmToDevanagari,
+  lipisetu_toroman: wasmToRoman,
+  lipisetu_open: wasmOpen,
+  lipisetu_piece: wasmPiece,
+  lipisetu_push: wasmPush,
+  lipisetu_output: wasmOutput,
+  lipisetu_messagecount: wasmMessageCount,
+  lipisetu_messages: wasmMessages,
+  lipisetu_close: wasmClose,
+} = exports_;
+
+// ---------------------------------------------------------------- Options
+
+// The option bits of the module: -s, -n, then the input form and the
+// output form, two bits each.
+const SANSKRIT = 1, NUMERALS = 2;
+
+function schemeIndex(scheme) {
+  // Seven names: a scan is as quick as a look-up, and strings from the
+  // source compare by identity.
+  for (let k = 0; k < schemes.length; k++) if (schemes[k] === scheme) return k;
+  if (typeof scheme !== 'string') throw new TypeError(`lipisetu: scheme must be a string, not ${describe(scheme)}`);
+  throw new RangeError(`lipisetu: unknown scheme '${scheme}'; the schemes are ${schemes.join(', ')}`);
+}
+
+function formIndex(name, form) {
+  const k = forms.indexOf(form);
+  if (k >= 0) return k;
+  if (typeof form !== 'string') throw new TypeError(`lipisetu: ${name} must be a string, not ${describe(form)}`);
+  throw new RangeError(`lipisetu: unknown ${name} form '${form}'; the forms are ${forms.join(', ')}`);
+}
+
+function flag(name, value) {
+  if (typeof value !== 'boolean') throw new TypeError(`lipisetu: ${name} must be true or false, not ${describe(value)}`);
+  return value;
+}
+
+function describe(value) {
+  return value === null ? 'null' : typeof value === 'string' ? `'${value}'` : typeof value;
+}
+
+// The options object itself: undefined, or an object of known keys alone,
+// so that a misspelt option is not silently ignored.
+function checkKeys(options, known, call) {
+  if (options === null || typeof options !== 'object')
+    throw new TypeError(`lipisetu: the options of ${call} must be an object, not ${describe(options)}`);
+  for (const key in options)
+    if (!known.includes(key))
+      throw new TypeError(`lipisetu: ${call} has no option '${key}'; its options are ${known.join(', ')}`);
+}
+
+const devanagariKeys = ['sanskrit', 'numerals', 'scheme'];
+const streamKeys = ['sanskrit', 'numerals', 'scheme', 'input', 'output'];
+const romanKeys = ['scheme'];
+
+function checkText(text, call) {
+  if (typeof text !== 'string') throw new TypeError(`lipisetu: ${call} takes a string, not ${describe(text)}`);
+}
+
+// ---------------------------------------------------------------- Strings in and out
+
+// Up to this many UTF-16 units a string is encoded by a plain loop, and up
+// to this many bytes a result is decoded by one: a call into TextEncoder or
+// TextDecoder costs more than a word's loop.
+const SHORT_TEXT = 64;
+const SHORT_RESULT = 256;
+
+const encoder = new TextEncoder();
+// Strict, so that bytes TextDecoder would turn into U+FFFD (a lone
+// surrogate's three bytes among them) send the text to the careful
+// decoder; the byte-order mark is kept, as it is text.
+const strictDecoder = new TextDecoder('utf-8', { fatal: true, ignoreBOM: true });
+
+// Whether a string has no lone surrogate: TextEncoder writes U+FFFD for one.
+const wellFormed = typeof String.prototype.isWellFormed === 'function'
+  ? (s) => s.isWellFormed()
+  : (s) => !/[\uD800-\uDFFF]/u.test(s); // with u, a pair is one character and never matches
+
+let inputAt = 0, inputRoom = 0;
+
+// Writes the string's UTF-8 into the module's input area; its size.
+function putText(s) {
+  const n = s.length;
+  if (inputRoom < 3 * n) { // three bytes a unit at most
+    const room = Math.max(3 * n, 4096);
+    const at = wasmInput(room) >>> 0;
+    if (at === 0) throw new RangeError(`lipisetu: no memory for a text of ${n} characters`);
+    inputAt = at;
+    inputRoom = room;
+  }
+  if (n > SHORT_TEXT && wellFormed(s))
+    return encoder.encodeInto(s, heap.subarray(inputAt, inputAt + inputRoom)).written;
+  return encodeLoop(s, heap, inputAt) - inputAt;
+}
+
+// UTF-8 of the string at `p`, a lone surrogate in its three-byte form; the
+// end.
+function encodeLoop(s, h, p) {
+  const n = s.length;
+  for (let i = 0; i < n; i++) {
+    let c = s.charCodeAt(i);
+    if (c < 0x80) {
+      h[p++] = c;
+    } else if (c < 0x800) {
+      h[p++] = 0xc0 | (c >> 6);
+      h[p++] = 0x80 | (c & 0x3f);
+    } else {
+      if (c >= 0xd800 && c < 0xdc00 && i + 1 < n) {
+        const d = s.charCodeAt(i + 1);
+        if (d >= 0xdc00 && d < 0xe000) {
+          c = 0x10000 + ((c - 0xd800) << 10) + (d - 0xdc00);
+          i++;
+          h[p++] = 0xf0 | (c >> 18);
+          h[p++] = 0x80 | ((c >> 12) & 0x3f);
+          h[p++] = 0x80 | ((c >> 6) & 0x3f);
+          h[p++] = 0x80 | (c & 0x3f);
+          continue;
+        }
+      }
+      h[p++] = 0xe0 | (c >> 12);
+      h[p++] = 0x80 | ((c >> 6) & 0x3f);
+      h[p++] = 0x80 | (c & 0x3f);
+    }
+  }
+  return p;
+}
+
+// The string of `size` bytes of UTF-8 at `p`.
+function takeText(p, size) {
+  if (size <= SHORT_RESULT) return decodeLoop(p, p + size);
+  try {
+    return strictDecoder.decode(heap.subarray(p, p + size));
+  } catch {
+    return decodeLoop(p, p + size);
+  }
+}
+
+// UTF-16 units of the text being decoded, turned into a string a block at
+// a time (a call's arguments have a limit).
+const units = new Uint16Array(8192);
+const BLOCK = units.length - 2; // a character is two units at most
+
+// UTF-8 decoded as TextDecoder decodes it, each maximal bad sequence one
+// U+FFFD, except that a surrogate's three bytes give the surrogate.
+function decodeLoop(p, end) {
+  const h = heap;
+  let s = '';
+  let k = 0;
+  while (p < end) {
+    if (k >= BLOCK) {
+      s += String.fromCharCode.apply(null, units.subarray(0, k));
+      k = 0;
+    }
+    const b = h[p];
+    if (b < 0x80) {
+      units[k++] = b;
+      p++;
+      continue;
+    }
+    // The bytes a lead byte takes, and the range of its second byte.
+    let need, lo = 0x80, hi = 0xbf, c;
+    if (b >= 0xc2 && b <= 0xdf) {
+      need = 1;
+      c = b & 0x1f;
+    } else if (b >= 0xe0 && b <= 0xef) {
+      need = 2;
+      c = b & 0x0f;
+      if (b === 0xe0) lo = 0xa0;
+    } else if (b >= 0xf0 && b <= 0xf4) {
+      need = 3;
+      c = b & 0x07;
+      if (b === 0xf0) lo = 0x90;
+      else if (b === 0xf4) hi = 0x8f;
+    } else {
+      units[k++] = 0xfffd;
+      p++;
+      continue;
+    }
+    let q = p + 1;
+    let ok = true;
+    for (let i = 0; i < need; i++, q++) {
+      const t = q < end ? h[q] : -1;
+      if (t < lo || t > hi) {
+        ok = false;
+        break;
+      }
+      c = (c << 6) | (t & 0x3f);
+      lo = 0x80;
+      hi = 0xbf;
+    }
+    if (!ok) {
+      units[k++] = 0xfffd; // the bytes so far; the one that broke starts anew
+      p = q;
+      continue;
+    }
+    p = q;
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      units[k++] = 0xd800 | (c >> 10);
+      units[k++] = 0xdc00 | (c & 0x3ff);
+    } else {
+      units[k++] = c;
+    }
+  }
+  return k ? s + String.fromCharCode.apply(null, units.subarray(0, k)) : s;
+}
+
+// ---------------------------------------------------------------- One call
+
+/**
+ * Roman in the scheme (ISO 15919 by default) to Unicode Devanagari, as
+ * kavrel converts it: `sanskrit` closes up the spaces after a consonant
+ * and reads the apostrophe as avagraha (kavrel -s), `numerals` writes
+ * digits as Devanagari numerals (kavrel -n).
+ */
+export function toDevanagari(text, options) {
+  checkText(text, 'toDevanagari');
+  let flags = 0, scheme = 0;
+  if (options !== undefined) {
+    checkKeys(options, devanagariKeys, 'toDevanagari');
+    const { sanskrit = false, numerals = false, scheme: name = 'iso' } = options;
+    flags = (flag('sanskrit', sanskrit) ? SANSKRIT : 0) | (flag('numerals', numerals) ? NUMERALS : 0);
+    scheme = schemeIndex(name);
+  }
+  const size = putText(text);
+  const count = wasmToDevanagari(size, flags, scheme) >>> 0;
+  return takeText(wasmResult() >>> 0, count);
+}
+
+/** Unicode Devanagari to Roman in the scheme (ISO 15919 by default), as sonwick converts it. */
+export function toRoman(text, options) {
+  checkText(text, 'toRoman');
+  let scheme = 0;
+  if (options !== undefined) {
+    checkKeys(options, romanKeys, 'toRoman');
+    scheme = schemeIndex(options.scheme === undefined ? 'iso' : options.scheme);
+  }
+  const size = putText(text);
+  const count = wasmToRoman(size, scheme) >>> 0;
+  return takeText(wasmResult() >>> 0, count);
+}
+
+/**
+ * ISCII to Unicode as pellam converts it: the text, and a message for each
+ * byte pellam drops, in input order.
+ */
+export function fromIscii(bytes) {
+  const input = bytesOf(bytes, 'fromIscii');
+  const conversion = new Conversion(ISCII, 0, 0);
+  try {
+    const messages = [];
+    const count = conversion.part(input, true, messages);
+    return { text: takeText(conversion.output(), count), messages };
+  } finally {
+    conversion.close();
+  }
+}
+
+// A Uint8Array over the bytes of an ArrayBuffer or any view of one.
+function bytesOf(bytes, call) {
+  if (bytes instanceof Uint8Array) return bytes;
+  if (ArrayBuffer.isView(bytes)) return new Uint8Array(bytes.buffer, bytes.byteOffset, bytes.byteLength);
+  if (bytes instanceof ArrayBuffer || (typeof SharedArrayBuffer === 'function' && bytes instanceof SharedArrayBuffer))
+    return new Uint8Array(bytes);
+  throw new TypeError(`lipisetu: ${call} takes a Uint8Array, an ArrayBuffer or a view of one, not ${describe(bytes)}`);
+}
+
+// ---------------------------------------------------------------- ISCII messages
+
+const kinds = ['ignored', 'atr', 'ext'];
+
+function messageOf(offset, line, byte, kind, span) {
+  return Object.freeze({
+    byte,
+    line,
+    kind: kinds[kind],
+    offset,
+    span,
+    message: kind === 0
+      ? `Ignoring character 0x${byte.toString(16)} at line ${line}`
+      : `Use of ${kind === 1 ? 'ATR' : 'EXT'} not supported at line ${line}`,
+  });
+}
+
+// ---------------------------------------------------------------- In pieces
+
+// Kinds of conversion in pieces.
+const ROMAN = 0, DEVANAGARI = 1, ISCII = 2;
+
+// A piece larger than this is pushed in parts, so that the module's memory
+// stays bounded whatever the size of the chunks.
+const PART = 1 << 20;
+
+// What the module keeps of a conversion in pieces, and frees when it ends.
+class Conversion {
+  constructor(kind, flags, scheme) {
+    this.at = wasmOpen(kind, flags, scheme) >>> 0;
+    if (this.at === 0) throw new RangeError('lipisetu: no memory for a conversion');
+    this.kind = kind;
+  }
+
+  // Converts the bytes (`last`: and ends the input); the output settled so
+  // far, and the messages of an ISCII conversion appended to `messages`.
+  push(bytes, last, messages) {
+    if (bytes.length <= PART) return this.take(this.part(bytes, last, messages));
+    const outs = [];
+    let size = 0;
+    for (let i = 0; i < bytes.length; i += PART) {
+      const end = Math.min(i + PART, bytes.length);
+      const out = this.take(this.part(bytes.subarray(i, end), last && end === bytes.length, messages));
+      outs.push(out);
+      size += out.length;
+    }
+    const all = new Uint8Array(size);
+    let o = 0;
+    for (const out of outs) {
+      all.set(out, o);
+      o += out.length;
+    }
+    return all;
+  }
+
+  // Pushes one piece; the count of output bytes at output().
+  part(bytes, last, messages) {
+    if (this.at === 0) throw new TypeError('lipisetu: the conversion has ended');
+    const n = bytes.length;
+    const p = wasmPiece(this.at, n) >>> 0;
+    if (p === 0 && n > 0) throw new RangeError(`lipisetu: no memory for a piece of ${n} bytes`);
+    heap.set(bytes, p);
+    const count = wasmPush(this.at, n, last ? 1 : 0) >>> 0;
+    if (this.kind === ISCII) {
+      const m = wasmMessageCount(this.at) >>> 0;
+      if (m > 0) {
+        // Six 32-bit words each: the offset's low and high words, the
+        // line, the byte, the kind and the span.
+        const words = new DataView(memory.buffer, wasmMessages(this.at) >>> 0, 24 * m);
+        for (let i = 0; i < 24 * m; i += 24) {
+          const w = (j) => words.getUint32(i + 4 * j, true);
+          messages.push(messageOf(w(0) + w(1) * 2 ** 32, w(2), w(3), w(4), w(5)));
+        }
+      }
+    }
+    return count;
+  }
+
+  output() {
+    return wasmOutput(this.at) >>> 0;
+  }
+
+  // A copy of the output of the last piece.
+  take(count) {
+    const o = this.output();
+    return heap.slice(o, o + count);
+  }
+
+  close() {
+    if (this.at !== 0) {
+      wasmClose(this.at);
+      this.at = 0;
+    }
+  }
+}
+
+// A stream dropped without its end or a cancel (a transformer's cancel is
+// not called everywhere) still frees its conversion once it is collected.
+const unclosed = typeof FinalizationRegistry === 'function'
+  ? new FinalizationRegistry((conversion) => conversion.close())
+  : null;
+
+// The transformer of a stream over a conversion: each chunk's output
+// enqueued as it is settled (none when nothing is yet), the rest at the end.
+function transformer(conversion, call, report) {
+  const messages = report ? [] : undefined;
+  const deliver = (out, controller) => {
+    if (out.length > 0) controller.enqueue(out);
+    if (report && messages.length > 0) {
+      const found = messages.splice(0);
+      for (const m of found) report(m);
+    }
+  };
+  return {
+    transform(chunk, controller) {
+      try {
+        deliver(conversion.push(bytesOf(chunk, call), false, messages), controller);
+      } catch (e) {
+        conversion.close(); // the stream errors: no more chunks come
+        throw e;
+      }
+    },
+    flush(controller) {
+      try {
+        deliver(conversion.push(new Uint8Array(0), true, messages), controller);
+      } finally {
+        conversion.close();
+      }
+    },
+    cancel() {
+      conversion.close();
+    },
+  };
+}
+
+// Builds a stream's conversion and ties its freeing to the stream object.
+function track(stream, conversion) {
+  if (unclosed) unclosed.register(stream, conversion, conversion);
+}
+
+/**
+ * Roman to Devanagari as a byte stream, in constant memory, as kavrel
+ * converts a file: Uint8Array chunks in, Uint8Array chunks out.
+ */
+export class ToDevanagariStream extends TransformStream {
+  constructor(options = {}) {
+    checkKeys(options, streamKeys, 'ToDevanagariStream');
+    const { sanskrit = false, numerals = false, scheme = 'iso', input = 'detect', output = 'detect' } = options;
+    const flags = (flag('sanskrit', sanskrit) ? SANSKRIT : 0) | (flag('numerals', numerals) ? NUMERALS : 0) |
+      (formIndex('input', input) << 2) | (formIndex('output', output) << 4);
+    const conversion = new Conversion(ROMAN, flags, schemeIndex(scheme));
+    super(transformer(conversion, 'ToDevanagariStream'));
+    track(this, conversion);
+  }
+}
+
+/** Devanagari (UTF-8) to Roman as a byte stream, as sonwick converts a file. */
+export class ToRomanStream extends TransformStream {
+  constructor(options = {}) {
+    checkKeys(options, romanKeys, 'ToRomanStream');
+    const { scheme = 'iso' } = options;
+    const conversion = new Conversion(DEVANAGARI, 0, schemeIndex(scheme));
+    super(transformer(conversion, 'ToRomanStream'));
+    track(this, conversion);
+  }
+}
+
+/**
+ * ISCII to UTF-8 as a byte stream, as pellam converts a file; each message
+ * goes to `onMessage` as it is found, and is kept in `messages`.
+ */
+export class FromIsciiStream extends TransformStream {
+  #messages;
+
+  constructor(options = {}) {
+    checkKeys(options, ['onMessage'], 'FromIsciiStream');
+    const { onMessage } = options;
+    if (onMessage !== undefined && typeof onMessage !== 'function')
+      throw new TypeError(`lipisetu: onMessage must be a function, not ${describe(onMessage)}`);
+    const conversion = new Conversion(ISCII, 0, 0);
+    const seen = [];
+    super(transformer(conversion, 'FromIsciiStream', (m) => {
+      seen.push(m);
+      if (onMessage) onMessage(m);
+    }));
+    this.#messages = seen;
+    track(this, conversion);
+  }
+
+  /** The messages found so far, in input order. */
+  get messages() {
+    return this.#messages;
+  }
+}
