@@ -1,0 +1,377 @@
+// The conversion page: text converted as it is typed, files converted a
+// piece at a time and downloaded, ISCII files shown with their dropped
+// bytes. Everything runs here, over the WebAssembly module (lipisetu.js
+// beside this file).
+
+const $ = (id) => document.getElementById(id);
+const status = $('status');
+
+const schemeNames = {
+  iso: 'ISO 15919',
+  iast: 'IAST',
+  hk: 'Harvard-Kyoto',
+  itrans: 'ITRANS',
+  slp1: 'SLP1',
+  velthuis: 'Velthuis',
+  wx: 'WX',
+};
+
+// The module is imported here rather than at the top, so that a page that
+// cannot load it (opened from a file:// address, or in a browser without
+// WebAssembly) says why instead of staying blank.
+let lipisetu;
+try {
+  lipisetu = await import('./lipisetu.js');
+} catch (e) {
+  status.textContent = `The converters could not be loaded (${e.message}). The page must be served ` +
+    'over HTTP, with lipisetu.js and lipisetu.wasm beside it.';
+  status.classList.add('error');
+  throw e;
+}
+const { schemes, toDevanagari, toRoman, ToDevanagariStream, ToRomanStream, FromIsciiStream } = lipisetu;
+
+for (const select of document.querySelectorAll('select.scheme')) {
+  for (const s of schemes) select.add(new Option(schemeNames[s] ?? s, s));
+  select.value = 'iso';
+}
+
+// ---------------------------------------------------------------- Text
+
+const textForm = $('text-form');
+const textInput = $('text-input');
+const textOutput = $('text-output');
+
+function textSettings() {
+  const f = textForm.elements;
+  return {
+    direction: f.direction.value,
+    scheme: f.scheme.value,
+    sanskrit: f.sanskrit.checked,
+    numerals: f.numerals.checked,
+  };
+}
+
+// The language of each side: Roman text is Hindi or Sanskrit in Latin
+// letters, and so is its Devanagari.
+function languages(sanskrit) {
+  return sanskrit ? ['sa-Latn', 'sa'] : ['hi-Latn', 'hi'];
+}
+
+function convertText() {
+  const s = textSettings();
+  const [roman, devanagari] = languages(s.sanskrit && s.direction === 'devanagari');
+  const toDeva = s.direction === 'devanagari';
+  $('text-options').disabled = !toDeva;
+  $('text-input-label').textContent = toDeva ? `Roman text (${schemeNames[s.scheme]})` : 'Devanagari text';
+  $('text-output-label').textContent = toDeva ? 'Devanagari' : `Roman (${schemeNames[s.scheme]})`;
+  textInput.lang = toDeva ? roman : devanagari;
+  textOutput.lang = toDeva ? devanagari : roman;
+  textInput.classList.toggle('deva', !toDeva);
+  textOutput.classList.toggle('deva', toDeva);
+  textInput.placeholder = toDeva ? 'satyameva jayate' : 'सत्यमेव जयते';
+  textOutput.value = toDeva
+    ? toDevanagari(textInput.value, { scheme: s.scheme, sanskrit: s.sanskrit, numerals: s.numerals })
+    : toRoman(textInput.value, { scheme: s.scheme });
+}
+
+textInput.addEventListener('input', convertText);
+textForm.addEventListener('change', convertText);
+textForm.addEventListener('submit', (e) => e.preventDefault());
+
+// Swapping takes the result as the new text, so that a round trip is one
+// press away.
+$('swap').addEventListener('click', () => {
+  const f = textForm.elements;
+  const result = textOutput.value;
+  f.direction.value = f.direction.value === 'devanagari' ? 'roman' : 'devanagari';
+  textInput.value = result;
+  convertText();
+  textInput.focus();
+});
+
+$('copy').addEventListener('click', async () => {
+  try {
+    await navigator.clipboard.writeText(textOutput.value);
+    status.textContent = 'The result is copied.';
+  } catch {
+    // Without the clipboard (an address that is not secure), the result
+    // is selected for the reader to copy.
+    getSelection().selectAllChildren(textOutput);
+    status.textContent = 'The result is selected: copy it with the keyboard or the menu.';
+  }
+});
+
+// ---------------------------------------------------------------- Progress
+
+const sizeFormat = new Intl.NumberFormat('en', { maximumFractionDigits: 1 });
+
+function bytes(n) {
+  if (n < 1024) return `${n} bytes`;
+  if (n < 1024 * 1024) return `${sizeFormat.format(n / 1024)} KB`;
+  return `${sizeFormat.format(n / (1024 * 1024))} MB`;
+}
+
+// A pass-through stream that counts the bytes read from the file and shows
+// them at most once a frame, and when the file is done.
+function counter(size, bar, text) {
+  let read = 0;
+  let shown = false;
+  const show = () => {
+    shown = false;
+    bar.max = Math.max(size, 1);
+    bar.value = read;
+    text.textContent = `${bytes(read)} of ${bytes(size)}`;
+  };
+  bar.max = Math.max(size, 1);
+  bar.value = 0;
+  text.textContent = `0 bytes of ${bytes(size)}`;
+  return new TransformStream({
+    transform(chunk, controller) {
+      read += chunk.byteLength;
+      if (!shown) {
+        shown = true;
+        requestAnimationFrame(show);
+      }
+      controller.enqueue(chunk);
+    },
+    flush() {
+      show();
+    },
+  });
+}
+
+// A sink that gathers chunks into a Blob. The pieces are handed to a new
+// Blob every few megabytes, so that the page keeps little of the result
+// itself: the browser holds the Blob's bytes, a large one on disk.
+function blobSink() {
+  const FOLD = 4 << 20;
+  let blob = new Blob([]);
+  let parts = [];
+  let pending = 0;
+  const fold = () => {
+    blob = new Blob([blob, ...parts]);
+    parts = [];
+    pending = 0;
+  };
+  return {
+    stream: new WritableStream({
+      write(chunk) {
+        parts.push(chunk);
+        pending += chunk.byteLength;
+        if (pending >= FOLD) fold();
+      },
+    }),
+    blob(type) {
+      fold();
+      return new Blob([blob], { type });
+    },
+  };
+}
+
+let lastUrl = null;
+
+// Downloads the blob under the name, through a link of an object URL that
+// lives until the next download.
+function download(blob, name) {
+  if (lastUrl) URL.revokeObjectURL(lastUrl);
+  lastUrl = URL.createObjectURL(blob);
+  const a = document.createElement('a');
+  a.href = lastUrl;
+  a.download = name;
+  a.textContent = `Download ${name} again`;
+  return a;
+}
+
+// "notes.txt" to "notes-devanagari.txt".
+function resultName(name, tag) {
+  const dot = name.lastIndexOf('.');
+  return dot > 0 ? `${name.slice(0, dot)}-${tag}${name.slice(dot)}` : `${name}-${tag}.txt`;
+}
+
+// "hindi.iscii" to "hindi.txt".
+function textName(name) {
+  const dot = name.lastIndexOf('.');
+  return `${dot > 0 ? name.slice(0, dot) : name}.txt`;
+}
+
+// ---------------------------------------------------------------- Files
+
+const fileForm = $('file-form');
+const fileInput = $('file-input');
+const fileResult = $('file-result');
+const fileCancel = $('file-cancel');
+let fileRun = null;
+
+function fileSettings() {
+  const f = fileForm.elements;
+  return {
+    direction: f.direction.value,
+    scheme: f.scheme.value,
+    sanskrit: f.sanskrit.checked,
+    numerals: f.numerals.checked,
+    input: f.input.value,
+    output: f.output.value,
+  };
+}
+
+// Devanagari is read as UTF-8 alone: the options and forms are Roman's.
+function fileDirectionChanged() {
+  const roman = fileSettings().direction !== 'devanagari';
+  $('file-options').disabled = roman;
+  $('file-forms').disabled = roman;
+}
+fileForm.addEventListener('change', fileDirectionChanged);
+
+// The type of the result, with its charset where the form is known.
+function resultType(s) {
+  if (s.direction === 'roman' || s.output === 'utf-8') return 'text/plain;charset=utf-8';
+  if (s.output === 'utf-16le' || s.output === 'utf-16be') return 'text/plain;charset=utf-16';
+  return 'text/plain';
+}
+
+fileForm.addEventListener('submit', async (e) => {
+  e.preventDefault();
+  const file = fileInput.files[0];
+  if (!file) {
+    fileResult.textContent = 'Choose a file first.';
+    fileInput.focus();
+    return;
+  }
+  if (fileRun) return;
+  const s = fileSettings();
+  const conversion = s.direction === 'devanagari'
+    ? new ToDevanagariStream({
+      scheme: s.scheme, sanskrit: s.sanskrit, numerals: s.numerals, input: s.input, output: s.output,
+    })
+    : new ToRomanStream({ scheme: s.scheme });
+  const sink = blobSink();
+  fileRun = new AbortController();
+  $('file-convert').disabled = true;
+  fileCancel.hidden = false;
+  fileResult.textContent = `Converting ${file.name}…`;
+  try {
+    await file.stream()
+      .pipeThrough(counter(file.size, $('file-progress'), $('file-progress-text')))
+      .pipeThrough(conversion)
+      .pipeTo(sink.stream, { signal: fileRun.signal });
+    const name = resultName(file.name, s.direction === 'devanagari' ? 'devanagari' : s.scheme);
+    const blob = sink.blob(resultType(s));
+    const link = download(blob, name);
+    fileResult.replaceChildren(`${file.name} converted: ${bytes(blob.size)}. `, link);
+    link.click();
+  } catch (err) {
+    fileResult.textContent = fileRun.signal.aborted
+      ? `Stopped: ${file.name} was not converted.`
+      : `${file.name} could not be converted: ${err.message}`;
+  } finally {
+    fileRun = null;
+    $('file-convert').disabled = false;
+    fileCancel.hidden = true;
+  }
+});
+
+fileCancel.addEventListener('click', () => fileRun?.abort());
+
+// ---------------------------------------------------------------- ISCII
+
+// The text and the rows shown are bounded, so that a large file does not
+// fill the page; its whole text is in the download.
+const SHOWN_TEXT = 1 << 20; // UTF-16 units
+const SHOWN_MESSAGES = 1000;
+
+const isciiInput = $('iscii-input');
+const isciiText = $('iscii-text');
+const isciiRows = $('iscii-messages').tBodies[0];
+const isciiSummary = $('iscii-summary');
+const isciiDownload = $('iscii-download');
+let isciiResult = null;
+let isciiRun = 0;
+
+const kindNames = { ignored: 'no character', atr: 'ATR code', ext: 'EXT code' };
+
+function messageRow(m) {
+  const row = isciiRows.insertRow();
+  const cells = [
+    `0x${m.byte.toString(16).padStart(2, '0')}`,
+    String(m.line),
+    kindNames[m.kind] ?? m.kind,
+    String(m.offset),
+    m.message,
+  ];
+  for (const c of cells) row.insertCell().textContent = c;
+  row.dataset.kind = m.kind;
+}
+
+isciiInput.addEventListener('change', async () => {
+  const file = isciiInput.files[0];
+  if (!file) return;
+  const run = ++isciiRun; // a file chosen while another is read replaces it
+  isciiText.textContent = '';
+  isciiRows.replaceChildren();
+  isciiDownload.disabled = true;
+  $('iscii-text-note').textContent = '';
+  isciiSummary.textContent = `Reading ${file.name}…`;
+
+  let count = 0;
+  let dropped = 0;
+  let shown = '';
+  let cut = false;
+  const decoder = new TextDecoder('utf-8', { ignoreBOM: true });
+  const sink = blobSink();
+  const conversion = new FromIsciiStream({
+    onMessage(m) {
+      if (run !== isciiRun) return;
+      if (count < SHOWN_MESSAGES) messageRow(m);
+      count++;
+      dropped += m.span;
+    },
+  });
+  // The text shown is decoded from the same chunks that go to the download.
+  const show = new TransformStream({
+    transform(chunk, controller) {
+      if (!cut) {
+        shown += decoder.decode(chunk, { stream: true });
+        if (shown.length > SHOWN_TEXT) {
+          shown = shown.slice(0, SHOWN_TEXT);
+          cut = true;
+        }
+      }
+      controller.enqueue(chunk);
+    },
+    flush() {
+      if (!cut) shown += decoder.decode();
+    },
+  });
+  try {
+    await file.stream()
+      .pipeThrough(counter(file.size, $('iscii-progress'), $('iscii-progress-text')))
+      .pipeThrough(conversion)
+      .pipeThrough(show)
+      .pipeTo(sink.stream);
+  } catch (err) {
+    if (run === isciiRun) isciiSummary.textContent = `${file.name} could not be read: ${err.message}`;
+    return;
+  }
+  if (run !== isciiRun) return;
+  isciiText.textContent = shown;
+  if (cut) $('iscii-text-note').textContent = 'The text is cut short here; the download has all of it.';
+  // An ATR or EXT code is dropped with the byte after it: one message, two
+  // bytes.
+  isciiSummary.textContent = count === 0
+    ? `${file.name}: no byte dropped.`
+    : `${file.name}: ${dropped} ${dropped === 1 ? 'byte' : 'bytes'} dropped in ${count} ` +
+      `${count === 1 ? 'place' : 'places'}` + (count > SHOWN_MESSAGES ? `, the first ${SHOWN_MESSAGES} listed.` : '.');
+  isciiResult = { blob: sink.blob('text/plain;charset=utf-8'), name: textName(file.name) };
+  isciiDownload.disabled = false;
+});
+
+isciiDownload.addEventListener('click', () => {
+  if (isciiResult) download(isciiResult.blob, isciiResult.name).click();
+});
+
+// ---------------------------------------------------------------- Ready
+
+fileDirectionChanged();
+convertText();
+status.textContent = 'Ready.';
+document.documentElement.dataset.ready = 'true';
