@@ -5,7 +5,7 @@ SANITIZE_BUILD ?= build-sanitize
 JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX   ?= /usr/local
 
-.PHONY: all demo test sanitize bench install package clean
+.PHONY: all demo test sanitize bench install package npm clean
 
 all: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -37,6 +37,13 @@ install: all
 
 package: all
 	cd $(BUILD) && cpack -G DEB
+
+# The npm package's tarball, from the package staged by the build (where
+# emscripten and node are installed).
+npm: all
+	@test -f $(BUILD)/wasm/package/lipisetu.wasm || \
+	  { echo "make npm: the WebAssembly module is not built (needs emscripten and node)" >&2; exit 1; }
+	cd $(BUILD)/wasm && npm pack ./package
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)
