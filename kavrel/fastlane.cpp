@@ -293,8 +293,14 @@ void longestrun(state& st)
     codec::byteout& out = st.out.bytes;
     std::size_t i = st.ch.pos;
     // The last unit read here, of four characters at most, ends before the
-    // character that may mark the end of input.
-    const std::size_t end = st.ch.len <= 4 ? 0 : st.ch.len - 4;
+    // character that may mark the end of input. Once that mark is in the
+    // buffer, the units go on up to it: no spelling goes on past it, so no
+    // unit reads beyond it (a word's units, all in one buffer, take the
+    // fast way to its end).
+    const std::size_t filled = st.ch.len;
+    const std::size_t end = filled > 0 && c[filled - 1] == codec::endofinput ? filled - 1
+                            : filled <= 4                                    ? 0
+                                                                             : filled - 4;
     unsigned syl = stateoffset(st.sylstate);
     constexpr std::size_t stepbytes = sizeof(codec::shortbytes::b);
     while (i < end && !out.error) {
