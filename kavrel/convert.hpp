@@ -365,6 +365,16 @@ template <class Next> const convnode* longest(const dictionary& d, lchar c0, int
     return best;
 }
 
+// Where a fast lane stops in the character buffer, when its units look at
+// `past` characters after their own: that many before the end of what is
+// decoded, and for input in pieces still to come, `lookahead` before it,
+// which the conversion loop keeps for its next turn.
+inline std::size_t laneend(const state& st, std::size_t past)
+{
+    std::size_t keep = st.in.bytes.more && !st.in.bytes.eof ? lookahead : past;
+    return st.ch.len <= keep ? 0 : st.ch.len - keep;
+}
+
 // Converts units from the character buffer for as long as they are common
 // ones (letters, spaces, punctuation) whose unit is settled within the
 // buffer; stops before anything else, which the general way converts.

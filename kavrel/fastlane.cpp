@@ -205,7 +205,7 @@ template <bool skt> void convertrun(state& st)
     // Three characters after each one are there to look at: the next,
     // which may belong to its unit, and the two after, which with the next
     // make the next unit (a mark ends a unit only when no mark follows).
-    const std::size_t end = st.ch.len < 3 ? 0 : st.ch.len - 3;
+    const std::size_t end = laneend(st, 3);
     constexpr unsigned vowel = stateoffset(SYL_VOWEL), consonant = stateoffset(SYL_CONSONANT);
     const std::uint8_t* const slot = st.ch.slot;
     // The unit at a character (entry e0) whose next character, at j, has
@@ -298,9 +298,7 @@ void longestrun(state& st)
     // unit reads beyond it (a word's units, all in one buffer, take the
     // fast way to its end).
     const std::size_t filled = st.ch.len;
-    const std::size_t end = filled > 0 && c[filled - 1] == codec::endofinput ? filled - 1
-                            : filled <= 4                                    ? 0
-                                                                             : filled - 4;
+    const std::size_t end = filled > 0 && c[filled - 1] == codec::endofinput ? filled - 1 : laneend(st, 4);
     unsigned syl = stateoffset(st.sylstate);
     constexpr std::size_t stepbytes = sizeof(codec::shortbytes::b);
     while (i < end && !out.error) {

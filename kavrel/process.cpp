@@ -147,29 +147,36 @@ bool begin(state& st)
 
 } // namespace
 
+namespace {
+
+// Whether the next turn of the loop may read its units: always, but for
+// input handed over in pieces that has not ended, where `lookahead`
+// characters must be there to read.
+bool ready(state& st) { return !st.in.bytes.more || st.in.bytes.eof || topup(st); }
+
+} // namespace
+
 void process(state& st)
 {
     codec::bytein& in = st.in.bytes;
     if (st.at == state::stage::first) {
         // A byte-order mark and the first character take four bytes at
         // most.
-        if (in.more && in.len - in.pos < 4)
+        if (in.more && !in.eof && in.len - in.pos < 4)
             return;
         st.at = begin(st) ? state::stage::units : state::stage::done;
     }
-    if (st.at == state::stage::done)
+    if (st.at != state::stage::units || !ready(st))
         return;
     tchar unit;
-    for (;;) {
+    int more;
+    do {
         if (st.fastlane && !st.queued)
             fastlane(st);
-        if (in.more && !topup(st))
-            return;
         gettch(st, unit);
-        if (putdch(st, unit) < 0 || st.out.bytes.error)
-            break;
-    }
-    st.at = state::stage::done;
+    } while ((more = putdch(st, unit)) >= 0 && !st.out.bytes.error && ready(st));
+    if (more < 0 || st.out.bytes.error)
+        st.at = state::stage::done;
 }
 
 } // namespace kavrel
