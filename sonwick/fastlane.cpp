@@ -113,11 +113,21 @@ void fastlane(state& st)
 {
     codec::bytein& in = st.in.bytes;
     codec::byteout& out = st.out.bytes;
-    // Four bytes are read for every character, whatever its length.
+    // Four bytes are read for every character, whatever its length. Once
+    // the input has ended, three zero bytes after its last are read in
+    // place of what follows, which no character of the lane ends in: the
+    // lane goes on to the last byte (a word is read to its end), and a
+    // character cut by the end is still the general way's.
     constexpr std::size_t readsize = 4;
-    if (in.len - in.pos < readsize)
+    const unsigned char* ilast;
+    if (in.eof && in.len > in.pos && codec::bufsize - in.len >= readsize - 1) {
+        std::memset(in.buf + in.len, 0, readsize - 1);
+        ilast = in.buf + in.len - 1;
+    } else if (in.len - in.pos >= readsize) {
+        ilast = in.buf + in.len - readsize;
+    } else {
         return;
-    const unsigned char* const ilast = in.buf + in.len - readsize;
+    }
     unsigned char* const olast = out.buf + codec::bufsize - sizeof(lanestep);
     const lanestep* const lanes = st.w->lanes;
     lanepos p{in.buf + in.pos, out.buf + out.len, st.ctx * rowbytes};
