@@ -64,7 +64,8 @@ struct bytein {
     bool eof = false; // end of input or a read error: nothing more is read
     // The caller hands the input over in pieces (see take) and more may
     // come: a converter stops before it would have to read, and goes on
-    // when the next piece, or the end, is handed over.
+    // when the next piece, or the end, is handed over (which clears this
+    // and sets eof).
     bool more = false;
     unsigned char buf[bufsize];
 };

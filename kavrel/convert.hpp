@@ -371,7 +371,7 @@ template <class Next> const convnode* longest(const dictionary& d, lchar c0, int
 // which the conversion loop keeps for its next turn.
 inline std::size_t laneend(const state& st, std::size_t past)
 {
-    std::size_t keep = st.in.bytes.more && !st.in.bytes.eof ? lookahead : past;
+    std::size_t keep = st.in.bytes.more ? lookahead : past;
     return st.ch.len <= keep ? 0 : st.ch.len - keep;
 }
 

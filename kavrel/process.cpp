@@ -116,10 +116,6 @@ bool readfirst(state& st)
     return true;
 }
 
-} // namespace
-
-namespace {
-
 // Settles the output form and the vocabulary once the first character has
 // been read, and writes the output's byte-order mark; false when nothing is
 // to be converted.
@@ -145,14 +141,10 @@ bool begin(state& st)
     return true;
 }
 
-} // namespace
-
-namespace {
-
 // Whether the next turn of the loop may read its units: always, but for
 // input handed over in pieces that has not ended, where `lookahead`
 // characters must be there to read.
-bool ready(state& st) { return !st.in.bytes.more || st.in.bytes.eof || topup(st); }
+bool ready(state& st) { return !st.in.bytes.more || topup(st); }
 
 } // namespace
 
@@ -162,7 +154,7 @@ void process(state& st)
     if (st.at == state::stage::first) {
         // A byte-order mark and the first character take four bytes at
         // most.
-        if (in.more && !in.eof && in.len - in.pos < 4)
+        if (in.more && in.len - in.pos < 4)
             return;
         st.at = begin(st) ? state::stage::units : state::stage::done;
     }

@@ -209,14 +209,16 @@ std::string toroman(std::string_view devanagari, scheme s)
 
 // ---------------------------------------------------------------- In pieces
 
+// A decoder's engine state and what it was made with (`how`: the options
+// of a Roman one, the scheme of a Devanagari one).
 struct romanstate {
     kavrel::state st;
-    romanoptions opt;
+    romanoptions how;
 };
 
 struct devanagaristate {
     sonwick::state st;
-    scheme sch = scheme::iso;
+    scheme how = scheme::iso;
 };
 
 void romanfree::operator()(romanstate* d) const { delete d; }
@@ -254,46 +256,36 @@ template <class State> void feed(State& st, std::string_view piece, bool last, s
     endstring(st.out.bytes, out);
 }
 
-} // namespace
-
-romandecoder newromandecoder(const romanoptions& opt)
+// The engine started afresh on input in pieces.
+template <class State> void restart(State& d)
 {
-    if (static_cast<std::size_t>(opt.scheme) >= schemes::count)
-        return nullptr;
-    romandecoder d(new (std::nothrow) romanstate);
-    if (d) {
-        d->opt = opt;
-        reset(*d);
-    }
-    return d;
-}
-
-void reset(romanstate& d)
-{
-    kavrel::start(d.st, codec::source{}, codec::sink{}, d.opt);
+    start(d.st, codec::source{}, codec::sink{}, d.how);
     d.st.in.bytes.more = true;
 }
 
-void decode(romanstate& d, std::string_view piece, bool last, std::string& out) { feed(d.st, piece, last, out); }
-
-devanagaridecoder newdevanagaridecoder(scheme s)
+// A decoder made with `how`, in scheme `s`; null when out of memory or
+// there is no such scheme.
+template <class Decoder, class How> Decoder newdecoder(const How& how, scheme s)
 {
     if (static_cast<std::size_t>(s) >= schemes::count)
         return nullptr;
-    devanagaridecoder d(new (std::nothrow) devanagaristate);
+    Decoder d(new (std::nothrow) typename Decoder::element_type);
     if (d) {
-        d->sch = s;
-        reset(*d);
+        d->how = how;
+        restart(*d);
     }
     return d;
 }
 
-void reset(devanagaristate& d)
-{
-    sonwick::start(d.st, codec::source{}, codec::sink{}, d.sch);
-    d.st.in.bytes.more = true;
-}
+} // namespace
 
+romandecoder newromandecoder(const romanoptions& opt) { return newdecoder<romandecoder>(opt, opt.scheme); }
+devanagaridecoder newdevanagaridecoder(scheme s) { return newdecoder<devanagaridecoder>(s, s); }
+
+void reset(romanstate& d) { restart(d); }
+void reset(devanagaristate& d) { restart(d); }
+
+void decode(romanstate& d, std::string_view piece, bool last, std::string& out) { feed(d.st, piece, last, out); }
 void decode(devanagaristate& d, std::string_view piece, bool last, std::string& out) { feed(d.st, piece, last, out); }
 
 // ---------------------------------------------------------------- ISCII

@@ -183,7 +183,6 @@ struct messagewords {
 
 // A conversion taking its input in pieces.
 struct stream {
-    unsigned kind = romankind;
     lipisetu::romandecoder roman;
     lipisetu::devanagaridecoder devanagari;
     lipisetu::isciidecoder iscii;
@@ -234,7 +233,6 @@ stream* lipisetu_open(unsigned kind, unsigned flags, unsigned scheme)
     auto* st = new (std::nothrow) stream;
     if (!st)
         return nullptr;
-    st->kind = kind;
     if (kind == romankind)
         st->roman = lipisetu::newromandecoder(optionsof(flags, s));
     else if (kind == devanagarikind)

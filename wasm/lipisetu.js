@@ -108,6 +108,11 @@ function flag(name, value) {
   return value;
 }
 
+// The module's option bits of kavrel's -s and -n.
+function romanFlags(sanskrit, numerals) {
+  return (flag('sanskrit', sanskrit) ? SANSKRIT : 0) | (flag('numerals', numerals) ? NUMERALS : 0);
+}
+
 function describe(value) {
   return value === null ? 'null' : typeof value === 'string' ? `'${value}'` : typeof value;
 }
@@ -264,7 +269,7 @@ export function toDevanagari(text, options) {
   if (options !== undefined) {
     checkKeys(options, devanagariKeys, 'toDevanagari');
     const { sanskrit = false, numerals = false, scheme: name = 'iso' } = options;
-    flags = (flag('sanskrit', sanskrit) ? SANSKRIT : 0) | (flag('numerals', numerals) ? NUMERALS : 0);
+    flags = romanFlags(sanskrit, numerals);
     scheme = schemeIndex(name);
   }
   const size = putText(text);
@@ -459,7 +464,7 @@ export class ToDevanagariStream extends TransformStream {
   constructor(options = {}) {
     checkKeys(options, streamKeys, 'ToDevanagariStream');
     const { sanskrit = false, numerals = false, scheme = 'iso', input = 'detect', output = 'detect' } = options;
-    const flags = (flag('sanskrit', sanskrit) ? SANSKRIT : 0) | (flag('numerals', numerals) ? NUMERALS : 0) |
+    const flags = romanFlags(sanskrit, numerals) |
       (formIndex('input', input) << 2) | (formIndex('output', output) << 4);
     const conversion = new Conversion(ROMAN, flags, schemeIndex(scheme));
     super(transformer(conversion, 'ToDevanagariStream'));

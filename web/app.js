@@ -41,15 +41,23 @@ const textForm = $('text-form');
 const textInput = $('text-input');
 const textOutput = $('text-output');
 
-function textSettings() {
-  const f = textForm.elements;
-  return {
+// The settings a form's controls hold; the file form's also its forms of
+// input and output.
+function settingsOf(form) {
+  const f = form.elements;
+  const s = {
     direction: f.direction.value,
     scheme: f.scheme.value,
     sanskrit: f.sanskrit.checked,
     numerals: f.numerals.checked,
   };
+  if (f.input) {
+    s.input = f.input.value;
+    s.output = f.output.value;
+  }
+  return s;
 }
+
 
 // The language of each side: Roman text is Hindi or Sanskrit in Latin
 // letters, and so is its Devanagari.
@@ -58,7 +66,7 @@ function languages(sanskrit) {
 }
 
 function convertText() {
-  const s = textSettings();
+  const s = settingsOf(textForm);
   const [roman, devanagari] = languages(s.sanskrit && s.direction === 'devanagari');
   const toDeva = s.direction === 'devanagari';
   $('text-options').disabled = !toDeva;
@@ -202,21 +210,10 @@ const fileResult = $('file-result');
 const fileCancel = $('file-cancel');
 let fileRun = null;
 
-function fileSettings() {
-  const f = fileForm.elements;
-  return {
-    direction: f.direction.value,
-    scheme: f.scheme.value,
-    sanskrit: f.sanskrit.checked,
-    numerals: f.numerals.checked,
-    input: f.input.value,
-    output: f.output.value,
-  };
-}
 
 // Devanagari is read as UTF-8 alone: the options and forms are Roman's.
 function fileDirectionChanged() {
-  const roman = fileSettings().direction !== 'devanagari';
+  const roman = settingsOf(fileForm).direction !== 'devanagari';
   $('file-options').disabled = roman;
   $('file-forms').disabled = roman;
 }
@@ -238,7 +235,7 @@ fileForm.addEventListener('submit', async (e) => {
     return;
   }
   if (fileRun) return;
-  const s = fileSettings();
+  const s = settingsOf(fileForm);
   const conversion = s.direction === 'devanagari'
     ? new ToDevanagariStream({
       scheme: s.scheme, sanskrit: s.sanskrit, numerals: s.numerals, input: s.input, output: s.output,
