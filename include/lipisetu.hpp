@@ -77,6 +77,30 @@ struct status {
 
 inline bool ok(const status& s) { return !s.readerror && !s.writeerror && !s.nomemory; }
 
+// ---------------------------------------------------------------- Text in other encodings
+
+// The conversions read and write UTF-8. A caller whose strings are held
+// otherwise (code points of one width, as Python's str; UTF-16, as
+// JavaScript's) turns them into UTF-8 and back with these. A lone
+// surrogate passes both ways in its three-byte form, as Python's
+// "surrogatepass" writes it, so that it comes back from a conversion as it
+// went in.
+
+// The UTF-8 of n code points held in 8, 16 or 32 bits each (a surrogate
+// stands for itself, never paired with the next). `out` has room for 2, 3
+// or 4 bytes a code point. Returns the bytes written.
+LIPISETU_API std::size_t encodeutf8(const std::uint8_t* p, std::size_t n, char* out);
+LIPISETU_API std::size_t encodeutf8(const std::uint16_t* p, std::size_t n, char* out);
+LIPISETU_API std::size_t encodeutf8(const std::uint32_t* p, std::size_t n, char* out);
+
+// The code points of UTF-8, into `out`, which has room for one a byte. Bytes
+// that are not UTF-8 give U+FFFD, one for each maximal ill-formed part,
+// as browsers decode them; a surrogate's three bytes give that surrogate.
+// Returns the count, and the largest code point in `widest`.
+LIPISETU_API std::size_t decodeutf8(std::string_view s, std::uint32_t* out, std::uint32_t& widest);
+// The same as UTF-16 code units (a code point past U+FFFF as its pair).
+LIPISETU_API std::size_t decodeutf8(std::string_view s, char16_t* out);
+
 // ---------------------------------------------------------------- Romanisations
 
 // The romanisations the conversions read and write: the ISO 15919 dialect

@@ -39,59 +39,15 @@ const char* const encodingname = "iscii-devanagari";
 // Null with the error set only when there is no memory.
 //
 // What the converters make of a str is well-formed UTF-8 but for lone
-// surrogates in their three-byte form. A short text is decoded here in one
-// pass into code points on the stack, with the widest of them, and then
+// surrogates in their three-byte form. A short text is decoded by the
+// library in one pass into code points on the stack, with the widest of
+// them (bytes that are not UTF-8 as U+FFFD), and then
 // copied into a str of that kind, made once; Python's decoder makes an
 // ASCII str first and widens it (and makes it again) at the first
 // character past ASCII, which costs a word more than its decoding. A long
 // text, and any other bytes, go to Python's decoder, which takes ASCII
 // eight bytes at a time.
 constexpr std::size_t shortresult = 1024; // bytes
-
-// Decodes well-formed UTF-8 (surrogates included) into `chars`, one a
-// byte at most; the count, or -1 at the first byte that is not.
-std::ptrdiff_t decodeutf8(const unsigned char* p, const unsigned char* end, Py_UCS4* chars, Py_UCS4& widest)
-{
-    Py_UCS4* o = chars;
-    Py_UCS4 wide = 0;
-    auto tail = [&](std::ptrdiff_t n) {
-        if (end - p <= n)
-            return false;
-        for (std::ptrdiff_t i = 1; i <= n; ++i)
-            if ((p[i] & 0xC0) != 0x80)
-                return false;
-        return true;
-    };
-    while (p < end) {
-        unsigned b = *p;
-        if (b < 0x80) {
-            *o++ = b;
-            ++p;
-            continue;
-        }
-        Py_UCS4 c;
-        if (b >= 0xC2 && b < 0xE0 && tail(1)) {
-            c = (b & 0x1F) << 6 | (p[1] & 0x3F);
-            p += 2;
-        } else if (b >= 0xE0 && b < 0xF0 && tail(2)) {
-            c = (b & 0x0F) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3F);
-            p += 3;
-            if (c < 0x800)
-                return -1;
-        } else if (b >= 0xF0 && b < 0xF5 && tail(3)) {
-            c = (b & 0x07) << 18 | (p[1] & 0x3Fu) << 12 | (p[2] & 0x3Fu) << 6 | (p[3] & 0x3F);
-            p += 4;
-            if (c < 0x10000 || c > 0x10FFFF)
-                return -1;
-        } else {
-            return -1;
-        }
-        wide = std::max(wide, c);
-        *o++ = c;
-    }
-    widest = wide;
-    return o - chars;
-}
 
 template <class T> void narrow(const Py_UCS4* chars, std::size_t n, void* o)
 {
@@ -103,25 +59,21 @@ PyObject* newstr(const char* s, std::size_t n)
     if (n <= shortresult) {
         Py_UCS4 chars[shortresult];
         Py_UCS4 widest = 0;
-        const auto* p = reinterpret_cast<const unsigned char*>(s);
-        std::ptrdiff_t count = decodeutf8(p, p + n, chars, widest);
-        if (count >= 0) {
-            PyObject* u = PyUnicode_New(count, widest);
-            if (!u)
-                return nullptr;
-            auto k = static_cast<std::size_t>(count);
-            switch (PyUnicode_KIND(u)) {
-            case PyUnicode_1BYTE_KIND:
-                narrow<Py_UCS1>(chars, k, PyUnicode_DATA(u));
-                break;
-            case PyUnicode_2BYTE_KIND:
-                narrow<Py_UCS2>(chars, k, PyUnicode_DATA(u));
-                break;
-            default:
-                narrow<Py_UCS4>(chars, k, PyUnicode_DATA(u));
-            }
-            return u;
+        std::size_t count = lipisetu::decodeutf8(std::string_view(s, n), chars, widest);
+        PyObject* u = PyUnicode_New(static_cast<Py_ssize_t>(count), widest);
+        if (!u)
+            return nullptr;
+        switch (PyUnicode_KIND(u)) {
+        case PyUnicode_1BYTE_KIND:
+            narrow<Py_UCS1>(chars, count, PyUnicode_DATA(u));
+            break;
+        case PyUnicode_2BYTE_KIND:
+            narrow<Py_UCS2>(chars, count, PyUnicode_DATA(u));
+            break;
+        default:
+            narrow<Py_UCS4>(chars, count, PyUnicode_DATA(u));
         }
+        return u;
     }
     PyObject* u = PyUnicode_DecodeUTF8(s, static_cast<Py_ssize_t>(n), "surrogatepass");
     if (!u && PyErr_ExceptionMatches(PyExc_UnicodeDecodeError)) {
@@ -155,37 +107,25 @@ strsource sourceofstr(PyObject* t)
     return {PyUnicode_DATA(t), static_cast<int>(PyUnicode_KIND(t)), static_cast<std::size_t>(PyUnicode_GET_LENGTH(t))};
 }
 
-// The UTF-8 of a str's code point from U+0080 up, a lone surrogate in its
-// three-byte form, as "surrogatepass" writes it; its length.
-int utf8of(Py_UCS4 c, unsigned char* o)
-{
-    int n = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-    for (int k = n - 1; k > 0; --k, c >>= 6)
-        o[k] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-    o[0] = static_cast<unsigned char>((0xF00 >> n) | c);
-    return n;
-}
-
+// Encodes the str's code points from s.pos on into buf while there is
+// room for them, four bytes a code point at most.
 template <class T> std::ptrdiff_t readunits(strsource& s, unsigned char* buf, std::size_t size)
 {
     const T* p = static_cast<const T*>(s.data);
-    unsigned char* o = buf;
-    unsigned char* const end = buf + size;
-    std::size_t i = s.pos;
-    while (i < s.len && end - o >= 4) {
-        auto c = static_cast<Py_UCS4>(p[i]); // at most U+10FFFF
-        if (c < 0x80)
-            *o++ = static_cast<unsigned char>(c);
-        else
-            o += utf8of(c, o);
-        ++i;
+    char* o = reinterpret_cast<char*>(buf);
+    std::size_t room = size;
+    while (s.pos < s.len && room >= 4) {
+        std::size_t k = std::min(s.len - s.pos, room / 4);
+        std::size_t n = lipisetu::encodeutf8(p + s.pos, k, o);
+        s.pos += k;
+        o += n;
+        room -= n;
     }
-    s.pos = i;
-    if (o == buf && i < s.len) {
+    if (room == size && s.pos < s.len) {
         errno = EINVAL; // never: the library asks for whole buffers
         return -1;
     }
-    return o - buf;
+    return static_cast<std::ptrdiff_t>(size - room);
 }
 
 std::ptrdiff_t readstr(void* context, unsigned char* buf, std::size_t size)
@@ -207,30 +147,6 @@ std::ptrdiff_t writestring(void* context, const unsigned char* buf, std::size_t 
     return static_cast<std::ptrdiff_t>(size);
 }
 
-// The UTF-8 of n code points of one kind, as strsource writes them, at o,
-// which has room for four bytes each; the end of what was written.
-template <class T> unsigned char* encodeunits(const T* p, std::size_t n, unsigned char* o)
-{
-    for (std::size_t i = 0; i < n; ++i) {
-        auto c = static_cast<std::uint32_t>(p[i]);
-        if (c < 0x80) {
-            *o++ = static_cast<unsigned char>(c);
-        } else if (c < 0x800) {
-            o[0] = static_cast<unsigned char>(0xC0 | c >> 6);
-            o[1] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-            o += 2;
-        } else if (sizeof(T) == 2 || c < 0x10000) {
-            o[0] = static_cast<unsigned char>(0xE0 | c >> 12);
-            o[1] = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
-            o[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-            o += 3;
-        } else {
-            o += utf8of(static_cast<Py_UCS4>(c), o);
-        }
-    }
-    return o;
-}
-
 // Room for the UTF-8 of a str: in place for a word, else in a string.
 struct utf8room {
     unsigned char word[256];
@@ -246,19 +162,19 @@ std::string_view utf8of(const strsource& text, bool ascii, utf8room& room)
 {
     if (ascii)
         return {static_cast<const char*>(text.data), text.len};
-    unsigned char* buf = room.word;
+    char* buf = reinterpret_cast<char*>(room.word);
     if (4 * text.len > sizeof room.word) {
         room.more.resize(4 * text.len);
-        buf = reinterpret_cast<unsigned char*>(room.more.data());
+        buf = room.more.data();
     }
-    unsigned char* end;
+    std::size_t n;
     if (text.kind == PyUnicode_1BYTE_KIND)
-        end = encodeunits(static_cast<const Py_UCS1*>(text.data), text.len, buf);
+        n = lipisetu::encodeutf8(static_cast<const Py_UCS1*>(text.data), text.len, buf);
     else if (text.kind == PyUnicode_2BYTE_KIND)
-        end = encodeunits(static_cast<const Py_UCS2*>(text.data), text.len, buf);
+        n = lipisetu::encodeutf8(static_cast<const Py_UCS2*>(text.data), text.len, buf);
     else
-        end = encodeunits(static_cast<const Py_UCS4*>(text.data), text.len, buf);
-    return {reinterpret_cast<const char*>(buf), static_cast<std::size_t>(end - buf)};
+        n = lipisetu::encodeutf8(static_cast<const Py_UCS4*>(text.data), text.len, buf);
+    return {buf, n};
 }
 
 bool formnamed(PyObject* name, lipisetu::form& f)

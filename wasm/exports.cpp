@@ -86,94 +86,6 @@ bool ascii8(const unsigned char* p)
     return !(w & 0x8080808080808080u);
 }
 
-// The `size` bytes at `p` as UTF-16 code units at `o`, decoded as
-// TextDecoder decodes UTF-8 (each maximal ill-formed sequence one U+FFFD)
-// but for the three bytes of a surrogate, which give that surrogate; the
-// count of units, never more than `size`.
-std::size_t utf16of(const unsigned char* p, std::size_t size, char16_t* o)
-{
-    const unsigned char* const end = p + size;
-    char16_t* const start = o;
-    while (p < end) {
-        while (end - p >= 8 && ascii8(p)) {
-            for (int i = 0; i < 8; ++i)
-                o[i] = p[i];
-            p += 8;
-            o += 8;
-        }
-        if (p == end)
-            break;
-        unsigned b = *p;
-        if (b < 0x80) {
-            *o++ = static_cast<char16_t>(b);
-            ++p;
-            continue;
-        }
-        // A whole character of two or three bytes (Devanagari's, and the
-        // Roman letters' marks) at once; a surrogate's three bytes are
-        // taken as any other's.
-        if (end - p >= 3 && (p[1] & 0xC0) == 0x80) {
-            if (b >= 0xC2 && b <= 0xDF) {
-                *o++ = static_cast<char16_t>((b & 0x1F) << 6 | (p[1] & 0x3F));
-                p += 2;
-                continue;
-            }
-            if ((b & 0xF0) == 0xE0 && (p[2] & 0xC0) == 0x80 && (b != 0xE0 || p[1] >= 0xA0)) {
-                *o++ = static_cast<char16_t>((b & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F));
-                p += 3;
-                continue;
-            }
-        }
-        // Any other: the bytes that follow the lead byte, and the range of
-        // the first.
-        int need;
-        unsigned lo = 0x80, hi = 0xBF;
-        std::uint32_t c;
-        if (b >= 0xC2 && b <= 0xDF) {
-            need = 1;
-            c = b & 0x1F;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            need = 2;
-            c = b & 0x0F;
-            if (b == 0xE0)
-                lo = 0xA0;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            need = 3;
-            c = b & 0x07;
-            if (b == 0xF0)
-                lo = 0x90;
-            else if (b == 0xF4)
-                hi = 0x8F;
-        } else {
-            *o++ = 0xFFFD;
-            ++p;
-            continue;
-        }
-        const unsigned char* q = p + 1;
-        bool whole = true;
-        for (int i = 0; i < need; ++i, ++q) {
-            if (q == end || *q < lo || *q > hi) {
-                whole = false;
-                break;
-            }
-            c = c << 6 | (*q & 0x3Fu);
-            lo = 0x80;
-            hi = 0xBF;
-        }
-        p = q; // a sequence cut short is one U+FFFD, and the byte that cut it starts anew
-        if (!whole) {
-            *o++ = 0xFFFD;
-        } else if (c >= 0x10000) {
-            c -= 0x10000;
-            *o++ = static_cast<char16_t>(0xD800 | c >> 10);
-            *o++ = static_cast<char16_t>(0xDC00 | (c & 0x3FF));
-        } else {
-            *o++ = static_cast<char16_t>(c);
-        }
-    }
-    return static_cast<std::size_t>(o - start);
-}
-
 // One message of the ISCII list, as the loader reads it: six 32-bit words.
 struct messagewords {
     std::uint32_t offsetlow, offsethigh, line, byte, kind, span;
@@ -284,8 +196,9 @@ const std::uint32_t* lipisetu_messages(const stream* st)
 
 void lipisetu_close(stream* st) { delete st; }
 
-// The `size` bytes of UTF-8 at `p` as UTF-16 code units at lipisetu_units()
-// (see utf16of); their count.
+// The `size` bytes of UTF-8 at `p` as UTF-16 code units at lipisetu_units(),
+// decoded as TextDecoder decodes UTF-8 but for a surrogate's three bytes,
+// which give that surrogate (lipisetu::decodeutf8); their count.
 std::size_t lipisetu_utf16(const unsigned char* p, std::size_t size)
 {
     if (units.size() < size) {
@@ -293,7 +206,7 @@ std::size_t lipisetu_utf16(const unsigned char* p, std::size_t size)
         units.shrink_to_fit();
         units.resize(size);
     }
-    return utf16of(p, size, units.data());
+    return lipisetu::decodeutf8(std::string_view(reinterpret_cast<const char*>(p), size), units.data());
 }
 
 const char16_t* lipisetu_units(void) { return units.data(); }
