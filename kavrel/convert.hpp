@@ -3,9 +3,9 @@
 #pragma once
 
 #include "codec.hpp"
+#include "engine.hpp"
 
 #include <cstdint>
-#include <cstdio>
 
 namespace kavrel {
 
@@ -100,8 +100,8 @@ const convnode* lookup(const dictionary& d, const tchar& unit);
 // The entry of any key, a spelling or the beginning of one.
 const convnode* find(const dictionary& d, const tchar& unit);
 
-// The options of a conversion: the library's own.
-using options = lipisetu::romanoptions;
+// The options of a conversion.
+using options = vocab::romanoptions;
 
 // Fills the dictionary from the tables chosen by the options; false when
 // the dictionary ran out of room.
@@ -287,6 +287,7 @@ struct state {
     bool queued = false;
     lchar sylstate = SYL_VOWEL;
     bool nomemory = false; // no memory for the vocabulary: nothing was converted
+    bool flushed = false;  // the input has ended and the sink has been flushed
     // Whole runs of common units go through the fast lane, which writes the
     // same bytes as the unit reader and the syllable writer; off, every
     // unit takes the general way (the tests compare the two).
@@ -296,11 +297,8 @@ struct state {
     enum class stage : std::uint8_t { first, units, done } at = stage::first;
 };
 
-// Fresh state for one conversion from `in` to `out` with the options.
-void start(state& st, codec::source in, codec::sink out, const options& opt);
-
-// Decodes the next block of characters into st.ch, keeping the last one
-// read; reads the input when nothing whole is left in it.
+// Decodes the next block of characters into st.ch, keeping the last ones
+// read; once the input has ended, -1 follows its last character.
 void fillchars(state& st);
 
 // The most characters one turn of the conversion loop reads: a unit and
@@ -308,10 +306,11 @@ void fillchars(state& st);
 // it.
 constexpr std::size_t lookahead = 16;
 
-// Input handed over in pieces: decodes what has come so that at least
+// Before the input has ended: decodes what has come so that at least
 // `lookahead` characters are there to read (the last keptchars read stay
-// before them); false when they are not, and the conversion waits for the
-// next piece or the end.
+// before them), or fewer up to a line feed, which no unit reads past; false
+// when they are not, and the conversion waits for the next piece or the
+// end.
 bool topup(state& st);
 
 // The next character of the input, and the step back over it.
@@ -371,7 +370,7 @@ template <class Next> const convnode* longest(const dictionary& d, lchar c0, int
 // which the conversion loop keeps for its next turn.
 inline std::size_t laneend(const state& st, std::size_t past)
 {
-    std::size_t keep = st.in.bytes.more ? lookahead : past;
+    std::size_t keep = st.in.bytes.eof ? past : lookahead;
     return st.ch.len <= keep ? 0 : st.ch.len - keep;
 }
 

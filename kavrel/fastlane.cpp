@@ -342,7 +342,7 @@ void longestrun(state& st)
 
 void fastlane(state& st)
 {
-    if (st.opt.scheme != lipisetu::scheme::iso)
+    if (st.opt.scheme != vocab::scheme::iso)
         longestrun(st);
     else if (st.opt.sanskrit)
         convertrun<true>(st);

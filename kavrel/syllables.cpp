@@ -43,7 +43,7 @@ int colonrule(state& st, const tchar& u)
     if (!st.opt.sanskrit && loneapostrophe(next)) {
         if (st.sylstate == SYL_CONSONANT)
             put(st, virama);
-        put(st, avagrahasign);
+        put(st, vocab::avagraha);
         st.sylstate = SYL_VOWEL;
         st.queued = false; // the apostrophe is used up
         return 1;
@@ -109,7 +109,7 @@ int putdch(state& st, tchar& unit)
 {
     if (unit.n == 1) {
         lchar c = unit.c[0];
-        bool iso = st.opt.scheme == lipisetu::scheme::iso;
+        bool iso = st.opt.scheme == vocab::scheme::iso;
         if (c == colon && iso)
             return colonrule(st, unit);
         if (c == space && st.opt.sanskrit)

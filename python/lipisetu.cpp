@@ -179,17 +179,12 @@ std::string_view utf8of(const strsource& text, bool ascii, utf8room& room)
 
 bool formnamed(PyObject* name, lipisetu::form& f)
 {
-    if (PyUnicode_Check(name)) {
-        if (PyUnicode_CompareWithASCIIString(name, "detect") == 0) {
-            f = lipisetu::form::detect;
-            return true;
-        }
-        for (const lipisetu::formrow& r : lipisetu::forms)
-            if (PyUnicode_CompareWithASCIIString(name, std::string(r.name).c_str()) == 0) {
-                f = r.f;
-                return true;
-            }
-    }
+    Py_ssize_t n = 0;
+    const char* text = PyUnicode_Check(name) ? PyUnicode_AsUTF8AndSize(name, &n) : nullptr;
+    if (!text)
+        PyErr_Clear();
+    if (text && lipisetu::formnamed(std::string_view(text, static_cast<std::size_t>(n)), f))
+        return true;
     PyErr_Format(PyExc_ValueError, "form must be 'detect', 'utf-8', 'utf-16le' or 'utf-16be', not %R", name);
     return false;
 }
