@@ -86,7 +86,7 @@ void preparesteps(tables& t, const dictionary& d, codec::form out)
 // ASCII). Not `valid` when the syllable writer has a rule of its own for
 // it (ISO 15919's colon, a scheme's separator), for the general way to
 // take it; it keeps its place, which tells whether it is listed.
-std::uint16_t unitof(const dictionary& d, const tchar& u, const convnode* e, bool rule)
+std::uint16_t laneunit(const dictionary& d, const tchar& u, const convnode* e, bool rule)
 {
     unsigned k = static_cast<unsigned>(number(d, e));
     if (k == 0 && u.n == 1 && u.c[0] >= 0 && u.c[0] < 128)
@@ -111,7 +111,7 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
     // syllable writer has a rule for (the colon) is not valid, for the
     // general way to take it, but keeps its place, which tells whether it
     // is listed.
-    auto unit = [&](const tchar& u) { return unitof(d, u, lookup(d, u), u.n == 1 && u.c[0] == colon); };
+    auto unit = [&](const tchar& u) { return laneunit(d, u, lookup(d, u), u.n == 1 && u.c[0] == colon); };
     std::fill(t.chars, t.chars + slots, charrow{});
     std::fill(&t.marks[0][0], &t.marks[0][0] + slots * markplaces, 0);
     t.chars[1].role = markrole;
@@ -122,7 +122,7 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
         const tchar& key = d.pool[i].roman;
         if (key.n == 2 && slotof(key.c[0]) >= 2 && ismark(key.c[1]))
             if (int m = marksof.of[key.c[1] - 0x0300])
-                t.marks[slotof(key.c[0])][m] = unitof(d, key, &d.pool[i], false);
+                t.marks[slotof(key.c[0])][m] = laneunit(d, key, &d.pool[i], false);
     }
     for (int slot = 2; slot < slotsof.used; ++slot) {
         lchar c = slotsof.chars[slot];
@@ -155,7 +155,7 @@ void preparepairs(pairtables& p, tables& t, const dictionary& d, const options& 
     auto charof = [](int slot) { return slot >= 2 ? slotsof.chars[slot] : unknown; };
     // The lane's unit of the first `len` characters of c0, c1 and its entry.
     auto unit = [&d](lchar c0, lchar c1, int len, const convnode* e) {
-        return unitof(d, tchar{{c0, len == 2 ? c1 : 0}, len}, e, e && e->separator);
+        return laneunit(d, tchar{{c0, len == 2 ? c1 : 0}, len}, e, e && e->separator);
     };
     // Row 0 is for the characters that make their unit alone, whatever
     // comes next.
@@ -311,15 +311,25 @@ void longestrun(state& st)
         for (; i < stop;) {
             std::uint32_t f = p.first[slot[i]];
             unsigned v = p.second[f >> 16][slot[i + 1]];
-            unsigned k = v == alone ? f & 0xFFFF : v;
-            std::size_t len = 1 + (k & two);
-            if (k == more) {
+            // Most characters make their unit alone, and the next unit
+            // starts after them. That case is a branch of its own, which
+            // the processor predicts; a selection of the two would make
+            // each unit's place wait on the loads of the one before.
+            unsigned k;
+            std::size_t len;
+            if (v == alone) {
+                k = f & 0xFFFF;
+                len = 1;
+            } else if (v != more) {
+                k = v;
+                len = 1 + (k & two);
+            } else {
                 // A spelling of three characters or more may start here:
                 // the unit reader's longest match, on the buffer.
                 int n = 1, read = 1;
                 std::size_t next = i + 1;
                 const convnode* e = longest(d, c[i], n, read, [c, &next] { return c[next++]; });
-                k = unitof(d, tchar{{c[i]}, 1}, e, e && e->separator) & ~two;
+                k = laneunit(d, tchar{{c[i]}, 1}, e, e && e->separator) & ~two;
                 len = static_cast<std::size_t>(n);
             }
             if (!(k & valid))

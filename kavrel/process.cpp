@@ -151,8 +151,7 @@ bool begin(state& st)
 // or a line feed that a rule read ahead waits to be written.
 bool ready(state& st)
 {
-    bool linefeed = st.queued && st.queuedtch.n == 1 && st.queuedtch.c[0] == '\n';
-    return st.in.bytes.eof || linefeed || topup(st);
+    return st.in.bytes.eof || topup(st) || (st.queued && st.queuedtch.n == 1 && st.queuedtch.c[0] == '\n');
 }
 
 } // namespace
