@@ -207,22 +207,15 @@ constexpr int hrole = 5, markrole = 6;
 
 // A character as the first of a unit: the unit it makes with a next
 // character of each role (0 where the general way must cut it; for a mark,
-// see `marks`), and its own role. In Sanskrit mode, `rules` tells when the
-// syllable writer's rule for it may change what it writes: `rules & (next
-// character's `before` | state offset)` is not 0. The rule of a space
-// drops it after a consonant (the consonant's state offset, 32, is the bit)
-// or before an avagraha; that of an avagraha swaps it with an anusvara
-// after it. Only the characters that the tables know have entries of their
-// own (a slot); all others share slot 0, the general way's, and the marks
-// slot 1.
-constexpr unsigned beforeavagraha = 1; // the apostrophe or U+2019
-constexpr unsigned beforeanusvara = 2; // m dot above, small or capital
-constexpr unsigned afterconsonant = 32;
+// see `marks`), and its own role; the syllable writer's rule for it alone
+// (see ruleof), and whether the apostrophe's rule trades places with it.
+// Only the characters that the tables know have entries of their own (a
+// slot); all others share slot 0, the general way's, and the marks slot 1.
 struct alignas(16) charrow {
     std::uint16_t units[markrole] = {}; // for each role but the mark's
     std::uint8_t role = 0;
-    std::uint8_t rules = 0;  // what it looks at when it comes
-    std::uint8_t before = 0; // what it is to a character with a rule before it
+    std::uint8_t rule = 0;    // a writer's rule as a number: 0 for none
+    bool traded = false;      // an apostrophe's rule writes it first
 };
 static_assert(sizeof(charrow) == 16, "a character's row is a quarter of a cache line");
 constexpr int slots = 256;
@@ -236,7 +229,13 @@ struct tables {
     charrow chars[slots];
     // The unit of a character and one mark, where no mark follows.
     std::uint16_t marks[slots][markplaces];
+    // For each unit, the syllable states (a bit each, by state offset)
+    // after which Sanskrit mode's rule drops a space before it.
+    std::uint8_t spacedrops[units];
 };
+
+// The bit of a state's offset in `spacedrops`.
+constexpr unsigned statebit(unsigned offset) { return 1u << (offset / stepsize); }
 
 // Makes the tables from the filled and encoded dictionary.
 void prepare(tables& t, const dictionary& d, const options& opt, codec::form out);
@@ -331,6 +330,19 @@ constexpr std::size_t keptchars = 4;
 
 // Writes the Devanagari for one unit; -1 once the unit is the end of input.
 int putdch(state& st, tchar& unit);
+
+// The syllable writer's rules that look at the unit after their own: the
+// colon's of the ISO 15919 dialect, and in Sanskrit mode the space's and
+// the apostrophe's. Each unit goes to the rule that ruleof names, or to
+// the general rule. The fast lane makes its decisions with the same calls.
+enum class rule : std::uint8_t { general, colon, space, apostrophe };
+rule ruleof(const options& opt, const tchar& u);
+// Whether Sanskrit mode's rule drops a space before the unit whose entry is
+// `next` (null: a unit in no entry), in the syllable state.
+bool spacedropped(lchar sylstate, const convnode* next);
+// Whether an apostrophe's rule writes the unit after it first (an
+// anusvara, which then stands before the avagraha).
+bool tradesplaces(const tchar& next);
 
 // The syllable writer's general rule: writes one unit's Devanagari to
 // `out` from the syllable state and moves the state on; -1 once the unit

@@ -111,7 +111,7 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
     // syllable writer has a rule for (the colon) is not valid, for the
     // general way to take it, but keeps its place, which tells whether it
     // is listed.
-    auto unit = [&](const tchar& u) { return laneunit(d, u, lookup(d, u), u.n == 1 && u.c[0] == colon); };
+    auto unit = [&](const tchar& u) { return laneunit(d, u, lookup(d, u), ruleof(opt, u) == rule::colon); };
     std::fill(t.chars, t.chars + slots, charrow{});
     std::fill(&t.marks[0][0], &t.marks[0][0] + slots * markplaces, 0);
     t.chars[1].role = markrole;
@@ -135,13 +135,16 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
             f.units[r] = unit(second ? tchar{{c, second}, 2} : tchar{{c}, 1});
         }
         f.role = static_cast<std::uint8_t>(ishletter(c) ? hrole : letterclasses[static_cast<std::size_t>(c)].second);
-        if (opt.sanskrit && c == space)
-            f.rules = afterconsonant | beforeavagraha;
-        if (opt.sanskrit && isapostrophe(c))
-            f.rules = beforeanusvara;
-        f.before = static_cast<std::uint8_t>((isapostrophe(c) ? beforeavagraha : 0) |
-                                             (isanusvara(c) ? beforeanusvara : 0));
+        f.rule = static_cast<std::uint8_t>(ruleof(opt, tchar{{c}, 1}));
+        f.traded = tradesplaces(tchar{{c}, 1});
     }
+    // The states after which the space's rule drops a space before each
+    // unit: the listed ones by their entries, the copied ones by none.
+    std::fill(t.spacedrops, t.spacedrops + units, 0);
+    for (unsigned k = 1; k < units; ++k)
+        for (lchar syl : {SYL_VOWEL, SYL_CONSONANT, SYL_OTHER})
+            if (spacedropped(syl, k < copies && static_cast<int>(k) <= d.used ? &d.pool[k - 1] : nullptr))
+                t.spacedrops[k] = static_cast<std::uint8_t>(t.spacedrops[k] | statebit(stateoffset(syl)));
 }
 
 void preparepairs(pairtables& p, tables& t, const dictionary& d, const options& opt, codec::form out)
@@ -206,7 +209,6 @@ template <bool skt> void convertrun(state& st)
     // which may belong to its unit, and the two after, which with the next
     // make the next unit (a mark ends a unit only when no mark follows).
     const std::size_t end = laneend(st, 3);
-    constexpr unsigned vowel = stateoffset(SYL_VOWEL), consonant = stateoffset(SYL_CONSONANT);
     const std::uint8_t* const slot = st.ch.slot;
     // The unit at a character (entry e0) whose next character, at j, has
     // entry e1.
@@ -238,20 +240,22 @@ template <bool skt> void convertrun(state& st)
             unsigned next = unitat(e1, e2, i + 2);
             unsigned k = unit;
             if constexpr (skt) {
-                // The space of Sanskrit mode after a consonant is closed up
-                // before a listed unit; after a vowel it is dropped before
-                // a lone avagraha; elsewhere it is copied. An avagraha
-                // before an anusvara is the general way's.
-                static_assert(consonant == afterconsonant);
-                if (e0->rules & (e1->before | syl)) {
-                    if ((e0->rules & beforeanusvara) || next == 0)
+                // Sanskrit mode's rules, decided as the syllable writer
+                // decides them: a space dropped before the next unit (or
+                // else written by its step), an apostrophe that trades
+                // places with the next character (left to the general way).
+                if (e0->rule) {
+                    if (e0->rule == static_cast<std::uint8_t>(rule::apostrophe) && e1->traded)
                         break;
-                    bool listed = next >= unitsize && next < copies * unitsize;
-                    if ((syl == consonant && listed) || (syl == vowel && (e1->before & beforeavagraha))) {
-                        e0 = e1;
-                        e1 = e2;
-                        unit = next;
-                        continue;
+                    if (e0->rule == static_cast<std::uint8_t>(rule::space)) {
+                        if (next == 0)
+                            break;
+                        if (t.spacedrops[next / unitsize] & statebit(syl)) {
+                            e0 = e1;
+                            e1 = e2;
+                            unit = next;
+                            continue;
+                        }
                     }
                 }
             }
