@@ -146,6 +146,8 @@ TEST(Kavrel, FormsAndByteOrderMarks)
     } rows[] = {
         {def, ka, outka},
         {def, bytes({0xEF, 0xBB, 0xBF}) + ka, outka},
+        {def, bytes({0xEF, 0xBF, 0xBE}) + ka, outka}, // U+FFFE, the mark in the wrong order
+        {def, ka + bytes({0xEF, 0xBF, 0xBE}), outka + bytes({0xEF, 0xBF, 0xBE})}, // later, copied
         {def, ffe + le, outle},
         {def, fef + be, outbe},
         {{.input = form::utf8}, ffe + ka, outka},
