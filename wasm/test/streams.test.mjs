@@ -9,9 +9,8 @@ import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { Readable } from 'node:stream';
 import { spawnSync } from 'node:child_process';
-import { pathToFileURL } from 'node:url';
 import {
-  L, args, badUtf8, devanagariText, isciiBytes, optionSets, packageDir, romanText, run, samples, schemes, through,
+  L, args, badUtf8, devanagariText, isciiBytes, nodeEntry, optionSets, romanText, run, samples, schemes, through,
   utf16, wtf8,
 } from '../harness.mjs';
 
@@ -187,7 +186,7 @@ test('streams cancelled, aborted or fed no bytes', async () => {
 // would pass the module's 2 GiB and stop it. Cancelled streams free theirs
 // at once; streams simply dropped free theirs when they are collected.
 test('cancelled and dropped streams give their memory back', () => {
-  const script = `const L = await import(${JSON.stringify(pathToFileURL(path.join(packageDir, 'lipisetu.js')).href)});
+  const script = `const L = await import(${JSON.stringify(nodeEntry)});
     const chunk = new Uint8Array(1 << 20);
     for (const drop of [false, true]) {
       for (let i = 0; i < 1100; i++) {
