@@ -4,8 +4,6 @@
 //   LIPISETU_PACKAGE          the staged package's folder (default build/wasm/package)
 //   KAVREL, SONWICK, PELLAM   the programs (default build/cli/NAME)
 //   SAMPLES                   the samples' folder (default samples)
-//   LIPISETU_PYTHON           the Python module's folder, for the optional comparison with it,
-//   LIPISETU_PYTHON_INTERPRETER  and the interpreter it is built for (default python3)
 import { spawnSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
 import { fileURLToPath, pathToFileURL } from 'node:url';

@@ -161,29 +161,30 @@ def workdir():
         yield pathlib.Path(d)
 
 
-@pytest.fixture(scope='module')
-def driver(url, downloads):
-    profile = tempfile.TemporaryDirectory(prefix='lipisetu-chromium-')
+def browser(profile, downloads=None):
+    """Headless Chromium with a fresh profile, downloading into the folder."""
     options = webdriver.ChromeOptions()
     options.binary_location = CHROMIUM
     for arg in ('--headless=new', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
                 '--disable-background-networking', '--disable-component-update', '--disable-sync',
-                '--disable-dev-shm-usage', '--window-size=1280,1000', f'--user-data-dir={profile.name}'):
+                '--disable-dev-shm-usage', '--window-size=1280,1000', f'--user-data-dir={profile}'):
         options.add_argument(arg)
-    options.add_experimental_option('prefs', {
-        'download.default_directory': str(downloads),
-        'download.prompt_for_download': False,
-        'profile.default_content_setting_values.automatic_downloads': 1,
-    })
     options.set_capability('goog:loggingPrefs', {'browser': 'ALL'})
     d = webdriver.Chrome(service=Service(executable_path=CHROMEDRIVER), options=options)
-    try:
+    if downloads:
         d.execute_cdp_cmd('Browser.setDownloadBehavior', {'behavior': 'allow', 'downloadPath': str(downloads)})
-        open_page(d, url, forget=True)
-        yield d
-    finally:
-        d.quit()
-        profile.cleanup()
+    return d
+
+
+@pytest.fixture(scope='module')
+def driver(url, downloads):
+    with tempfile.TemporaryDirectory(prefix='lipisetu-chromium-') as profile:
+        d = browser(profile, downloads)
+        try:
+            open_page(d, url, forget=True)
+            yield d
+        finally:
+            d.quit()
 
 
 def open_page(driver, address, forget=False):
@@ -362,22 +363,16 @@ def test_phone(driver, url):
 
 def test_offline_reload():
     # Opened once, the page opens and converts after its server is gone.
-    profile = tempfile.TemporaryDirectory(prefix='lipisetu-chromium-')
-    options = webdriver.ChromeOptions()
-    options.binary_location = CHROMIUM
-    for arg in ('--headless=new', '--no-sandbox', '--disable-gpu', '--no-first-run', f'--user-data-dir={profile.name}'):
-        options.add_argument(arg)
-    d = webdriver.Chrome(service=Service(executable_path=CHROMEDRIVER), options=options)
-    try:
-        with serving() as (address, stop):
+    with tempfile.TemporaryDirectory(prefix='lipisetu-chromium-') as profile, serving() as (address, stop):
+        d = browser(profile)
+        try:
             open_page(d, address)
             WebDriverWait(d, WAIT).until(lambda d: d.execute_script('return !!navigator.serviceWorker.controller'))
             stop()
             open_page(d, address + '?text=namaste&scheme=hk')
             shows(d, kavrel('namaste', 'hk'))
-    finally:
-        d.quit()
-        profile.cleanup()
+        finally:
+            d.quit()
 
 
 # ---------------------------------------------------------------- Files
