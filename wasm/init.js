@@ -340,8 +340,9 @@ export function toRoman(text, options) {
 // A long text converted by a conversion in pieces of PART_UNITS units at
 // most, each piece's output made a string as it comes: the module holds
 // one piece and its output at a time, whatever the text's length. A piece
-// ends between the two halves of a surrogate pair only where the text has
-// a lone surrogate.
+// does not end between the two halves of a surrogate pair, so that a
+// well-formed text goes in by TextEncoder piece after piece (the halves
+// would come back a pair all the same: each passes as its three bytes).
 function inParts(text, conversion, stream) {
   try {
     let result = '';

@@ -118,6 +118,12 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         '.webmanifest': 'application/manifest+json',
     }
 
+    def end_headers(self):
+        # Nothing kept by the browser's own cache: what the page has
+        # without the network, its service worker gave it.
+        self.send_header('Cache-Control', 'no-store')
+        super().end_headers()
+
     def log_message(self, *args):
         pass
 
