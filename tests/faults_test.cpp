@@ -49,7 +49,7 @@ const program programs[] = {
 // opens it by name, or reads it as its standard input.
 harness::result runonvanishingpipe(const program& p, bool asstdin)
 {
-    std::string fifo = std::filesystem::temp_directory_path() / ("devconv-fifo-" + std::to_string(getpid()));
+    std::string fifo = std::filesystem::temp_directory_path() / ("lipisetu-fifo-" + std::to_string(getpid()));
     mkfifo(fifo.c_str(), 0600);
     if (fork() == 0) {
         int fd = open(fifo.c_str(), O_WRONLY);
@@ -78,7 +78,7 @@ TEST(CommandLine, EachProgram)
         harness::tempfile sample(p.sample);
         // A folder holding a file named "-" with the sample twice over, so
         // that reading it cannot pass for reading standard input.
-        std::string dir = std::filesystem::temp_directory_path() / "devconv-dash-XXXXXX";
+        std::string dir = std::filesystem::temp_directory_path() / "lipisetu-dash-XXXXXX";
         ASSERT_NE(mkdtemp(dir.data()), nullptr);
         std::ofstream(dir + "/-", std::ios::binary) << p.sample << p.sample;
         // kavrel's --help writes the very text that a bad option writes,

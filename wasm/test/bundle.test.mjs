@@ -35,7 +35,7 @@ test('lipisetu/init: nothing converts before init, which loads once', () => {
 });
 
 const chromium = ['chromium', 'chromium-browser'].find((c) => spawnSync(c, ['--version']).status === 0);
-const cache = path.join(process.env.XDG_CACHE_HOME || path.join(homedir(), '.cache'), 'devanagari-converters-test');
+const cache = path.join(process.env.XDG_CACHE_HOME || path.join(homedir(), '.cache'), 'lipisetu-test');
 const esbuild = path.join(cache, 'node_modules', '.bin', 'esbuild');
 
 function npm(args, cwd) {
