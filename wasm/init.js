@@ -464,7 +464,9 @@ class Conversion {
 
   // Pushes one piece; the count of output bytes at output().
   part(bytes, last, messages) {
-    heap.set(bytes, this.room(bytes.length));
+    // room() may grow the memory, which makes a new heap: it is read after.
+    const at = this.room(bytes.length);
+    heap.set(bytes, at);
     return this.convert(bytes.length, last, messages);
   }
 
