@@ -5,7 +5,7 @@
 // letter the caller cannot write stays as it stood, with its signs.
 #include "scripts.hpp"
 
-#include "tables.hpp"
+#include "scripttables.hpp"
 
 namespace scripts {
 
@@ -108,9 +108,10 @@ std::size_t unit(reader& r, bool more, char32_t*& o)
             }
         }
     }
-    if (isdev(dev[0]) && kept(r.keep, dev[0])) {
+    char32_t letter = c == added::addak ? dev[2] : dev[0];
+    if (isdev(letter) && kept(r.keep, letter)) {
         // Left as it stood, with its signs.
-        if (isconsonant(dev[0]) && ndev == (c == added::addak ? 3u : 1u)) {
+        if (isconsonant(letter) && ndev == (c == added::addak ? 3u : 1u)) {
             end = syllableend(r, end, more, stop);
             if (!end)
                 return 0;

@@ -4,7 +4,7 @@
 // copied letters with their signs) on the few that need them.
 #include "scripts.hpp"
 
-#include "tables.hpp"
+#include "scripttables.hpp"
 
 namespace scripts {
 
