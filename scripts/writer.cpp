@@ -210,7 +210,8 @@ std::size_t write(writer& w, const char32_t* in, std::size_t n, bool last, char3
     while (i < n) {
         if (!w.held && !w.nq) {
             // Characters that no convention looks at, a look-up each; a
-            // consonant too, once the next character shows it takes no sign.
+            // consonant too, once the next character shows that it is not
+            // one the conventions would look at with it.
             std::size_t from = i;
             for (; i < n; i++) {
                 char32_t c = in[i];
@@ -220,7 +221,7 @@ std::size_t write(writer& w, const char32_t* in, std::size_t n, bool last, char3
                 }
                 const wentry& e = t[c - devfirst];
                 if (e.p != pass::plain &&
-                    (e.p == pass::slow || i + 1 == n || (isdev(in[i + 1]) && t[in[i + 1] - devfirst].dependent)))
+                    (e.p == pass::slow || i + 1 == n || (isdev(in[i + 1]) && (t[in[i + 1] - devfirst].bit & e.watch))))
                     break;
                 o[0] = e.cp[0], o[1] = e.cp[1], o[2] = e.cp[2], o[3] = e.cp[3];
                 o += e.n;
