@@ -7,6 +7,8 @@
 
 #include "scripttables.hpp"
 
+#include <cstring>
+
 namespace scripts {
 
 using namespace tables;
@@ -38,6 +40,39 @@ std::size_t syllableend(const reader& r, std::size_t end, bool more, bool stop)
             end += m.len;
     }
     return end;
+}
+
+// A Tamil stop at in[0] (n >= 2) with the superscript right after it or
+// after its sign, read the way a plain syllable is: returns the characters
+// read, or 0 where the conventions must look further (a sign of two
+// characters, vocalic r after the virama, the end of the block).
+std::size_t faststop(const rentry& e, const char32_t* in, std::size_t n, char32_t*& o)
+{
+    if (int d = superdigit(in[1])) {
+        *o++ = stopletter(in[0], d);
+        return 2;
+    }
+    if (!mark(in[1])) {
+        *o++ = e.dev[0];
+        return 1;
+    }
+    if (n < 3)
+        return 0;
+    const rentry& v = reading.at[in[1] - blocksfirst];
+    char32_t after = in[2];
+    if (!v.set || v.n != 1 || after == v.follow[0] || after == v.follow[1] || after == v.follow[2])
+        return 0;
+    int d = superdigit(after);
+    if (!d) {
+        *o++ = e.dev[0];
+        return 1;
+    }
+    bool sign = kindof(v.dev[0]) == kind::vowelsign;
+    if (!sign && (v.dev[0] != virama || n < 4 || (in[3] - blocksfirst < blocksize && reading.at[in[3] - blocksfirst].nkeys)))
+        return 0;
+    o[0] = stopletter(in[0], d), o[1] = v.dev[0];
+    o += 2;
+    return 3;
 }
 
 // Reads the unit at q[0] and returns how many queued characters it took:
@@ -169,19 +204,31 @@ std::size_t read(reader& r, const char32_t* in, std::size_t n, bool last, char32
                     continue;
                 }
                 const rentry& e = reading.at[c - blocksfirst];
+                if (keeps && e.set && kept(r.keep, e.dev[0]))
+                    break;
                 if (e.p != pass::plain) {
                     if (e.p == pass::slow || i + 1 == n)
                         break;
+                    if (e.stop) {
+                        std::size_t m = keeps ? 0 : faststop(e, in + i, n - i, o);
+                        if (!m)
+                            break;
+                        i += m - 1;
+                        continue;
+                    }
                     char32_t next = in[i + 1];
-                    if (next == e.follow[0] || next == e.follow[1] || next == e.follow[2])
-                        break;
-                    // A Tamil stop's superscript may follow its sign.
-                    if (e.stop && (superdigit(next) || (mark(next) && (i + 2 == n || mark(in[i + 2])))))
-                        break;
+                    if (next == e.follow[0] || next == e.follow[1] || next == e.follow[2]) {
+                        // The longest key, where the block holds it whole.
+                        match m = tables::matchat(in + i, n - i, true);
+                        if (m.wait || (keeps && isdev(m.dev[0]) && kept(r.keep, m.dev[0])))
+                            break;
+                        o[0] = m.dev[0], o[1] = m.dev[1];
+                        o += m.n;
+                        i += m.len - 1;
+                        continue;
+                    }
                 }
-                if (keeps && e.set && kept(r.keep, e.dev[0]))
-                    break;
-                o[0] = e.dev[0], o[1] = e.dev[1];
+                std::memcpy(o, e.dev, sizeof e.dev); // the room has the slack
                 o += e.n;
             }
             if (i == n)

@@ -94,9 +94,11 @@ constexpr char32_t unaspirated(char32_t dev)
 // ---------------------------------------------------------------- Writing
 
 // How a character is written: at once (plain); at once unless the next
-// character is of a kind it watches for (peek); or always by the
+// character is of a kind it watches for (peek); a Tamil stop, with its
+// superscript after the sign that follows it (stop); the Gurmukhi nasal,
+// tippi or bindi by what comes before it (nasal); or always by the
 // conventions (slow).
-enum class pass : std::uint8_t { plain, peek, slow };
+enum class pass : std::uint8_t { plain, peek, stop, nasal, slow };
 
 // The kinds of character a peek watches for, one bit each.
 inline constexpr std::uint8_t nuktabit = 1, viramabit = 2, signbit = 4;
@@ -109,6 +111,7 @@ struct wentry {
     pass p = pass::plain;
     std::uint8_t bit = 0;   // its own kind's bit, for a peek at it
     std::uint8_t watch = 0; // the kinds after it that change how it is written
+    bool own = false;       // written with the script's own letters (not copied)
     std::uint8_t n = 0;
     char32_t cp[4] = {}; // what is written for the character alone
 };
@@ -168,7 +171,7 @@ constexpr wtable buildwriter(script s)
         if (c.how == way::copied) {
             e.n = 1, e.cp[0] = r.dev;
         } else {
-            e.n = c.n;
+            e.own = true, e.n = c.n;
             for (int j = 0; j < c.n; j++)
                 e.cp[j] = c.cp[j];
         }
@@ -177,10 +180,12 @@ constexpr wtable buildwriter(script s)
                                    (nuktachanges(s, r.dev) ? nuktabit : 0));
         if (c.how == way::substitute) // its letters may begin with a sign
             e.bit = nuktabit | viramabit | signbit;
-        if (c.how == way::substitute || (s == script::gurmukhi && r.dev == added::anusvara))
+        if (c.how == way::substitute)
             e.p = pass::slow;
+        else if (s == script::gurmukhi && r.dev == added::anusvara)
+            e.p = pass::nasal;
         else if (e.watch)
-            e.p = pass::peek;
+            e.p = s == script::tamil && tamilstop(c) ? pass::stop : pass::peek;
     }
     return t;
 }

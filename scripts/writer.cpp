@@ -6,6 +6,8 @@
 
 #include "scripttables.hpp"
 
+#include <cstring>
+
 namespace scripts {
 
 using namespace tables;
@@ -63,6 +65,38 @@ bool tippiafter(char32_t last)
         if (c == last)
             return true;
     return false;
+}
+
+// A consonant ending in the virama, with the character after them, in the
+// fast lane: khanda ta or a chillu or not, and no addak. False where the
+// conventions must look further: that character is a substitute or may
+// still take a nukta, or it may make an addak.
+bool fastcluster(script s, const wtable& t, char32_t c, char32_t next, char32_t*& o)
+{
+    if (isdev(next) && (t[next - devfirst].p == pass::slow || nuktaletters[next - devfirst]))
+        return false;
+    const wentry &e = t[c - devfirst], &h = t[virama - devfirst];
+    switch (s) {
+    case script::bengali:
+    case script::assamese:
+        if (joinsta(next))
+            put(o, e.cp, e.n), put(o, h.cp, h.n);
+        else
+            *o++ = added::khandata;
+        return true;
+    case script::malayalam:
+        if (char32_t chillu = chilluof(c, next))
+            *o++ = chillu;
+        else
+            put(o, e.cp, e.n), put(o, h.cp, h.n);
+        return true;
+    case script::gurmukhi:
+        if (next == c || next == aspirateof(c))
+            return false;
+        put(o, e.cp, e.n), put(o, h.cp, h.n);
+        return true;
+    default: return false;
+    }
 }
 
 // Writes the letter at q[0] with what the conventions make of what follows
@@ -220,10 +254,32 @@ std::size_t write(writer& w, const char32_t* in, std::size_t n, bool last, char3
                     continue;
                 }
                 const wentry& e = t[c - devfirst];
-                if (e.p != pass::plain &&
-                    (e.p == pass::slow || i + 1 == n || (isdev(in[i + 1]) && (t[in[i + 1] - devfirst].bit & e.watch))))
-                    break;
-                o[0] = e.cp[0], o[1] = e.cp[1], o[2] = e.cp[2], o[3] = e.cp[3];
+                if (e.p == pass::nasal) {
+                    *o++ = tippiafter(i > from ? in[i - 1] : w.last) ? added::tippi : e.cp[0];
+                    continue;
+                }
+                if (e.p != pass::plain) {
+                    if (e.p == pass::slow || i + 1 == n)
+                        break;
+                    const wentry* v = isdev(in[i + 1]) ? &t[in[i + 1] - devfirst] : nullptr;
+                    if (e.p == pass::stop && v && v->own && v->p == pass::plain &&
+                        (v->bit == signbit || v->bit == viramabit)) {
+                        // The stop's superscript after the first letter of its sign.
+                        o[0] = e.cp[0], o[1] = v->cp[0], o[2] = e.cp[1];
+                        o += 3;
+                        put(o, v->cp + 1, v->n - 1u);
+                        i++;
+                        continue;
+                    }
+                    if (v && v->bit == viramabit && e.own && (ruled(w.s, c) & viramabit) && i + 2 < n &&
+                        fastcluster(w.s, t, c, in[i + 2], o)) {
+                        i++;
+                        continue;
+                    }
+                    if (v && (v->bit & e.watch))
+                        break;
+                }
+                std::memcpy(o, e.cp, sizeof e.cp); // the room has the slack
                 o += e.n;
             }
             if (i > from)
