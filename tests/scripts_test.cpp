@@ -182,8 +182,8 @@ TEST(Scripts, Conventions)
         // Gurmukhi: addak for a doubled and an aspirated pair, not for two aspirates; tippi or bindi.
         {script::gurmukhi, "92A 915 94D 915 93E 20 92C 941 926 94D 927", "A2A A71 A15 A3E 20 A2C A41 A71 A27", ""},
         {script::gurmukhi, "92B 94D 92B 20 915 94D 915 94D 915", "A2B A4D A2B 20 A71 A15 A4D A15", ""},
-        {script::gurmukhi, "915 93F 902 20 915 902 20 905 902 20 906 902 20 915 940 902 20 92B 941 902",
-         "A15 A3F A70 20 A15 A70 20 A05 A70 20 A06 A02 20 A15 A40 A02 20 A2B A41 A70", ""},
+        {script::gurmukhi, "915 93F 902 20 915 902 20 905 902 20 906 902 20 915 940 902 20 92B 941 902 20 91A 93C 902",
+         "A15 A3F A70 20 A15 A70 20 A05 A70 20 A06 A02 20 A15 A40 A02 20 A2B A41 A70 20 A1A A3C A70", ""},
         {script::gurmukhi, "915 94D 938 94D 930", "A15 A4D A38 A4D A30", ""},
         // Copied letters with their signs; ZWJ, dandas and digits.
         {script::bengali, "934 93F 915", "934 93F 995", ""},
