@@ -6,7 +6,7 @@ import ctypes.util
 import sys
 
 # utf8proc's option bits (utf8proc.h).
-STABLE, COMPOSE, DECOMPOSE = 1 << 1, 1 << 3, 1 << 4
+STABLE, COMPAT, COMPOSE, DECOMPOSE = 1 << 1, 1 << 2, 1 << 3, 1 << 4
 
 lib = ctypes.CDLL(ctypes.util.find_library("utf8proc") or "libutf8proc.so.2")
 lib.utf8proc_get_property.restype = ctypes.POINTER(ctypes.c_int16)
@@ -19,6 +19,7 @@ lib.utf8proc_decompose.argtypes = [ctypes.c_char_p, ctypes.c_ssize_t, ctypes.POI
                                    ctypes.c_ssize_t, ctypes.c_int]
 lib.utf8proc_normalize_utf32.restype = ctypes.c_ssize_t
 lib.utf8proc_normalize_utf32.argtypes = [ctypes.POINTER(ctypes.c_int32), ctypes.c_ssize_t, ctypes.c_int]
+lib.utf8proc_category.argtypes = [ctypes.c_int32]
 lib.utf8proc_version.restype = ctypes.c_char_p
 lib.utf8proc_unicode_version.restype = ctypes.c_char_p
 
@@ -30,10 +31,11 @@ def combining_class(c):
     return lib.utf8proc_get_property(c)[1]
 
 
-def decomposition(c):
+def decomposition(c, options=STABLE | DECOMPOSE):
+    """The canonical (or, with COMPAT, compatibility) decomposition of c."""
     buf = (ctypes.c_int32 * 8)()
     boundclass = ctypes.c_int(0)
-    n = lib.utf8proc_decompose_char(c, buf, 8, STABLE | DECOMPOSE, ctypes.byref(boundclass))
+    n = lib.utf8proc_decompose_char(c, buf, 8, options, ctypes.byref(boundclass))
     return list(buf[:n]) if 0 < n <= 8 else [c]
 
 
