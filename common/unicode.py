@@ -107,7 +107,7 @@ def main():
         "",
         "#include <cstdint>",
         "",
-        "namespace kavrel::unicode {",
+        "namespace compose::tables {",
         "",
         "// Runs of characters with one canonical combining class: first, last, class.",
         "struct classrange {",
@@ -140,7 +140,7 @@ def main():
         rows(["{0x%04X, 0x%04X, 0x%04X}," % (s, m, pairs[(s, m)]) for (s, m) in sorted(pairs)], 3),
         "};",
         "",
-        "} // namespace kavrel::unicode",
+        "} // namespace compose::tables",
         "",
     ]
     with open(sys.argv[1], "w", encoding="utf-8") as f:

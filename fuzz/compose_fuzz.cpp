@@ -27,7 +27,7 @@ int longestrun(const std::string& text)
         int len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
         kavrel::lchar c = b < 0x80 ? b : b < 0xE0 ? (b & 0x1F) << 6 | (p[i + 1] & 0x3F)
                                                  : (b & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F);
-        run = len < 4 && kavrel::combiningclass(c) != 0 ? run + 1 : 0;
+        run = len < 4 && compose::combiningclass(c) != 0 ? run + 1 : 0;
         longest = run > longest ? run : longest;
         i += static_cast<std::size_t>(len);
     }
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         afterletter = kind != 0 && (kind == 3 || kavrel::latinletter(static_cast<kavrel::lchar>(c)));
     }
     std::string composed = harness::nfc(harness::utf8(text)), decomposed = harness::nfd(composed);
-    if (longestrun(decomposed) > kavrel::maxmarks)
+    if (longestrun(decomposed) > compose::maxmarks)
         return 0;
     // The text in the input form the options name: itself, or UTF-16 in the byte order of -il or -ib.
     const codec::formrow& form = codec::rowof(static_cast<vocab::form>(opt.input));

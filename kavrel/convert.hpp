@@ -3,6 +3,7 @@
 #pragma once
 
 #include "codec.hpp"
+#include "compose.hpp"
 #include "engine.hpp"
 
 #include <cstdint>
@@ -110,12 +111,13 @@ bool fill(dictionary& d, const options& opt);
 // Makes every entry's output bytes for the settled output form.
 void encode(dictionary& d, codec::form out);
 
-// Canonical composition. A Latin letter directly followed by combining
-// marks is read as the canonical composition (NFC) of the letter and its
-// marks, when there are at most `maxmarks` of them (the stream-safe bound of
-// Unicode, which keeps memory fixed); a longer run is read as it came.
-constexpr int maxmarks = 30;
-constexpr int maxcomposed = 1 + maxmarks;
+// A Latin letter directly followed by combining marks is read as the
+// canonical composition (NFC) of the letter and its marks, when there are
+// at most compose::maxmarks of them; a longer run is read as it came.
+using compose::combiningclass;
+using compose::maxcomposed;
+using compose::maxmarks;
+using compose::nfc;
 
 // The letters whose marks are composed: Basic Latin, Latin-1 to the IPA
 // block (U+0292 is a decomposition of U+01EF), and Latin Extended
@@ -127,17 +129,6 @@ constexpr bool latinletter(lchar c)
     auto u = static_cast<std::uint32_t>(c);
     return ((u | 0x20) - 'a' < 26) | (u - 0x00C0 < 0x01F0) | (u - 0x1E00 < 0x0100);
 }
-
-int combiningclassof(lchar c);
-
-// The canonical combining class; every character below U+0300 has class 0,
-// which keeps the common case of a letter before an ASCII byte off the
-// composing path.
-inline int combiningclass(lchar c) { return c < 0x0300 ? 0 : combiningclassof(c); }
-
-// The canonical composition of in[0..n) into out; its length, or -1 when n
-// is not 1 to maxcomposed or the result does not fit in `room`.
-int nfc(const lchar* in, int n, lchar* out, int room);
 
 // The characters of the input, decoded from its form and with each letter
 // and its marks composed, a block at a time. The places before the next one

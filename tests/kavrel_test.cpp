@@ -111,7 +111,7 @@ TEST(Kavrel, Golden)
 TEST(Kavrel, NoMarksWhereTheDecoderLooksNoFurther)
 {
     for (kavrel::lchar c = 0; c < 0x1F00; c = c == 0x02FF ? 0x1E00 : c + 1)
-        ASSERT_EQ(kavrel::combiningclassof(c), 0) << std::hex << c;
+        ASSERT_EQ(compose::combiningclassof(c), 0) << std::hex << c;
 }
 
 // Every listed unit, in its listed, composed and decomposed spellings, at

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <iterator>
 
-namespace kavrel::unicode {
+namespace compose::tables {
 
 int combiningclassof(lchar c)
 {
@@ -50,14 +50,12 @@ lchar composed(lchar starter, lchar mark)
     return r != std::end(compositions) && r->starter == starter && r->mark == mark ? r->made : 0;
 }
 
-} // namespace
-
-int nfc(const lchar* in, int n, lchar* out, int room)
+// The full decomposition of in[0..n) in canonical order into buf, which
+// has room for `most`; its length, or -1.
+int decomposed(const lchar* in, int n, lchar* buf, int most)
 {
-    constexpr int most = 4 * maxcomposed;
     if (n < 1 || n > maxcomposed)
         return -1;
-    lchar buf[most];
     int k = 0;
     for (int i = 0; i < n; ++i)
         if (!decompose(in[i], buf, k, most))
@@ -69,6 +67,28 @@ int nfc(const lchar* in, int n, lchar* out, int room)
         for (int j = i; cc != 0 && j > 0 && combiningclassof(buf[j - 1]) > cc; --j)
             std::swap(buf[j - 1], buf[j]);
     }
+    return k;
+}
+
+} // namespace
+
+int nfd(const lchar* in, int n, lchar* out, int room)
+{
+    lchar buf[4 * maxcomposed];
+    int k = decomposed(in, n, buf, 4 * maxcomposed);
+    if (k < 0 || k > room)
+        return -1;
+    std::copy(buf, buf + k, out);
+    return k;
+}
+
+int nfc(const lchar* in, int n, lchar* out, int room)
+{
+    constexpr int most = 4 * maxcomposed;
+    lchar buf[most];
+    int k = decomposed(in, n, buf, most);
+    if (k < 0)
+        return -1;
     // Composition, in place: `kept` characters stay, the last starter among
     // them at `starter`.
     int kept = 1, starter = combiningclassof(buf[0]) == 0 ? 0 : -1;
@@ -92,4 +112,4 @@ int nfc(const lchar* in, int n, lchar* out, int room)
     return kept;
 }
 
-} // namespace kavrel::unicode
+} // namespace compose::tables
