@@ -28,7 +28,8 @@ calls=${CALLS:-build/bench/calls}
 module=${MODULE:-build/python}
 bench_build
 bench_need "$KAVREL" "$python" "$calls"
-if ! ls "$module"/lipisetu.cpython-*.so >/dev/null 2>&1; then
+# The module as a package (lipisetu/__init__...so), or as one file in older builds.
+if ! compgen -G "$module/lipisetu/__init__.cpython-*.so" >/dev/null && ! compgen -G "$module/lipisetu.cpython-*.so" >/dev/null; then
     echo "the Python module is not built in $module (needs python3-dev and pybind11-dev): no comparison"
     exit 0
 fi
