@@ -7,6 +7,8 @@
 # Devanagari words kavrel makes of them, and the words of the ISCII text.
 # Targets: the C++ calls at least 5 million words a second each way, the
 # Python calls 3 million and 10 times PyICU's, the batch calls 8 million.
+# Then a column of 100,000 of the Roman words converted by one batch call,
+# the column a list, a pandas Series and a NumPy array (bench/columns.py).
 #
 # Run from anywhere: bench/calls.sh
 #   SIZE_MB=1      size of the texts the words come from (about 150,000 words a MB)
@@ -45,3 +47,6 @@ echo "       the Devanagari words kavrel makes of them (sha256 $(bench_sum "$tmp
 echo "       $(wc -l <"$tmp/words.iscii") ISCII words (sha256 $(bench_sum "$tmp/words.iscii"))"
 "$calls" "$tmp/words.roman" "$tmp/words.dev" "$tmp/words.iscii" "$RUNS" >"$tmp/cpp"
 PYTHONPATH=$module "$python" bench/calls.py "$tmp/words.roman" "$tmp/words.dev" "$tmp/words.iscii" "$RUNS" "$tmp/cpp"
+# A column of the first 100,000 Roman words, one batch call on it held as a
+# list, a pandas Series and a NumPy array, against Series.map (bench/columns.py).
+PYTHONPATH=$module "$python" bench/columns.py "$tmp/words.roman" 100000 "$RUNS"
