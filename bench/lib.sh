@@ -408,7 +408,7 @@ sanscript_about='' sanscript_why='' # not asked yet
 bench_sanscript() {
     [ -z "${sanscript_about:-}" ] || return 0
     [ -z "${sanscript_why:-}" ] || return 1
-    local dir=${XDG_CACHE_HOME:-$HOME/.cache}/devanagari-converters-bench
+    local dir=${XDG_CACHE_HOME:-$HOME/.cache}/lipisetu-bench
     sanscript_mod=$dir/node_modules/@indic-transliteration/sanscript
     case ${SANSCRIPT:-on} in
     off | no | 0) sanscript_why="left out (SANSCRIPT=$SANSCRIPT)" ;;

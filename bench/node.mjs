@@ -32,7 +32,17 @@ const wordCount = env('WORDS', 200000);
 const slowLimit = env('SLOW_LIMIT', 20) * 1000;
 const prefixBytes = env('PREFIX_MB', 2) * 1e6;
 
-const L = await import(pathToFileURL(path.resolve(packageDir, 'lipisetu.js')).href);
+// The package as Node imports it (package.json's exports), its module's
+// memory caught as it is made, to report how far the calls grew it.
+const entry = JSON.parse(readFileSync(path.join(packageDir, 'package.json'))).exports['.'].node;
+let memory;
+const instantiate = WebAssembly.instantiate;
+WebAssembly.instantiate = async (...a) => {
+  const made = await instantiate(...a);
+  memory = (made.instance ?? made).exports.memory;
+  return made;
+};
+const L = await import(pathToFileURL(path.resolve(packageDir, entry)).href);
 const Sanscript = sanscriptDir && sanscriptDir !== '-' ? createRequire(import.meta.url)(path.resolve(sanscriptDir)) : null;
 
 const mb = (s) => Buffer.byteLength(s) / 1e6;
@@ -131,5 +141,6 @@ console.log('read: toDevanagari(text, {scheme}) against Sanscript.t(text, scheme
 console.log('{scheme}) against Sanscript.t(text, \'devanagari\', scheme); MB/s of the input; ratio: times as fast');
 if (prefixed) console.log(`*: sanscript.js timed on the first ${prefixBytes / 1e6} MB (and the package too, for the ratio):` +
   ` the whole would take over ${slowLimit / 1000} s a run`);
+console.log(`the module's memory after every call above: ${memory.buffer.byteLength / 2 ** 20} MiB`);
 for (const line of targets) console.log(line);
 if (sink < 0) console.log(sink);

@@ -41,11 +41,11 @@ static const char usage[] =
     "   representation should be).\n";
 
 // Further lines of the --help text: the option that the usage text above
-// does not name.
+// does not name, with the names of the schemes after it.
 static const char schemehelp[] =
     "   One more option may come before the filename: --scheme NAME (or\n"
-    "   --scheme=NAME) reads the romanisation NAME: iso (ISO 15919, the\n"
-    "   default), iast, hk (Harvard-Kyoto), itrans, slp1, velthuis or wx.\n";
+    "   --scheme=NAME) reads the romanisation NAME, the default being the\n"
+    "   first of these:\n";
 
 // What a command line asks for: a conversion, or one of the answers.
 enum class request { convert, help, version, badoption, badscheme };
@@ -57,14 +57,25 @@ struct flagrow {
 };
 constexpr flagrow flaglist[] = {{"-n", &lipisetu::romanoptions::numerals}, {"-s", &lipisetu::romanoptions::sanskrit}};
 
-// The form an option -iX or -oX names: X is a form's letter. A later
-// option of the same side overrides an earlier one.
+// The letter of each form in the options -iX and -oX.
+struct formletter {
+    char letter;
+    lipisetu::form f;
+};
+constexpr formletter formletters[] = {
+    {'u', lipisetu::form::utf8},
+    {'l', lipisetu::form::utf16le},
+    {'b', lipisetu::form::utf16be},
+};
+
+// The form an option -iX or -oX names. A later option of the same side
+// overrides an earlier one.
 static bool formoption(const char* a, lipisetu::romanoptions& opt)
 {
     if (a[0] != '-' || (a[1] != 'i' && a[1] != 'o') || a[2] == '\0' || a[3] != '\0')
         return false;
-    for (const lipisetu::formrow& r : lipisetu::forms)
-        if (r.suffix == a[2]) {
+    for (const formletter& r : formletters)
+        if (r.letter == a[2]) {
             (a[1] == 'i' ? opt.input : opt.output) = r.f;
             return true;
         }
@@ -120,7 +131,7 @@ int main(int argc, char** argv)
     case request::convert:
         break;
     case request::help:
-        return shell::tell("kavrel", (std::string(usage) + schemehelp).c_str());
+        return shell::tell("kavrel", (std::string(usage) + schemehelp + "      " + shell::schemelist() + "\n").c_str());
     case request::version:
         return shell::version("kavrel", "Transliteration: ISO 15919:2001\n");
     case request::badoption:

@@ -7,8 +7,8 @@
 
 // The project's name and version come from the build, which has them from
 // the one place they are set.
-#if !defined(DEVCONV_PACKAGE) || !defined(DEVCONV_VERSION)
-#error "DEVCONV_PACKAGE and DEVCONV_VERSION must be defined by the build"
+#if !defined(LIPISETU_PACKAGE) || !defined(LIPISETU_VERSION)
+#error "LIPISETU_PACKAGE and LIPISETU_VERSION must be defined by the build"
 #endif
 
 namespace shell {
@@ -60,7 +60,7 @@ int tell(const char* prog, const char* text)
 int version(const char* prog, const char* standards)
 {
     errno = 0;
-    return flushed(prog, std::printf("%s (%s) %s\n%s", prog, DEVCONV_PACKAGE, DEVCONV_VERSION, standards) >= 0);
+    return flushed(prog, std::printf("%s (%s) %s\n%s", prog, LIPISETU_PACKAGE, LIPISETU_VERSION, standards) >= 0);
 }
 
 int schemeoption(const char* prog, int argc, char** argv, int i, lipisetu::scheme& s)
@@ -81,18 +81,18 @@ int schemeoption(const char* prog, int argc, char** argv, int i, lipisetu::schem
     if (name && lipisetu::schemenamed(name, s))
         return took;
     if (name)
-        std::fprintf(stderr, "%s: unknown scheme '%s'; the schemes are", prog, name);
+        std::fprintf(stderr, "%s: unknown scheme '%s'; the schemes are %s\n", prog, name, schemelist().c_str());
     else
-        std::fprintf(stderr, "%s: --scheme needs a name; the schemes are", prog);
-    const char* comma = "";
-    for (auto k : {lipisetu::scheme::iso, lipisetu::scheme::iast, lipisetu::scheme::hk, lipisetu::scheme::itrans,
-                   lipisetu::scheme::slp1, lipisetu::scheme::velthuis, lipisetu::scheme::wx}) {
-        std::string_view n = lipisetu::nameof(k);
-        std::fprintf(stderr, "%s %.*s", comma, static_cast<int>(n.size()), n.data());
-        comma = ",";
-    }
-    std::fputc('\n', stderr);
+        std::fprintf(stderr, "%s: --scheme needs a name; the schemes are %s\n", prog, schemelist().c_str());
     return -1;
+}
+
+std::string schemelist()
+{
+    std::string list;
+    for (int k = 0; !lipisetu::nameof(static_cast<lipisetu::scheme>(k)).empty(); ++k)
+        list.append(k ? ", " : "").append(lipisetu::nameof(static_cast<lipisetu::scheme>(k)));
+    return list;
 }
 
 int convertfile(const char* prog, const char* file, const char* unable, convertfn convert, const void* context)

@@ -6,6 +6,7 @@
 #include "lipisetu.hpp"
 
 #include <cstdio>
+#include <string>
 
 namespace shell {
 
@@ -32,6 +33,10 @@ int version(const char* prog, const char* standards);
 // Returns the arguments it took (0 when argv[i] is no --scheme option),
 // or -1 after a one-line message naming the schemes when NAME is none.
 int schemeoption(const char* prog, int argc, char** argv, int i, lipisetu::scheme& s);
+
+// The names of the schemes, in the library's order, with a comma and a
+// space between two.
+std::string schemelist();
 
 // A conversion from a source to a sink, with what it needs besides.
 using convertfn = lipisetu::status (*)(lipisetu::source in, lipisetu::sink out, const void* context);

@@ -2,151 +2,31 @@
 
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 namespace codec {
 
-std::ptrdiff_t readfd(void* fd, unsigned char* buf, std::size_t size)
+void open(bytein& in)
 {
-    for (;;) {
-        ssize_t n = ::read(static_cast<int>(reinterpret_cast<std::intptr_t>(fd)), buf, size);
-        if (n >= 0 || errno != EINTR)
-            return n;
-    }
-}
-
-std::ptrdiff_t writefd(void* fd, const unsigned char* buf, std::size_t size)
-{
-    if (size == 0)
-        return 0;
-    for (;;) {
-        ssize_t n = ::write(static_cast<int>(reinterpret_cast<std::intptr_t>(fd)), buf, size);
-        if (n > 0 || (n < 0 && errno != EINTR))
-            return n;
-        if (n == 0) {
-            errno = EIO;
-            return -1;
-        }
-    }
-}
-
-std::ptrdiff_t readfile(void* file, unsigned char* buf, std::size_t size)
-{
-    return readfd(fdcontext(fileno(static_cast<std::FILE*>(file))), buf, size);
-}
-
-std::ptrdiff_t writefile(void* file, const unsigned char* buf, std::size_t size)
-{
-    auto* f = static_cast<std::FILE*>(file);
-    // What the caller wrote through the stream goes out first.
-    if (std::fflush(f) != 0) {
-        if (!errno)
-            errno = EIO;
-        return -1;
-    }
-    return writefd(fdcontext(fileno(f)), buf, size);
-}
-
-std::ptrdiff_t readstream(void* file, unsigned char* buf, std::size_t size)
-{
-    auto* f = static_cast<std::FILE*>(file);
-    std::size_t n = std::fread(buf, 1, size, f);
-    if (n > 0 || !std::ferror(f))
-        return static_cast<std::ptrdiff_t>(n);
-    if (!errno)
-        errno = EIO;
-    return -1;
-}
-
-std::ptrdiff_t writestream(void* file, const unsigned char* buf, std::size_t size)
-{
-    auto* f = static_cast<std::FILE*>(file);
-    if (size == 0 ? std::fflush(f) == 0 : std::fwrite(buf, 1, size, f) == size)
-        return static_cast<std::ptrdiff_t>(size);
-    if (!errno)
-        errno = EIO;
-    return -1;
-}
-
-void open(bytein& in, readfn read, void* context, std::size_t chunk)
-{
-    in.read = read;
-    in.context = context;
-    in.chunk = chunk == 0 || chunk > bufsize ? bufsize : chunk;
-    in.shortread = true;
     in.pos = in.len = 0;
-    in.error = 0;
     in.eof = false;
-    in.more = false;
 }
 
-void open(byteout& out, writefn write, void* context)
+void open(byteout& out, const sink& s)
 {
-    out.write = write;
-    out.context = context;
+    out.write = s.write;
+    out.context = s.context;
     out.len = 0;
     out.error = 0;
 }
 
-readfn readerof(std::FILE* f) { return !f ? nullptr : fileno(f) >= 0 ? readfile : readstream; }
-writefn writerof(std::FILE* f) { return !f ? nullptr : fileno(f) >= 0 ? writefile : writestream; }
-
-
-namespace {
-
-// Moves the bytes not yet taken to the front; their count.
-std::size_t carry(bytein& in)
+std::span<unsigned char> room(bytein& in)
 {
     std::size_t keep = in.len - in.pos;
     if (keep > 0 && in.pos > 0)
         std::memmove(in.buf, in.buf + in.pos, keep);
     in.pos = 0;
     in.len = keep;
-    return keep;
-}
-
-} // namespace
-
-std::size_t take(bytein& in, const unsigned char* p, std::size_t n)
-{
-    std::size_t keep = carry(in);
-    std::size_t k = n < bufsize - keep ? n : bufsize - keep;
-    if (k > 0)
-        std::memcpy(in.buf + keep, p, k);
-    in.len += k;
-    return k;
-}
-
-bool refill(bytein& in)
-{
-    if (in.eof)
-        return false;
-    if (in.drainfirst && in.shortread)
-        drain(*in.drainfirst);
-    std::size_t keep = carry(in);
-    std::size_t want = bufsize - keep < in.chunk ? bufsize - keep : in.chunk;
-    errno = 0;
-    std::ptrdiff_t n = in.read ? in.read(in.context, in.buf + keep, want) : 0;
-    if (n > 0) {
-        // A source may say it gave more than it was asked for; it is not
-        // believed.
-        std::size_t got = static_cast<std::size_t>(n) < want ? static_cast<std::size_t>(n) : want;
-        in.shortread = got < want;
-        in.len += got;
-        return true;
-    }
-    if (n < 0)
-        in.error = errno ? errno : EIO;
-    in.eof = true;
-    return false;
-}
-
-bool ensure(bytein& in, std::size_t n)
-{
-    while (in.len - in.pos < n)
-        if (!refill(in))
-            return false;
-    return true;
+    return {in.buf + keep, bufsize - keep};
 }
 
 bool drain(byteout& out)

@@ -1,19 +1,18 @@
-// The character codec shared by the three converters: buffered byte input
-// and output over any stdio stream, and the character reader and writer for
-// UTF-8 and for UCS-2/UTF-16 in both byte orders.
+// The character codec shared by the three converters: byte input handed
+// over in pieces, buffered byte output to a sink, and the character reader
+// and writer for UTF-8 and for UCS-2/UTF-16 in both byte orders.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
+#include <span>
 
-#include "lipisetu.hpp"
+#include "vocabulary.hpp"
 
 namespace codec {
 
-// A character code: a Unicode code point, or -1 at the end of the input.
-using lchar = std::int32_t;
+using vocab::lchar;
 
 constexpr lchar endofinput = -1;
 
@@ -21,56 +20,20 @@ constexpr lchar endofinput = -1;
 // point past which larger blocks stop paying.
 constexpr std::size_t bufsize = std::size_t{1} << 17;
 
-struct byteout;
+using vocab::sink;
+using vocab::writefn;
 
-// Where the bytes come from and where they go: a function and the context
-// it is handed, called only to fill or to empty a whole buffer.
-//
-// A read fills at most `size` bytes at `buf` and returns their count, 0 at
-// the end of the input, or -1 with errno set. A write takes `size` bytes at
-// `buf` and returns how many it took (at least one; the rest is offered
-// again), or -1 with errno set; once the output is complete it is called
-// with `size` 0, to flush whatever it keeps.
-using readfn = std::ptrdiff_t (*)(void* context, unsigned char* buf, std::size_t size);
-using writefn = std::ptrdiff_t (*)(void* context, const unsigned char* buf, std::size_t size);
-
-// The reads and writes of a stdio stream: straight on its file descriptor
-// when it has one (so a pipe's short reads are taken as they come, and the
-// stream's own buffer is flushed before each write), and through fread and
-// fwrite otherwise (fmemopen and the like). The context is the FILE*.
-std::ptrdiff_t readfile(void* file, unsigned char* buf, std::size_t size);
-std::ptrdiff_t writefile(void* file, const unsigned char* buf, std::size_t size);
-std::ptrdiff_t readstream(void* file, unsigned char* buf, std::size_t size);
-std::ptrdiff_t writestream(void* file, const unsigned char* buf, std::size_t size);
-// The same on a bare file descriptor, its number cast to the context.
-std::ptrdiff_t readfd(void* fd, unsigned char* buf, std::size_t size);
-std::ptrdiff_t writefd(void* fd, const unsigned char* buf, std::size_t size);
-
-inline void* fdcontext(int fd) { return reinterpret_cast<void*>(static_cast<std::intptr_t>(fd)); }
-
-// Buffered byte input.
+// Byte input, handed over in pieces: each is put after the bytes not yet
+// taken (the carried tail: a character cut by the end of the last piece),
+// and the last piece ends the input.
 struct bytein {
-    readfn read = nullptr; // none: the input is empty
-    void* context = nullptr;
-    // Drained before a read that follows a short one: when the writer at the
-    // other end of a pipe or terminal pauses, what is converted so far goes
-    // out instead of waiting for a full buffer.
-    byteout* drainfirst = nullptr;
-    std::size_t chunk = bufsize; // the most asked of one read; tests shrink it
-    bool shortread = true;       // the last read gave less than was asked
-    std::size_t pos = 0;         // the next byte to take
+    std::size_t pos = 0; // the next byte to take
     std::size_t len = 0;
-    int error = 0;   // errno of the read that failed, 0 while none has
-    bool eof = false; // end of input or a read error: nothing more is read
-    // The caller hands the input over in pieces (see take) and more may
-    // come: a converter stops before it would have to read, and goes on
-    // when the next piece, or the end, is handed over (which clears this
-    // and sets eof).
-    bool more = false;
+    bool eof = false; // the last piece has come: nothing more will
     unsigned char buf[bufsize];
 };
 
-// Buffered byte output, the same way round.
+// Buffered byte output to a sink.
 struct byteout {
     writefn write = nullptr; // none: the output is dropped
     void* context = nullptr;
@@ -79,61 +42,27 @@ struct byteout {
     unsigned char buf[bufsize];
 };
 
-// The read or write function for a stdio stream (see readfile); none for
-// no stream.
-readfn readerof(std::FILE* f);
-writefn writerof(std::FILE* f);
+// Fresh buffers: an input with nothing in it yet, an output to the sink.
+void open(bytein& in);
+void open(byteout& out, const sink& s);
 
+// The room for the next piece: the bytes not yet taken move to the front
+// of the buffer, and the piece goes after them.
+std::span<unsigned char> room(bytein& in);
+// `n` bytes were put in the room; `last`: and the input ends with them.
+inline void fed(bytein& in, std::size_t n, bool last)
+{
+    in.len += n;
+    in.eof = last;
+}
 
-// Where a conversion's bytes come from and where they go, as every engine
-// starts from them: a read or write function and its context. A source
-// also says the most bytes one read is asked for (0: a whole buffer), so
-// that tests make small reads the same way for every engine.
-struct source {
-    readfn read = nullptr;
-    void* context = nullptr;
-    std::size_t most = 0;
-};
-struct sink {
-    writefn write = nullptr;
-    void* context = nullptr;
-};
-inline source sourceof(const lipisetu::source& s) { return {s.read, s.context, 0}; }
-inline sink sinkof(const lipisetu::sink& s) { return {s.write, s.context}; }
-
-// Fresh buffers over a source or sink, or a read or write function and
-// its context.
-inline void open(bytein& in, const source& s);
-inline void open(byteout& out, const sink& s);
-void open(bytein& in, readfn read, void* context, std::size_t chunk = bufsize);
-void open(byteout& out, writefn write, void* context);
-
-inline void open(bytein& in, const source& s) { open(in, s.read, s.context, s.most); }
-inline void open(byteout& out, const sink& s) { open(out, s.write, s.context); }
-
-// Reads more input after the bytes not yet taken, which move to the front
-// of the buffer (the carried tail: a character cut by the end of the last
-// read); false at the end of input or after an error.
-bool refill(bytein& in);
-// Input handed over by the caller: the bytes not yet taken move to the
-// front, and as many of the n at p as fit are put after them; the count
-// put there.
-std::size_t take(bytein& in, const unsigned char* p, std::size_t n);
-
-// Reads until at least n bytes are there to take, or the input ends;
-// whether they are there.
-bool ensure(bytein& in, std::size_t n);
 // Writes out what is buffered; false once any write has failed.
 bool drain(byteout& out);
 // Drains the buffer and flushes the sink; false once any write has failed.
 bool finish(byteout& out);
 
-inline int getbyte(bytein& in)
-{
-    if (in.pos == in.len && !refill(in))
-        return -1;
-    return in.buf[in.pos++];
-}
+// The next byte, or -1 when none is there.
+inline int getbyte(bytein& in) { return in.pos < in.len ? in.buf[in.pos++] : -1; }
 
 inline void putbyte(byteout& out, unsigned char b)
 {
@@ -159,11 +88,26 @@ inline void putshort(byteout& out, const shortbytes& s)
     out.len += s.n;
 }
 
-// The forms of text on either side, and the table of their facts.
-using lipisetu::form;
-using lipisetu::formrow;
-using lipisetu::forms;
-using lipisetu::rowof;
+// The forms of text on either side, and what each is: its byte-order mark
+// (written before UCS-2 output, and detected on input), the bytes of a
+// code unit and their order.
+using vocab::form;
+
+struct formrow {
+    form f;
+    unsigned char mark[2];
+    int width;
+    bool little; // the low byte first
+};
+
+inline constexpr formrow forms[] = {
+    {form::utf8, {}, 1, false},
+    {form::utf16le, {0xFF, 0xFE}, 2, true},
+    {form::utf16be, {0xFE, 0xFF}, 2, false},
+};
+
+// The row of a form; detect reads as UTF-8 until a mark says otherwise.
+constexpr const formrow& rowof(form f) { return forms[f == form::utf16le ? 1 : f == form::utf16be ? 2 : 0]; }
 
 // The character reader: the input form, which kavrel's block decoder
 // follows; getuch reads UTF-8.

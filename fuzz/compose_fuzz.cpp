@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 1)
         return 0;
-    kavrel::options opt = harness::optionsof(data[0]);
+    lipisetu::romanoptions opt = harness::optionsof(data[0]);
     std::u32string text;
     bool afterletter = false;
     for (std::size_t i = 1; i + 1 < size; i += 2) {
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (longestrun(decomposed) > kavrel::maxmarks)
         return 0;
     // The text in the input form the options name: itself, or UTF-16 in the byte order of -il or -ib.
-    const lipisetu::formrow& form = lipisetu::rowof(opt.input);
+    const codec::formrow& form = codec::rowof(static_cast<vocab::form>(opt.input));
     auto asinput = [&](const std::string& t) { return form.width == 1 ? t : harness::utf16(t, form.little); };
     std::string fromnfc = harness::kavrelconvert(opt, asinput(composed));
     std::string fromnfd = harness::kavrelconvert(opt, asinput(decomposed));

@@ -4,7 +4,7 @@
 // fast lane or every unit the general way.
 #include "harness.hpp"
 #include "kavrel/convert.hpp"
-#include "schemes/schemes.hpp"
+#include "schemes.hpp"
 
 #include <cstdint>
 #include <cstdlib>
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     // The first byte draws the options, the second the size of the pieces
     // (its low four bits) and the scheme (its high four).
-    kavrel::options opt = harness::optionsof(data[0]);
+    lipisetu::romanoptions opt = harness::optionsof(data[0]);
     opt.scheme = static_cast<lipisetu::scheme>((data[1] >> 4) % schemes::count);
     std::size_t chunk = 1 + data[1] % 16;
     std::string in(reinterpret_cast<const char*>(data) + 2, size - 2);

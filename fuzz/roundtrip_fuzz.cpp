@@ -4,7 +4,7 @@
 #include "devwords.hpp"
 #include "harness.hpp"
 #include "kavrel/convert.hpp"
-#include "schemes/schemes.hpp"
+#include "schemes.hpp"
 
 #include <cstdint>
 #include <cstdio>

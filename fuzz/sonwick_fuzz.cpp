@@ -3,7 +3,7 @@
 // pieces, and whether the fast lane takes what it can or every character
 // the general way.
 #include "harness.hpp"
-#include "schemes/schemes.hpp"
+#include "schemes.hpp"
 
 #include <cstdint>
 #include <cstdlib>

@@ -28,6 +28,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lipisetu_schemes.hpp" // enum class scheme, made from the schemes' table
+
 #if defined(LIPISETU_BUILDING) && defined(__GNUC__)
 #define LIPISETU_API __attribute__((visibility("default")))
 #else
@@ -70,12 +72,13 @@ LIPISETU_API sink filesink(std::FILE* f);
 
 // What a streaming conversion met: zero where all went well.
 struct status {
-    int readerror = 0;     // errno of the read that failed; the input ended there
-    int writeerror = 0;    // errno of the write that failed; nothing more was written
-    bool nomemory = false; // no memory for the conversion's state: nothing was done
+    int readerror = 0;      // errno of the read that failed; the input ended there
+    int writeerror = 0;     // errno of the write that failed; nothing more was written
+    bool nomemory = false;  // no memory for the conversion's state: nothing was done
+    bool badoption = false; // an option names no scheme or form: nothing was done
 };
 
-inline bool ok(const status& s) { return !s.readerror && !s.writeerror && !s.nomemory; }
+inline bool ok(const status& s) { return !s.readerror && !s.writeerror && !s.nomemory && !s.badoption; }
 
 // ---------------------------------------------------------------- Text in other encodings
 
@@ -103,13 +106,8 @@ LIPISETU_API std::size_t decodeutf8(std::string_view s, char16_t* out);
 
 // ---------------------------------------------------------------- Romanisations
 
-// The romanisations the conversions read and write: the ISO 15919 dialect
-// of kavrel and sonwick (the default), IAST, Harvard-Kyoto, ITRANS, SLP1,
-// Velthuis and WX.
-enum class scheme : std::uint8_t { iso, iast, hk, itrans, slp1, velthuis, wx };
-
-// The scheme's name as the programs take it: "iso", "iast", "hk", "itrans",
-// "slp1", "velthuis", "wx".
+// The scheme's name as the programs take it (the enumerator's); empty past
+// the last scheme, so that the names can be listed from the first on.
 LIPISETU_API std::string_view nameof(scheme s);
 // The scheme of that name; false when there is none.
 LIPISETU_API bool schemenamed(std::string_view name, scheme& s);
@@ -124,26 +122,10 @@ enum class form : std::uint8_t {
     utf16be, // -ib, -ob
 };
 
-// What each form is: its name, the letter of kavrel's options for it (-i
-// or -o, then the letter), its byte-order mark (written before UCS-2
-// output, and detected on input), the bytes of a code unit and their order.
-struct formrow {
-    form f;
-    std::string_view name;
-    char suffix;
-    unsigned char mark[2];
-    int width;
-    bool little; // the low byte first
-};
-
-inline constexpr formrow forms[] = {
-    {form::utf8, "utf-8", 'u', {}, 1, false},
-    {form::utf16le, "utf-16le", 'l', {0xFF, 0xFE}, 2, true},
-    {form::utf16be, "utf-16be", 'b', {0xFE, 0xFF}, 2, false},
-};
-
-// The row of a form; detect reads as UTF-8 until a mark says otherwise.
-constexpr const formrow& rowof(form f) { return forms[f == form::utf16le ? 1 : f == form::utf16be ? 2 : 0]; }
+// The form's name: "detect", "utf-8", "utf-16le", "utf-16be"; and the form
+// of a name, false when there is none.
+LIPISETU_API std::string_view nameof(form f);
+LIPISETU_API bool formnamed(std::string_view name, form& f);
 
 struct romanoptions {
     bool sanskrit = false; // -s: spaces closed up after a consonant, the apostrophe as avagraha

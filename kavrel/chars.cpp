@@ -261,11 +261,10 @@ std::size_t decodeform(state& st, bool ended)
 namespace {
 
 // Decodes more characters after the last keptchars read and those not yet
-// read. Input in pieces (`pieces`): what has come, and whether `lookahead`
-// characters are there to read. Else, reading on until something whole is
-// decoded; once the input has ended (or failed), what was held back is
-// read as it is, a character cut by the end is dropped, and -1 follows the
-// last character.
+// read. Before the input has ended (`pieces`), what has come, and whether
+// `lookahead` characters, or fewer up to a line feed, are there to read.
+// Once it has ended, what was held back is read as it is, a character cut
+// by the end is dropped, and -1 follows the last character.
 bool fill(state& st, bool pieces)
 {
     chars& ch = st.ch;
@@ -274,17 +273,14 @@ bool fill(state& st, bool pieces)
     std::copy(ch.slot + from, ch.slot + ch.len, ch.slot);
     ch.pos -= from;
     ch.len -= from;
-    for (;;) {
-        std::size_t made = decodeform(st, st.in.bytes.eof);
-        ch.len += made;
-        if (pieces)
-            return ch.len - ch.pos >= lookahead;
-        if (made > 0)
-            return true;
-        if (st.in.bytes.eof)
-            break;
-        codec::refill(st.in.bytes);
-    }
+    std::size_t made = decodeform(st, st.in.bytes.eof);
+    ch.len += made;
+    if (pieces)
+        return ch.len - ch.pos >= lookahead || std::find(ch.c + ch.pos, ch.c + ch.len, '\n') != ch.c + ch.len;
+    // Before the end of the input the conversion loop reads no further than
+    // topup found characters for, so only at the end can nothing be left.
+    if (made > 0)
+        return true;
     ch.slot[ch.len] = 0;
     ch.c[ch.len++] = codec::endofinput;
     return true;
@@ -294,6 +290,10 @@ bool fill(state& st, bool pieces)
 
 bool topup(state& st) { return st.ch.len - st.ch.pos >= lookahead || fill(st, true); }
 
-void fillchars(state& st) { fill(st, false); }
+void fillchars(state& st)
+{
+    if (st.ch.pos == st.ch.len)
+        fill(st, false);
+}
 
 } // namespace kavrel

@@ -93,11 +93,3 @@ int nfc(const lchar* in, int n, lchar* out, int room)
 }
 
 } // namespace kavrel::unicode
-
-#ifdef __EMSCRIPTEN__
-// The module has no utf8proc: kavrel composes with the tables.
-namespace kavrel {
-int combiningclassof(lchar c) { return unicode::combiningclassof(c); }
-int nfc(const lchar* in, int n, lchar* out, int room) { return unicode::nfc(in, n, out, room); }
-} // namespace kavrel
-#endif

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "codec.hpp"
+#include "engine.hpp"
 
 #include <cstdint>
-#include <cstdio>
 
 namespace kavrel {
 
@@ -100,8 +100,8 @@ const convnode* lookup(const dictionary& d, const tchar& unit);
 // The entry of any key, a spelling or the beginning of one.
 const convnode* find(const dictionary& d, const tchar& unit);
 
-// The options of a conversion: the library's own.
-using options = lipisetu::romanoptions;
+// The options of a conversion.
+using options = vocab::romanoptions;
 
 // Fills the dictionary from the tables chosen by the options; false when
 // the dictionary ran out of room.
@@ -207,22 +207,15 @@ constexpr int hrole = 5, markrole = 6;
 
 // A character as the first of a unit: the unit it makes with a next
 // character of each role (0 where the general way must cut it; for a mark,
-// see `marks`), and its own role. In Sanskrit mode, `rules` tells when the
-// syllable writer's rule for it may change what it writes: `rules & (next
-// character's `before` | state offset)` is not 0. The rule of a space
-// drops it after a consonant (the consonant's state offset, 32, is the bit)
-// or before an avagraha; that of an avagraha swaps it with an anusvara
-// after it. Only the characters that the tables know have entries of their
-// own (a slot); all others share slot 0, the general way's, and the marks
-// slot 1.
-constexpr unsigned beforeavagraha = 1; // the apostrophe or U+2019
-constexpr unsigned beforeanusvara = 2; // m dot above, small or capital
-constexpr unsigned afterconsonant = 32;
+// see `marks`), and its own role; the syllable writer's rule for it alone
+// (see ruleof), and whether the apostrophe's rule trades places with it.
+// Only the characters that the tables know have entries of their own (a
+// slot); all others share slot 0, the general way's, and the marks slot 1.
 struct alignas(16) charrow {
     std::uint16_t units[markrole] = {}; // for each role but the mark's
     std::uint8_t role = 0;
-    std::uint8_t rules = 0;  // what it looks at when it comes
-    std::uint8_t before = 0; // what it is to a character with a rule before it
+    std::uint8_t rule = 0;    // a writer's rule as a number: 0 for none
+    bool traded = false;      // an apostrophe's rule writes it first
 };
 static_assert(sizeof(charrow) == 16, "a character's row is a quarter of a cache line");
 constexpr int slots = 256;
@@ -236,7 +229,13 @@ struct tables {
     charrow chars[slots];
     // The unit of a character and one mark, where no mark follows.
     std::uint16_t marks[slots][markplaces];
+    // For each unit, the syllable states (a bit each, by state offset)
+    // after which Sanskrit mode's rule drops a space before it.
+    std::uint8_t spacedrops[units];
 };
+
+// The bit of a state's offset in `spacedrops`.
+constexpr unsigned statebit(unsigned offset) { return 1u << (offset / stepsize); }
 
 // Makes the tables from the filled and encoded dictionary.
 void prepare(tables& t, const dictionary& d, const options& opt, codec::form out);
@@ -287,6 +286,7 @@ struct state {
     bool queued = false;
     lchar sylstate = SYL_VOWEL;
     bool nomemory = false; // no memory for the vocabulary: nothing was converted
+    bool flushed = false;  // the input has ended and the sink has been flushed
     // Whole runs of common units go through the fast lane, which writes the
     // same bytes as the unit reader and the syllable writer; off, every
     // unit takes the general way (the tests compare the two).
@@ -296,11 +296,8 @@ struct state {
     enum class stage : std::uint8_t { first, units, done } at = stage::first;
 };
 
-// Fresh state for one conversion from `in` to `out` with the options.
-void start(state& st, codec::source in, codec::sink out, const options& opt);
-
-// Decodes the next block of characters into st.ch, keeping the last one
-// read; reads the input when nothing whole is left in it.
+// Decodes the next block of characters into st.ch, keeping the last ones
+// read; once the input has ended, -1 follows its last character.
 void fillchars(state& st);
 
 // The most characters one turn of the conversion loop reads: a unit and
@@ -308,10 +305,11 @@ void fillchars(state& st);
 // it.
 constexpr std::size_t lookahead = 16;
 
-// Input handed over in pieces: decodes what has come so that at least
+// Before the input has ended: decodes what has come so that at least
 // `lookahead` characters are there to read (the last keptchars read stay
-// before them); false when they are not, and the conversion waits for the
-// next piece or the end.
+// before them), or fewer up to a line feed, which no unit reads past; false
+// when they are not, and the conversion waits for the next piece or the
+// end.
 bool topup(state& st);
 
 // The next character of the input, and the step back over it.
@@ -332,6 +330,19 @@ constexpr std::size_t keptchars = 4;
 
 // Writes the Devanagari for one unit; -1 once the unit is the end of input.
 int putdch(state& st, tchar& unit);
+
+// The syllable writer's rules that look at the unit after their own: the
+// colon's of the ISO 15919 dialect, and in Sanskrit mode the space's and
+// the apostrophe's. Each unit goes to the rule that ruleof names, or to
+// the general rule. The fast lane makes its decisions with the same calls.
+enum class rule : std::uint8_t { general, colon, space, apostrophe };
+rule ruleof(const options& opt, const tchar& u);
+// Whether Sanskrit mode's rule drops a space before the unit whose entry is
+// `next` (null: a unit in no entry), in the syllable state.
+bool spacedropped(lchar sylstate, const convnode* next);
+// Whether an apostrophe's rule writes the unit after it first (an
+// anusvara, which then stands before the avagraha).
+bool tradesplaces(const tchar& next);
 
 // The syllable writer's general rule: writes one unit's Devanagari to
 // `out` from the syllable state and moves the state on; -1 once the unit
@@ -371,7 +382,7 @@ template <class Next> const convnode* longest(const dictionary& d, lchar c0, int
 // which the conversion loop keeps for its next turn.
 inline std::size_t laneend(const state& st, std::size_t past)
 {
-    std::size_t keep = st.in.bytes.more ? lookahead : past;
+    std::size_t keep = st.in.bytes.eof ? past : lookahead;
     return st.ch.len <= keep ? 0 : st.ch.len - keep;
 }
 

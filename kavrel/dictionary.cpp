@@ -105,7 +105,7 @@ convnode* install(dictionary& d, const convrec& r)
         node->nkids = 0;
     }
     node->consonant = r.dep[0] == SYL_CONSONANT;
-    node->avagraha = r.indep[0] == schemes::avagrahasign && r.indep[1] == 0;
+    node->avagraha = r.indep[0] == vocab::avagraha && r.indep[1] == 0;
     node->listed = true;
     node->nindep = copyout(node->indep, r.indep, 3);
     node->ndep = node->consonant ? 0 : copyout(node->dep, r.dep, 2);
@@ -230,7 +230,7 @@ bool fill(dictionary& d, const options& opt)
     std::fill(std::begin(d.convtab), std::end(d.convtab), nullptr);
     std::fill(std::begin(d.lone), std::end(d.lone), 0);
     d.used = 0;
-    if (opt.scheme != lipisetu::scheme::iso)
+    if (opt.scheme != vocab::scheme::iso)
         return fillscheme(d, opt, schemes::all[static_cast<std::size_t>(opt.scheme)]);
     for (const convrec& r : composedlist())
         if (!install(d, r))

@@ -86,7 +86,7 @@ void preparesteps(tables& t, const dictionary& d, codec::form out)
 // ASCII). Not `valid` when the syllable writer has a rule of its own for
 // it (ISO 15919's colon, a scheme's separator), for the general way to
 // take it; it keeps its place, which tells whether it is listed.
-std::uint16_t unitof(const dictionary& d, const tchar& u, const convnode* e, bool rule)
+std::uint16_t laneunit(const dictionary& d, const tchar& u, const convnode* e, bool rule)
 {
     unsigned k = static_cast<unsigned>(number(d, e));
     if (k == 0 && u.n == 1 && u.c[0] >= 0 && u.c[0] < 128)
@@ -111,7 +111,7 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
     // syllable writer has a rule for (the colon) is not valid, for the
     // general way to take it, but keeps its place, which tells whether it
     // is listed.
-    auto unit = [&](const tchar& u) { return unitof(d, u, lookup(d, u), u.n == 1 && u.c[0] == colon); };
+    auto unit = [&](const tchar& u) { return laneunit(d, u, lookup(d, u), ruleof(opt, u) == rule::colon); };
     std::fill(t.chars, t.chars + slots, charrow{});
     std::fill(&t.marks[0][0], &t.marks[0][0] + slots * markplaces, 0);
     t.chars[1].role = markrole;
@@ -122,7 +122,7 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
         const tchar& key = d.pool[i].roman;
         if (key.n == 2 && slotof(key.c[0]) >= 2 && ismark(key.c[1]))
             if (int m = marksof.of[key.c[1] - 0x0300])
-                t.marks[slotof(key.c[0])][m] = unitof(d, key, &d.pool[i], false);
+                t.marks[slotof(key.c[0])][m] = laneunit(d, key, &d.pool[i], false);
     }
     for (int slot = 2; slot < slotsof.used; ++slot) {
         lchar c = slotsof.chars[slot];
@@ -135,13 +135,16 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
             f.units[r] = unit(second ? tchar{{c, second}, 2} : tchar{{c}, 1});
         }
         f.role = static_cast<std::uint8_t>(ishletter(c) ? hrole : letterclasses[static_cast<std::size_t>(c)].second);
-        if (opt.sanskrit && c == space)
-            f.rules = afterconsonant | beforeavagraha;
-        if (opt.sanskrit && isapostrophe(c))
-            f.rules = beforeanusvara;
-        f.before = static_cast<std::uint8_t>((isapostrophe(c) ? beforeavagraha : 0) |
-                                             (isanusvara(c) ? beforeanusvara : 0));
+        f.rule = static_cast<std::uint8_t>(ruleof(opt, tchar{{c}, 1}));
+        f.traded = tradesplaces(tchar{{c}, 1});
     }
+    // The states after which the space's rule drops a space before each
+    // unit: the listed ones by their entries, the copied ones by none.
+    std::fill(t.spacedrops, t.spacedrops + units, 0);
+    for (unsigned k = 1; k < units; ++k)
+        for (lchar syl : {SYL_VOWEL, SYL_CONSONANT, SYL_OTHER})
+            if (spacedropped(syl, k < copies && static_cast<int>(k) <= d.used ? &d.pool[k - 1] : nullptr))
+                t.spacedrops[k] = static_cast<std::uint8_t>(t.spacedrops[k] | statebit(stateoffset(syl)));
 }
 
 void preparepairs(pairtables& p, tables& t, const dictionary& d, const options& opt, codec::form out)
@@ -155,7 +158,7 @@ void preparepairs(pairtables& p, tables& t, const dictionary& d, const options& 
     auto charof = [](int slot) { return slot >= 2 ? slotsof.chars[slot] : unknown; };
     // The lane's unit of the first `len` characters of c0, c1 and its entry.
     auto unit = [&d](lchar c0, lchar c1, int len, const convnode* e) {
-        return unitof(d, tchar{{c0, len == 2 ? c1 : 0}, len}, e, e && e->separator);
+        return laneunit(d, tchar{{c0, len == 2 ? c1 : 0}, len}, e, e && e->separator);
     };
     // Row 0 is for the characters that make their unit alone, whatever
     // comes next.
@@ -206,7 +209,6 @@ template <bool skt> void convertrun(state& st)
     // which may belong to its unit, and the two after, which with the next
     // make the next unit (a mark ends a unit only when no mark follows).
     const std::size_t end = laneend(st, 3);
-    constexpr unsigned vowel = stateoffset(SYL_VOWEL), consonant = stateoffset(SYL_CONSONANT);
     const std::uint8_t* const slot = st.ch.slot;
     // The unit at a character (entry e0) whose next character, at j, has
     // entry e1.
@@ -238,20 +240,22 @@ template <bool skt> void convertrun(state& st)
             unsigned next = unitat(e1, e2, i + 2);
             unsigned k = unit;
             if constexpr (skt) {
-                // The space of Sanskrit mode after a consonant is closed up
-                // before a listed unit; after a vowel it is dropped before
-                // a lone avagraha; elsewhere it is copied. An avagraha
-                // before an anusvara is the general way's.
-                static_assert(consonant == afterconsonant);
-                if (e0->rules & (e1->before | syl)) {
-                    if ((e0->rules & beforeanusvara) || next == 0)
+                // Sanskrit mode's rules, decided as the syllable writer
+                // decides them: a space dropped before the next unit (or
+                // else written by its step), an apostrophe that trades
+                // places with the next character (left to the general way).
+                if (e0->rule) {
+                    if (e0->rule == static_cast<std::uint8_t>(rule::apostrophe) && e1->traded)
                         break;
-                    bool listed = next >= unitsize && next < copies * unitsize;
-                    if ((syl == consonant && listed) || (syl == vowel && (e1->before & beforeavagraha))) {
-                        e0 = e1;
-                        e1 = e2;
-                        unit = next;
-                        continue;
+                    if (e0->rule == static_cast<std::uint8_t>(rule::space)) {
+                        if (next == 0)
+                            break;
+                        if (t.spacedrops[next / unitsize] & statebit(syl)) {
+                            e0 = e1;
+                            e1 = e2;
+                            unit = next;
+                            continue;
+                        }
                     }
                 }
             }
@@ -311,15 +315,25 @@ void longestrun(state& st)
         for (; i < stop;) {
             std::uint32_t f = p.first[slot[i]];
             unsigned v = p.second[f >> 16][slot[i + 1]];
-            unsigned k = v == alone ? f & 0xFFFF : v;
-            std::size_t len = 1 + (k & two);
-            if (k == more) {
+            // Most characters make their unit alone, and the next unit
+            // starts after them. That case is a branch of its own, which
+            // the processor predicts; a selection of the two would make
+            // each unit's place wait on the loads of the one before.
+            unsigned k;
+            std::size_t len;
+            if (v == alone) {
+                k = f & 0xFFFF;
+                len = 1;
+            } else if (v != more) {
+                k = v;
+                len = 1 + (k & two);
+            } else {
                 // A spelling of three characters or more may start here:
                 // the unit reader's longest match, on the buffer.
                 int n = 1, read = 1;
                 std::size_t next = i + 1;
                 const convnode* e = longest(d, c[i], n, read, [c, &next] { return c[next++]; });
-                k = unitof(d, tchar{{c[i]}, 1}, e, e && e->separator) & ~two;
+                k = laneunit(d, tchar{{c[i]}, 1}, e, e && e->separator) & ~two;
                 len = static_cast<std::size_t>(n);
             }
             if (!(k & valid))
@@ -342,7 +356,7 @@ void longestrun(state& st)
 
 void fastlane(state& st)
 {
-    if (st.opt.scheme != lipisetu::scheme::iso)
+    if (st.opt.scheme != vocab::scheme::iso)
         longestrun(st);
     else if (st.opt.sanskrit)
         convertrun<true>(st);

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "convert.hpp"
-#include "iso15919.hpp"
+#include "schemes.hpp"
 
 #include <array>
 #include <cstdint>
@@ -78,8 +78,7 @@ inline constexpr std::array<lchar, 32> aspirables = makeaspirables();
 
 // The characters that the unit reader and the syllable writer treat apart,
 // and the signs the writer adds of its own.
-constexpr lchar virama = 0x094D;
-constexpr lchar avagrahasign = 0x093D;
+using vocab::virama;
 constexpr lchar colon = ':';
 constexpr lchar space = ' ';
 constexpr lchar apostrophe = '\'';

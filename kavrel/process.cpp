@@ -13,14 +13,16 @@
 
 namespace kavrel {
 
-void start(state& st, codec::source in, codec::sink out, const options& opt)
+state* newstate() { return new (std::nothrow) state; }
+void freestate(state* st) { delete st; }
+
+bool start(state& st, const options& opt, vocab::sink out)
 {
     st.opt = opt;
     st.in.f = opt.input == codec::form::detect ? codec::form::utf8 : opt.input;
     st.out.f = codec::form::utf8;
-    codec::open(st.in.bytes, in);
+    codec::open(st.in.bytes);
     codec::open(st.out.bytes, out);
-    st.in.bytes.drainfirst = &st.out.bytes;
     st.ch.pos = st.ch.len = 0;
     // The compositions made lately are kept: each is that of its run in
     // any conversion, and clearing them would cost a state reused for
@@ -29,11 +31,14 @@ void start(state& st, codec::source in, codec::sink out, const options& opt)
     st.queued = false;
     st.sylstate = SYL_VOWEL;
     st.nomemory = false;
+    st.flushed = false;
     st.fastlane = true;
     st.dict = nullptr;
     st.lanes = nullptr;
     st.pairs = nullptr;
-    st.at = state::stage::first;
+    bool known = static_cast<std::size_t>(opt.scheme) < schemes::count;
+    st.at = known ? state::stage::first : state::stage::done;
+    return known;
 }
 
 const vocabulary* vocabularyfor(const options& opt, codec::form out)
@@ -61,7 +66,7 @@ const vocabulary* vocabularyfor(const options& opt, codec::form out)
             return; // never: the tests fill every scheme under every option
         encode(v->dict, out);
         // The fast lane knows the letters of the ISO 15919 dialect alone.
-        if (opt.scheme == lipisetu::scheme::iso)
+        if (opt.scheme == vocab::scheme::iso)
             lane::prepare(v->lanes, v->dict, opt, out);
         else
             lane::preparepairs(v->pairs, v->lanes, v->dict, opt, out);
@@ -73,17 +78,18 @@ const vocabulary* vocabularyfor(const options& opt, codec::form out)
 
 namespace {
 
+// Whether n bytes are there to take.
+bool there(const codec::bytein& b, std::size_t n) { return b.len - b.pos >= n; }
+
 // Settles the input form from the options and a byte-order mark, which is
 // taken from the input; the first character itself stays there to be read.
 // False when the input ends before a whole first character: then nothing at
-// all is written. Only the bytes that decide are waited for, so that a
-// first line typed at a pipe is converted before the next arrives.
+// all is written. Called once four bytes have come, or the input has ended.
 bool readfirst(state& st)
 {
     codec::input& in = st.in;
     codec::bytein& b = in.bytes;
-    codec::ensure(b, 1);
-    if (b.len == b.pos)
+    if (!there(b, 1))
         return false;
     int b1 = b.buf[b.pos];
     bool forced = st.opt.input != codec::form::detect;
@@ -92,8 +98,7 @@ bool readfirst(state& st)
     for (const codec::formrow& r : codec::forms) {
         if (r.width != 2 || b1 != r.mark[0])
             continue;
-        codec::ensure(b, 2);
-        if (b.len - b.pos >= 2 && b.buf[b.pos + 1] == r.mark[1]) {
+        if (there(b, 2) && b.buf[b.pos + 1] == r.mark[1]) {
             if (!forced)
                 in.f = r.f;
             b.pos += 2;
@@ -101,11 +106,11 @@ bool readfirst(state& st)
         }
     }
     if (ucs2)
-        return codec::ensure(b, 2);
+        return there(b, 2);
     if (b1 < 0x80)
         return true;
     int tail = codec::utf8tail(b1);
-    if (!codec::ensure(b, 1 + static_cast<std::size_t>(tail)))
+    if (!there(b, 1 + static_cast<std::size_t>(tail)))
         return false;
     // A UTF-8 byte-order mark is skipped and never written. Only the
     // three-byte form is taken for one: two bytes cannot make it, and four
@@ -141,10 +146,13 @@ bool begin(state& st)
     return true;
 }
 
-// Whether the next turn of the loop may read its units: always, but for
-// input handed over in pieces that has not ended, where `lookahead`
-// characters must be there to read.
-bool ready(state& st) { return !st.in.bytes.more || topup(st); }
+// Whether the next turn of the loop may read its units: always once the
+// input has ended; before, when enough characters are there (see topup),
+// or a line feed that a rule read ahead waits to be written.
+bool ready(state& st)
+{
+    return st.in.bytes.eof || topup(st) || (st.queued && st.queuedtch.n == 1 && st.queuedtch.c[0] == '\n');
+}
 
 } // namespace
 
@@ -154,7 +162,7 @@ void process(state& st)
     if (st.at == state::stage::first) {
         // A byte-order mark and the first character take four bytes at
         // most.
-        if (in.more && in.len - in.pos < 4)
+        if (!in.eof && in.len - in.pos < 4)
             return;
         st.at = begin(st) ? state::stage::units : state::stage::done;
     }
@@ -170,5 +178,25 @@ void process(state& st)
     if (more < 0 || st.out.bytes.error)
         st.at = state::stage::done;
 }
+
+} // namespace kavrel
+
+namespace kavrel {
+
+std::span<unsigned char> room(state& st) { return codec::room(st.in.bytes); }
+
+void fed(state& st, std::size_t n, bool last)
+{
+    codec::fed(st.in.bytes, n, last);
+    process(st);
+    if (last && !st.flushed) {
+        codec::finish(st.out.bytes);
+        st.flushed = true;
+    }
+}
+
+void flush(state& st) { codec::drain(st.out.bytes); }
+
+vocab::outcome outcome(const state& st) { return {st.out.bytes.error, st.nomemory}; }
 
 } // namespace kavrel

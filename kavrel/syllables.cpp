@@ -21,14 +21,6 @@ tchar& readahead(state& st)
     return st.queuedtch;
 }
 
-// Whether the unit writes the avagraha: in Sanskrit mode the apostrophes
-// of the ISO 15919 dialect, a scheme's spelling of the sign elsewhere.
-bool beforeavagraha(const state& st, const tchar& u)
-{
-    const convnode* e = lookup(*st.dict, u);
-    return e && e->avagraha;
-}
-
 int general(state& st, const tchar& u) { return writeunit(st.out, st.sylstate, *st.dict, u); }
 
 // A lone colon keeps two letters from being read as one unit (k:h, a:i) and
@@ -43,7 +35,7 @@ int colonrule(state& st, const tchar& u)
     if (!st.opt.sanskrit && loneapostrophe(next)) {
         if (st.sylstate == SYL_CONSONANT)
             put(st, virama);
-        put(st, avagrahasign);
+        put(st, vocab::avagraha);
         st.sylstate = SYL_VOWEL;
         st.queued = false; // the apostrophe is used up
         return 1;
@@ -53,25 +45,19 @@ int colonrule(state& st, const tchar& u)
     return general(st, u);
 }
 
-// Sanskrit mode: a space after a consonant is closed up when a listed unit
-// follows, and a space before an avagraha after a vowel is dropped.
+// Sanskrit mode's space, dropped or written by what follows (spacedropped).
 int spacerule(state& st, const tchar& u)
 {
-    const tchar& next = readahead(st);
-    // A scheme's separator is no letter to join: the space stays.
-    const convnode* e = lookup(*st.dict, next);
-    if (st.sylstate == SYL_CONSONANT && e && !e->separator)
-        return 1;
-    if (st.sylstate == SYL_VOWEL && beforeavagraha(st, next))
+    if (spacedropped(st.sylstate, lookup(*st.dict, readahead(st))))
         return 1;
     return general(st, u);
 }
 
-// Sanskrit mode: an anusvara after an avagraha is written before it.
+// Sanskrit mode's apostrophe: an anusvara after it is written first.
 int apostropherule(state& st, tchar& u)
 {
     tchar& next = readahead(st);
-    if (next.n == 1 && isanusvara(next.c[0])) {
+    if (tradesplaces(next)) {
         u = tchar{{anusvaradot}, 1};
         next = tchar{{apostrophe}, 1};
     }
@@ -79,6 +65,36 @@ int apostropherule(state& st, tchar& u)
 }
 
 } // namespace
+
+rule ruleof(const options& opt, const tchar& u)
+{
+    if (u.n != 1)
+        return rule::general;
+    lchar c = u.c[0];
+    bool iso = opt.scheme == vocab::scheme::iso;
+    if (c == colon && iso)
+        return rule::colon;
+    if (c == space && opt.sanskrit)
+        return rule::space;
+    if (isapostrophe(c) && opt.sanskrit && iso)
+        return rule::apostrophe;
+    return rule::general;
+}
+
+// Sanskrit mode: a space after a consonant is closed up when a listed unit
+// follows (a scheme's separator is no letter to join: the space stays),
+// and a space after a vowel is dropped before a unit that writes the
+// avagraha (the ISO 15919 dialect's apostrophes, a scheme's spelling of the
+// sign).
+bool spacedropped(lchar sylstate, const convnode* next)
+{
+    if (sylstate == SYL_CONSONANT)
+        return next && !next->separator;
+    return sylstate == SYL_VOWEL && next && next->avagraha;
+}
+
+// Sanskrit mode: an anusvara after an avagraha is written before it.
+bool tradesplaces(const tchar& next) { return next.n == 1 && isanusvara(next.c[0]); }
 
 int writeunit(codec::output& out, lchar& sylstate, const dictionary& d, const tchar& u)
 {
@@ -107,15 +123,15 @@ int writeunit(codec::output& out, lchar& sylstate, const dictionary& d, const tc
 
 int putdch(state& st, tchar& unit)
 {
-    if (unit.n == 1) {
-        lchar c = unit.c[0];
-        bool iso = st.opt.scheme == lipisetu::scheme::iso;
-        if (c == colon && iso)
-            return colonrule(st, unit);
-        if (c == space && st.opt.sanskrit)
-            return spacerule(st, unit);
-        if (isapostrophe(c) && st.opt.sanskrit && iso)
-            return apostropherule(st, unit);
+    switch (ruleof(st.opt, unit)) {
+    case rule::colon:
+        return colonrule(st, unit);
+    case rule::space:
+        return spacerule(st, unit);
+    case rule::apostrophe:
+        return apostropherule(st, unit);
+    case rule::general:
+        break;
     }
     return general(st, unit);
 }

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "convert.hpp"
-#include "iso15919.hpp"
+#include "schemes.hpp"
 
 #include <array>
 
@@ -36,7 +36,7 @@ constexpr convrec recordof(const schemes::row& r, std::u32string_view key)
     case schemes::kind::sign:
         break;
     case schemes::kind::punctuation:
-        c.dep[0] = schemes::virama;
+        c.dep[0] = vocab::virama;
         c.dep[1] = r.unit[0];
         break;
     }

@@ -38,7 +38,7 @@ void gettch(state& st, tchar& unit)
     unit.n = 1;
     if (c0 == codec::endofinput)
         return;
-    if (st.opt.scheme != lipisetu::scheme::iso) {
+    if (st.opt.scheme != vocab::scheme::iso) {
         longestmatch(st, unit);
         return;
     }

@@ -1,129 +1,282 @@
-// The library's calls over the converters' own state and operations: the
-// caller's sources and sinks become the codec's read and write functions,
-// memory becomes a source and a growing string a sink, and pellam's
-// messages become records.
+// The library's calls over the three engines: the caller's sources are read
+// here a buffer at a time and handed to an engine in pieces, memory is one
+// piece and a growing string a sink, and pellam's messages become the
+// library's records. Each engine is driven through the same calls
+// (engine.hpp in its folder); nothing here reaches into one.
 #include "lipisetu.hpp"
 
-#include "kavrel/convert.hpp"
-#include "pellam/convert.hpp"
-#include "schemes/schemes.hpp"
-#include "sonwick/convert.hpp"
+#include "kavrel/engine.hpp"
+#include "pellam/engine.hpp"
+#include "sonwick/engine.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <iterator>
 #include <new>
+#include <unistd.h>
 
 namespace lipisetu {
 
-source fdsource(int fd) { return {codec::readfd, codec::fdcontext(fd)}; }
-sink fdsink(int fd) { return {codec::writefd, codec::fdcontext(fd)}; }
-
-source filesource(std::FILE* f) { return {codec::readerof(f), f}; }
-sink filesink(std::FILE* f) { return {codec::writerof(f), f}; }
+// ---------------------------------------------------------------- Names
 
 namespace {
 
-// Memory as a source: the bytes not yet read.
-struct memory {
-    const unsigned char* p;
-    std::size_t left;
-};
+// The library's enumerations are the engines' own, value for value: both
+// are made from the same table, and the forms are listed once here.
+static_assert(static_cast<int>(scheme::iso) == static_cast<int>(vocab::scheme::iso));
+static_assert(static_cast<int>(form::detect) == static_cast<int>(vocab::form::detect) &&
+              static_cast<int>(form::utf16be) == static_cast<int>(vocab::form::utf16be));
+static_assert(static_cast<int>(drop::ext) == static_cast<int>(vocab::drop::ext));
 
-std::ptrdiff_t readmemory(void* context, unsigned char* buf, std::size_t size)
+using vocab::schemenames;
+constexpr std::string_view formnames[] = {"detect", "utf-8", "utf-16le", "utf-16be"};
+
+template <class E, std::size_t N> bool named(const std::string_view (&names)[N], std::string_view name, E& e)
 {
-    auto& m = *static_cast<memory*>(context);
-    std::size_t n = size < m.left ? size : m.left;
-    std::memcpy(buf, m.p, n);
-    m.p += n;
-    m.left -= n;
-    return static_cast<std::ptrdiff_t>(n);
+    for (std::size_t k = 0; k < N; ++k)
+        if (names[k] == name) {
+            e = static_cast<E>(k);
+            return true;
+        }
+    return false;
 }
 
+template <class E, std::size_t N> std::string_view nameat(const std::string_view (&names)[N], E e)
+{
+    auto k = static_cast<std::size_t>(e);
+    return k < N ? names[k] : std::string_view{};
+}
+
+bool known(scheme s) { return !nameof(s).empty(); }
+bool known(form f) { return !nameof(f).empty(); }
+
+vocab::romanoptions internal(const romanoptions& o)
+{
+    return {o.sanskrit, o.numerals, static_cast<vocab::form>(o.input), static_cast<vocab::form>(o.output),
+            static_cast<vocab::scheme>(o.scheme)};
+}
+
+bool known(const romanoptions& o) { return known(o.scheme) && known(o.input) && known(o.output); }
+
+isciimessage external(const vocab::message& m)
+{
+    return {m.offset, m.written, m.line, m.byte, static_cast<drop>(m.kind), m.span};
+}
+
+vocab::message internal(const isciimessage& m)
+{
+    return {m.offset, m.written, m.line, m.byte, static_cast<vocab::drop>(m.kind), m.span};
+}
+
+} // namespace
+
+std::string_view nameof(scheme s) { return nameat(schemenames, s); }
+bool schemenamed(std::string_view name, scheme& s) { return named(schemenames, name, s); }
+std::string_view nameof(form f) { return nameat(formnames, f); }
+bool formnamed(std::string_view name, form& f) { return named(formnames, name, f); }
+
+// ---------------------------------------------------------------- Sources and sinks
+
+namespace {
+
+void* fdcontext(int fd) { return reinterpret_cast<void*>(static_cast<std::intptr_t>(fd)); }
+int fdof(void* context) { return static_cast<int>(reinterpret_cast<std::intptr_t>(context)); }
+
+std::ptrdiff_t readfd(void* fd, unsigned char* buf, std::size_t size)
+{
+    for (;;) {
+        ssize_t n = ::read(fdof(fd), buf, size);
+        if (n >= 0 || errno != EINTR)
+            return n;
+    }
+}
+
+std::ptrdiff_t writefd(void* fd, const unsigned char* buf, std::size_t size)
+{
+    if (size == 0)
+        return 0;
+    for (;;) {
+        ssize_t n = ::write(fdof(fd), buf, size);
+        if (n > 0 || (n < 0 && errno != EINTR))
+            return n;
+        if (n == 0) {
+            errno = EIO;
+            return -1;
+        }
+    }
+}
+
+// A stdio stream with a file descriptor is read and written straight on
+// it, so that a pipe's short reads are taken as they come; what the caller
+// wrote through the stream goes out first. A stream without one
+// (fmemopen and the like) goes through fread and fwrite.
+std::ptrdiff_t readfile(void* file, unsigned char* buf, std::size_t size)
+{
+    return readfd(fdcontext(fileno(static_cast<std::FILE*>(file))), buf, size);
+}
+
+std::ptrdiff_t writefile(void* file, const unsigned char* buf, std::size_t size)
+{
+    auto* f = static_cast<std::FILE*>(file);
+    if (std::fflush(f) != 0) {
+        if (!errno)
+            errno = EIO;
+        return -1;
+    }
+    return writefd(fdcontext(fileno(f)), buf, size);
+}
+
+std::ptrdiff_t readstream(void* file, unsigned char* buf, std::size_t size)
+{
+    auto* f = static_cast<std::FILE*>(file);
+    std::size_t n = std::fread(buf, 1, size, f);
+    if (n > 0 || !std::ferror(f))
+        return static_cast<std::ptrdiff_t>(n);
+    if (!errno)
+        errno = EIO;
+    return -1;
+}
+
+std::ptrdiff_t writestream(void* file, const unsigned char* buf, std::size_t size)
+{
+    auto* f = static_cast<std::FILE*>(file);
+    if (size == 0 ? std::fflush(f) == 0 : std::fwrite(buf, 1, size, f) == size)
+        return static_cast<std::ptrdiff_t>(size);
+    if (!errno)
+        errno = EIO;
+    return -1;
+}
+
+// A growing string as a sink.
 std::ptrdiff_t writestring(void* context, const unsigned char* buf, std::size_t size)
 {
     static_cast<std::string*>(context)->append(reinterpret_cast<const char*>(buf), size);
     return static_cast<std::ptrdiff_t>(size);
 }
 
-memory frommemory(std::string_view s) { return {reinterpret_cast<const unsigned char*>(s.data()), s.size()}; }
-
-// The state of one conversion, too big for a thread's stack (kavrel's is
-// half a megabyte): on the heap for the length of the call.
-template <class T> std::unique_ptr<T> newstate() { return std::unique_ptr<T>(new (std::nothrow) T); }
-
-status ended(const codec::bytein& in, codec::byteout& out)
-{
-    codec::finish(out);
-    return {in.error, out.error, false};
-}
+vocab::sink stringsink(std::string& s) { return {writestring, &s}; }
 
 } // namespace
 
-std::string_view nameof(scheme s)
-{
-    auto k = static_cast<std::size_t>(s);
-    return k < schemes::count ? schemes::all[k].name : std::string_view{};
-}
+source fdsource(int fd) { return {readfd, fdcontext(fd)}; }
+sink fdsink(int fd) { return {writefd, fdcontext(fd)}; }
+source filesource(std::FILE* f) { return {!f ? nullptr : fileno(f) >= 0 ? readfile : readstream, f}; }
+sink filesink(std::FILE* f) { return {!f ? nullptr : fileno(f) >= 0 ? writefile : writestream, f}; }
 
-bool schemenamed(std::string_view name, scheme& s)
-{
-    for (std::size_t k = 0; k < schemes::count; ++k)
-        if (schemes::all[k].name == name) {
-            s = static_cast<scheme>(k);
-            return true;
-        }
-    return false;
-}
+// ---------------------------------------------------------------- Driving an engine
 
 namespace {
 
-// The state of this thread's one-shot calls, made at its first call and
-// started afresh for each: a call on a word pays neither for making the
-// state nor for clearing its buffers, only for the bytes it converts. A
-// one-shot call reads memory and writes a string, and calls nothing of its
-// caller's, so no other conversion runs on the thread while it converts.
-// Null when there was no memory for it.
-template <class T> T* threadstate()
-{
-    thread_local std::unique_ptr<T> st;
-    if (!st)
-        st = newstate<T>();
-    return st.get();
-}
-
-// A text in memory as a conversion's whole input: one that fits the byte
-// reader's buffer is put there at once, as an input that has ended, so
-// that a short text is decoded in one pass, with no read to learn that it
-// has ended; a longer one is read from memory a buffer at a time.
-struct memoryinput {
-    std::string_view text;
-    memory rest;
+// An engine's state for the length of one conversion.
+template <class State, void (*release)(State*)> struct held {
+    State* st;
+    explicit held(State* s) : st(s) {}
+    ~held() { release(st); }
+    held(const held&) = delete;
+    held& operator=(const held&) = delete;
 };
 
-memoryinput wholeinput(std::string_view text) { return {text, frommemory(text)}; }
-
-void attach(codec::bytein& in, memoryinput& m)
+// Hands `n` bytes to the engine in pieces as large as its room; `last`:
+// they end the input.
+template <class State> void feed(State& st, const unsigned char* p, std::size_t n, bool last)
 {
-    if (m.text.size() > codec::bufsize) {
-        codec::open(in, readmemory, &m.rest);
-        return;
+    for (;;) {
+        std::span<unsigned char> r = room(st);
+        std::size_t k = std::min(n, r.size());
+        if (k > 0)
+            std::memcpy(r.data(), p, k);
+        p += k;
+        n -= k;
+        fed(st, k, last && n == 0);
+        if (n == 0 || outcome(st).writeerror)
+            return;
     }
-    codec::open(in, nullptr, nullptr);
-    if (!m.text.empty())
-        std::memcpy(in.buf, m.text.data(), m.text.size());
-    in.len = m.text.size();
-    in.eof = true;
 }
 
-// The output of a one-shot call goes to the caller's string: a buffer at
-// a time when it fills, and at the end what is left, straight, with no
-// flush to make.
-void intostring(codec::byteout& o, std::string& out) { codec::open(o, writestring, &out); }
-
-void endstring(codec::byteout& o, std::string& out)
+template <class State> void feed(State& st, std::string_view piece, bool last)
 {
-    out.append(reinterpret_cast<const char*>(o.buf), o.len);
-    o.len = 0;
+    feed(st, reinterpret_cast<const unsigned char*>(piece.data()), piece.size(), last);
+}
+
+// Reads the source into the engine until it ends, a read fails or a write
+// fails. After a short read (a pipe whose writer paused), what is
+// converted so far goes out before the next read waits.
+template <class State> status pump(State& st, source in)
+{
+    status s;
+    for (;;) {
+        std::span<unsigned char> r = room(st);
+        errno = 0;
+        std::ptrdiff_t n = in.read ? in.read(in.context, r.data(), r.size()) : 0;
+        if (n < 0)
+            s.readerror = errno ? errno : EIO;
+        if (n <= 0) {
+            fed(st, 0, true);
+            break;
+        }
+        // A source may say it gave more than it was asked for; it is not
+        // believed.
+        std::size_t got = std::min(static_cast<std::size_t>(n), r.size());
+        fed(st, got, false);
+        if (outcome(st).writeerror) {
+            fed(st, 0, true);
+            break;
+        }
+        if (got < r.size())
+            flush(st);
+    }
+    vocab::outcome o = outcome(st);
+    s.writeerror = o.writeerror;
+    s.nomemory = o.nomemory;
+    return s;
+}
+
+vocab::sink internal(sink s) { return {s.write, s.context}; }
+
+constexpr status nomemory{0, 0, true, false};
+constexpr status badoption{0, 0, false, true};
+
+} // namespace
+
+status convertroman(source in, sink out, const romanoptions& opt)
+{
+    if (!known(opt))
+        return badoption;
+    held<kavrel::state, kavrel::freestate> h(kavrel::newstate());
+    if (!h.st)
+        return nomemory;
+    kavrel::start(*h.st, internal(opt), internal(out));
+    return pump(*h.st, in);
+}
+
+status convertdevanagari(source in, sink out) { return convertdevanagari(in, out, scheme::iso); }
+
+status convertdevanagari(source in, sink out, scheme s)
+{
+    if (!known(s))
+        return badoption;
+    held<sonwick::state, sonwick::freestate> h(sonwick::newstate());
+    if (!h.st)
+        return nomemory;
+    sonwick::start(*h.st, static_cast<vocab::scheme>(s), internal(out));
+    return pump(*h.st, in);
+}
+
+// ---------------------------------------------------------------- One call
+
+namespace {
+
+// This thread's state of an engine for the one-shot calls, made at its
+// first call and started afresh for each: a call on a word pays neither
+// for making the state nor for clearing its buffers, only for the bytes it
+// converts. A one-shot call reads memory and writes a string, and calls
+// nothing of its caller's, so no other conversion runs on the thread while
+// it converts. Null when there was no memory for it.
+template <class State, State* (*make)(), void (*release)(State*)> State* threadstate()
+{
+    thread_local held<State, release> st(make());
+    return st.st;
 }
 
 // Room for the output of a one-shot call: all of it for a short text (a
@@ -137,58 +290,22 @@ std::size_t room(std::size_t in, std::size_t perbyte, std::size_t large)
 
 } // namespace
 
-status convertroman(source in, sink out, const romanoptions& opt)
-{
-    auto st = newstate<kavrel::state>();
-    if (!st || static_cast<std::size_t>(opt.scheme) >= schemes::count)
-        return {0, 0, true};
-    kavrel::start(*st, codec::sourceof(in), codec::sinkof(out), opt);
-    kavrel::process(*st);
-    status s = ended(st->in.bytes, st->out.bytes);
-    s.nomemory = st->nomemory;
-    return s;
-}
-
-status convertdevanagari(source in, sink out) { return convertdevanagari(in, out, scheme::iso); }
-std::string toroman(std::string_view devanagari) { return toroman(devanagari, scheme::iso); }
-
-status convertdevanagari(source in, sink out, scheme sch)
-{
-    auto st = newstate<sonwick::state>();
-    if (!st || static_cast<std::size_t>(sch) >= schemes::count)
-        return {0, 0, true};
-    sonwick::start(*st, codec::sourceof(in), codec::sinkof(out), sch);
-    sonwick::process(*st);
-    return ended(st->in.bytes, st->out.bytes);
-}
-
-namespace {
-
-// A one-shot conversion of `in` with this thread's state of the engine,
-// started with `how` (its options or scheme), appended to `out`.
-template <class State, class How> void oneshot(std::string_view in, std::string& out, scheme sch, const How& how)
-{
-    State* st = threadstate<State>();
-    if (!st || static_cast<std::size_t>(sch) >= schemes::count)
-        return;
-    start(*st, codec::source{}, codec::sink{}, how);
-    memoryinput m = wholeinput(in);
-    attach(st->in.bytes, m);
-    intostring(st->out.bytes, out);
-    process(*st);
-    endstring(st->out.bytes, out);
-}
-
-} // namespace
-
 void todevanagari(std::string_view roman, std::string& out, const romanoptions& opt)
 {
-    oneshot<kavrel::state>(roman, out, opt.scheme, opt);
+    kavrel::state* st = threadstate<kavrel::state, kavrel::newstate, kavrel::freestate>();
+    if (!st || !known(opt))
+        return;
+    kavrel::start(*st, internal(opt), stringsink(out));
+    feed(*st, roman, true);
 }
 
-void toroman(std::string_view devanagari, std::string& out, scheme sch)
+void toroman(std::string_view devanagari, std::string& out, scheme s)
 {
-    oneshot<sonwick::state>(devanagari, out, sch, sch);
+    sonwick::state* st = threadstate<sonwick::state, sonwick::newstate, sonwick::freestate>();
+    if (!st || !known(s))
+        return;
+    sonwick::start(*st, static_cast<vocab::scheme>(s), stringsink(out));
+    feed(*st, devanagari, true);
 }
 
 std::string todevanagari(std::string_view roman, const romanoptions& opt)
@@ -198,6 +315,8 @@ std::string todevanagari(std::string_view roman, const romanoptions& opt)
     todevanagari(roman, out, opt);
     return out;
 }
+
+std::string toroman(std::string_view devanagari) { return toroman(devanagari, scheme::iso); }
 
 std::string toroman(std::string_view devanagari, scheme s)
 {
@@ -209,176 +328,194 @@ std::string toroman(std::string_view devanagari, scheme s)
 
 // ---------------------------------------------------------------- In pieces
 
-// A decoder's engine state and what it was made with (`how`: the options
-// of a Roman one, the scheme of a Devanagari one).
-struct romanstate {
-    kavrel::state st;
-    romanoptions how;
+// A decoder: the engine's state, what it was made with (`how`), and the
+// string the piece being decoded appends to, which its sink writes to.
+template <class State, class How> struct decoderof {
+    State* st = nullptr;
+    How how{};
+    std::string* out = nullptr;
 };
 
-struct devanagaristate {
-    sonwick::state st;
-    scheme how = scheme::iso;
-};
-
-void romanfree::operator()(romanstate* d) const { delete d; }
-void devanagarifree::operator()(devanagaristate* d) const { delete d; }
+struct romanstate : decoderof<kavrel::state, vocab::romanoptions> {};
+struct devanagaristate : decoderof<sonwick::state, vocab::scheme> {};
 
 namespace {
 
-// The engine has written all it will: the input ended, or its state could
-// not be made.
-bool finished(const kavrel::state& st) { return st.at == kavrel::state::stage::done; }
-bool finished(const sonwick::state& st) { return st.done; }
-
-// Hands the piece over to the engine a buffer at a time, converting what
-// each settles into `out`.
-template <class State> void feed(State& st, std::string_view piece, bool last, std::string& out)
+template <class D> std::ptrdiff_t writedecoded(void* context, const unsigned char* buf, std::size_t size)
 {
-    codec::bytein& in = st.in.bytes;
-    const auto* p = reinterpret_cast<const unsigned char*>(piece.data());
-    std::size_t n = piece.size();
-    intostring(st.out.bytes, out);
-    while (in.more) {
-        std::size_t k = codec::take(in, p, n);
-        p += k;
-        n -= k;
-        if (n == 0 && last) {
-            in.more = false;
-            in.eof = true;
-        }
-        process(st);
-        if (finished(st))
-            in.more = false;
-        if (n == 0)
-            break;
-    }
-    endstring(st.out.bytes, out);
+    return writestring(static_cast<D*>(context)->out, buf, size);
 }
 
-// The engine started afresh on input in pieces.
-template <class State> void restart(State& d)
-{
-    start(d.st, codec::source{}, codec::sink{}, d.how);
-    d.st.in.bytes.more = true;
-}
+template <class D> void restart(D& d) { start(*d.st, d.how, vocab::sink{writedecoded<D>, &d}); }
 
-// A decoder made with `how`, in scheme `s`; null when out of memory or
-// there is no such scheme.
-template <class Decoder, class How> Decoder newdecoder(const How& how, scheme s)
+// A decoder made with `how`; null when out of memory.
+template <class Ptr, class State, State* (*make)(), class How> Ptr newdecoder(const How& how)
 {
-    if (static_cast<std::size_t>(s) >= schemes::count)
+    using D = typename Ptr::element_type;
+    Ptr d(new (std::nothrow) D);
+    if (!d)
         return nullptr;
-    Decoder d(new (std::nothrow) typename Decoder::element_type);
-    if (d) {
-        d->how = how;
-        restart(*d);
-    }
+    d->st = make();
+    if (!d->st)
+        return nullptr;
+    d->how = how;
+    restart(*d);
     return d;
+}
+
+// Decodes a piece into `out`: all that the piece settles is there when the
+// call returns.
+template <class D> void decodepiece(D& d, std::string_view piece, bool last, std::string& out)
+{
+    d.out = &out;
+    feed(*d.st, piece, last);
+    flush(*d.st);
+    d.out = nullptr;
 }
 
 } // namespace
 
-romandecoder newromandecoder(const romanoptions& opt) { return newdecoder<romandecoder>(opt, opt.scheme); }
-devanagaridecoder newdevanagaridecoder(scheme s) { return newdecoder<devanagaridecoder>(s, s); }
+void romanfree::operator()(romanstate* d) const
+{
+    if (d)
+        kavrel::freestate(d->st);
+    delete d;
+}
+
+void devanagarifree::operator()(devanagaristate* d) const
+{
+    if (d)
+        sonwick::freestate(d->st);
+    delete d;
+}
+
+romandecoder newromandecoder(const romanoptions& opt)
+{
+    if (!known(opt))
+        return nullptr;
+    return newdecoder<romandecoder, kavrel::state, kavrel::newstate>(internal(opt));
+}
+
+devanagaridecoder newdevanagaridecoder(scheme s)
+{
+    if (!known(s))
+        return nullptr;
+    return newdecoder<devanagaridecoder, sonwick::state, sonwick::newstate>(static_cast<vocab::scheme>(s));
+}
 
 void reset(romanstate& d) { restart(d); }
 void reset(devanagaristate& d) { restart(d); }
 
-void decode(romanstate& d, std::string_view piece, bool last, std::string& out) { feed(d.st, piece, last, out); }
-void decode(devanagaristate& d, std::string_view piece, bool last, std::string& out) { feed(d.st, piece, last, out); }
+void decode(romanstate& d, std::string_view piece, bool last, std::string& out) { decodepiece(d, piece, last, out); }
+void decode(devanagaristate& d, std::string_view piece, bool last, std::string& out)
+{
+    decodepiece(d, piece, last, out);
+}
 
 // ---------------------------------------------------------------- ISCII
-
-namespace {
-
-void collect(void* context, const isciimessage& m) { static_cast<std::vector<isciimessage>*>(context)->push_back(m); }
-
-// The decoder converts a slice at a time, so that the room kept for the
-// output (three bytes a byte) stays small beside a large input.
-constexpr std::size_t slice = std::size_t{1} << 16;
-
-} // namespace
 
 std::string describe(const isciimessage& m)
 {
     char buf[64];
-    int n = pellam::format(m, buf, sizeof buf);
+    int n = pellam::format(internal(m), buf, sizeof buf);
     return std::string(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 
-status convertiscii(source in, sink out, messagefn report, void* context)
-{
-    auto st = newstate<pellam::state>();
-    if (!st)
-        return {0, 0, true};
-    pellam::start(*st, codec::sourceof(in), codec::sinkof(out), report, context);
-    pellam::process(*st);
-    return ended(st->in, st->out);
-}
+namespace {
 
-struct isciistate {
-    pellam::decoder dec;
-    unsigned char kept = 0; // the byte that pending() shows
+// The caller's function for the messages, handed each as the library's
+// record.
+struct reporter {
+    messagefn report;
+    void* context;
 };
 
-void isciifree::operator()(isciistate* d) const { delete d; }
+void tocaller(void* context, const vocab::message& m)
+{
+    auto& r = *static_cast<reporter*>(context);
+    if (r.report)
+        r.report(r.context, external(m));
+}
+
+} // namespace
+
+status convertiscii(source in, sink out, messagefn report, void* context)
+{
+    held<pellam::state, pellam::freestate> h(pellam::newstate());
+    if (!h.st)
+        return nomemory;
+    reporter r{report, context};
+    pellam::start(*h.st, {tocaller, &r, 1}, internal(out));
+    return pump(*h.st, in);
+}
+
+// The incremental decoder: pellam's state, and where the piece being
+// decoded puts its text and messages.
+struct isciistate {
+    pellam::state* st = nullptr;
+    std::string* text = nullptr;
+    std::vector<isciimessage>* messages = nullptr;
+};
+
+namespace {
+
+std::ptrdiff_t writetext(void* context, const unsigned char* buf, std::size_t size)
+{
+    return writestring(static_cast<isciistate*>(context)->text, buf, size);
+}
+
+void collect(void* context, const vocab::message& m)
+{
+    static_cast<isciistate*>(context)->messages->push_back(external(m));
+}
+
+} // namespace
+
+void isciifree::operator()(isciistate* d) const
+{
+    if (d)
+        pellam::freestate(d->st);
+    delete d;
+}
 
 isciidecoder newisciidecoder(long line)
 {
     isciidecoder d(new (std::nothrow) isciistate);
-    if (d)
-        reset(*d, line);
+    if (!d)
+        return nullptr;
+    d->st = pellam::newstate();
+    if (!d->st)
+        return nullptr;
+    reset(*d, line);
     return d;
 }
 
-void reset(isciistate& d, long line) { pellam::startdecoder(d.dec, collect, nullptr, line); }
+void reset(isciistate& d, long line) { pellam::start(*d.st, {collect, &d, line}, {writetext, &d}); }
 
-long line(const isciistate& d) { return d.dec.line; }
+long line(const isciistate& d) { return pellam::line(*d.st); }
 
-std::string_view pending(const isciistate& d)
+std::string_view pending(const isciistate& d) { return pellam::kept(*d.st); }
+
+void decode(isciistate& d, std::string_view piece, bool last, std::string& text, std::vector<isciimessage>& messages)
 {
-    const unsigned char* kept = nullptr;
-    if (d.dec.held >= 0 || d.dec.deferred)
-        kept = &d.kept;
-    return {reinterpret_cast<const char*>(kept), kept ? std::size_t{1} : 0};
-}
-
-void decode(isciistate& d, std::string_view piece, bool last, std::string& text,
-            std::vector<isciimessage>& messages)
-{
-    d.dec.context = &messages;
-    const auto* p = reinterpret_cast<const unsigned char*>(piece.data());
-    const unsigned char* end = p + piece.size();
-    while (p < end) {
-        std::size_t n = static_cast<std::size_t>(end - p) < slice ? static_cast<std::size_t>(end - p) : slice;
-        std::size_t had = text.size();
-        text.resize(had + 3 * n + 4);
-        auto* o = reinterpret_cast<unsigned char*>(text.data()) + had;
-        text.resize(had + static_cast<std::size_t>(pellam::convert(d.dec, p, p + n, o) - o));
-        p += n;
-    }
-    if (last) {
-        std::size_t had = text.size();
-        text.resize(had + 4);
-        auto* o = reinterpret_cast<unsigned char*>(text.data()) + had;
-        text.resize(had + static_cast<std::size_t>(pellam::endinput(d.dec, o) - o));
-    }
-    d.dec.context = nullptr;
-    if (d.dec.held >= 0)
-        d.kept = static_cast<unsigned char>(d.dec.held);
-    else if (d.dec.deferred)
-        d.kept = d.dec.pending.byte;
+    d.text = &text;
+    d.messages = &messages;
+    feed(*d.st, piece, last);
+    pellam::flush(*d.st);
+    d.text = nullptr;
+    d.messages = nullptr;
 }
 
 isciitext fromiscii(std::string_view iscii)
 {
     isciitext r;
-    // The decoder asks for three bytes a byte of a slice, and four.
-    r.text.reserve(std::max(iscii.size() * 2, 3 * std::min(iscii.size(), slice) + 4));
-    isciistate d;
-    reset(d);
-    decode(d, iscii, true, r.text, r.messages);
+    r.text.reserve(iscii.size() * 2 + 4);
+    // This thread's decoder, as for the other one-shot calls.
+    thread_local isciidecoder d = newisciidecoder();
+    if (d) {
+        reset(*d);
+        decode(*d, iscii, true, r.text, r.messages);
+    }
     return r;
 }
 

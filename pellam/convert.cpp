@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 namespace pellam {
 
@@ -166,9 +167,9 @@ unsigned char* convert(decoder& d, const unsigned char* p, const unsigned char* 
             report(d, found(p, o, drop::ignored));
             ++p;
             break;
-        case kind::attr:
-        case kind::extn:
-            d.pending = found(p, o, b == atr ? drop::atr : drop::ext);
+        case kind::atr:
+        case kind::ext:
+            d.pending = found(p, o, b == atrbyte ? drop::atr : drop::ext);
             d.deferred = true;
             if (p + 1 < last) {
                 droppedafter(p + 1);
@@ -209,34 +210,59 @@ unsigned char* endinput(decoder& d, unsigned char* o)
     return o;
 }
 
-void start(state& st, codec::source in, codec::sink out, reportfn report, void* context)
+state* newstate() { return new (std::nothrow) state; }
+void freestate(state* st) { delete st; }
+
+bool start(state& st, const options& opt, vocab::sink out)
 {
-    codec::open(st.in, in);
+    codec::open(st.in);
     codec::open(st.out, out);
-    st.in.drainfirst = &st.out;
-    startdecoder(st.dec, report, context);
+    startdecoder(st.dec, opt.report, opt.context, opt.line);
+    st.flushed = false;
+    return true;
 }
 
-void process(state& st)
+std::span<unsigned char> room(state& st) { return codec::room(st.in); }
+
+void fed(state& st, std::size_t n, bool last)
 {
+    codec::fed(st.in, n, last);
     codec::byteout& out = st.out;
-    while (!out.error && codec::refill(st.in)) {
-        const unsigned char* p = st.in.buf;
-        const unsigned char* end = p + st.in.len;
-        while (p < end) {
-            std::size_t n = static_cast<std::size_t>(end - p);
-            if (n > step)
-                n = step;
-            if (codec::bufsize - out.len < 3 * n + 4)
-                codec::drain(out);
-            out.len = static_cast<std::size_t>(convert(st.dec, p, p + n, out.buf + out.len) - out.buf);
-            p += n;
-        }
-        st.in.pos = st.in.len;
+    const unsigned char* p = st.in.buf + st.in.pos;
+    const unsigned char* end = st.in.buf + st.in.len;
+    while (p < end && !out.error) {
+        std::size_t k = static_cast<std::size_t>(end - p);
+        if (k > step)
+            k = step;
+        if (codec::bufsize - out.len < 3 * k + 4)
+            codec::drain(out);
+        out.len = static_cast<std::size_t>(convert(st.dec, p, p + k, out.buf + out.len) - out.buf);
+        p += k;
     }
-    if (codec::bufsize - out.len < 4)
-        codec::drain(out);
-    out.len = static_cast<std::size_t>(endinput(st.dec, out.buf + out.len) - out.buf);
+    st.in.pos = st.in.len;
+    if (last && !st.flushed) {
+        if (codec::bufsize - out.len < 4)
+            codec::drain(out);
+        out.len = static_cast<std::size_t>(endinput(st.dec, out.buf + out.len) - out.buf);
+        codec::finish(out);
+        st.flushed = true;
+    }
+    if (st.dec.held >= 0)
+        st.kept = static_cast<unsigned char>(st.dec.held);
+    else if (st.dec.deferred)
+        st.kept = st.dec.pending.byte;
 }
+
+void flush(state& st) { codec::drain(st.out); }
+
+vocab::outcome outcome(const state& st) { return {st.out.error, false}; }
+
+std::string_view kept(const state& st)
+{
+    bool any = st.dec.held >= 0 || st.dec.deferred;
+    return {reinterpret_cast<const char*>(&st.kept), any ? std::size_t{1} : 0};
+}
+
+long line(const state& st) { return st.dec.line; }
 
 } // namespace pellam

@@ -3,24 +3,16 @@
 #pragma once
 
 #include "codec.hpp"
-#include "lipisetu.hpp"
+#include "engine.hpp"
 
 #include <cstdint>
 #include <cstdio>
 
 namespace pellam {
 
-// Why a byte was dropped, and one dropped byte (or an ATR or EXT code with
-// the byte after it): the library's own records, which the converter fills.
-using drop = lipisetu::drop;
-using message = lipisetu::isciimessage;
-
-// Where the messages go, one call each, in input order.
-using reportfn = lipisetu::messagefn;
-
-// The message as the program writes it, with its line feed, into `buf`;
-// its length.
-int format(const message& m, char* buf, std::size_t size);
+using vocab::drop;
+using vocab::message;
+using vocab::reportfn;
 
 // What the conversion carries from one piece of input to the next: the
 // nukta look-ahead and the byte dropped after ATR or EXT.
@@ -39,7 +31,7 @@ struct decoder {
 
 // A fresh decoder whose messages go to `report`, counting lines from
 // `line`.
-void startdecoder(decoder& d, reportfn report, void* context, long line = 1);
+void startdecoder(decoder& d, reportfn report, void* context, long line);
 
 // Converts the piece p..end to o, which has room for 3 * (end - p) + 4
 // bytes, and returns the new end of the output.
@@ -49,19 +41,14 @@ unsigned char* convert(decoder& d, const unsigned char* p, const unsigned char* 
 // ATR or EXT is reported with nothing after it. Room for 4 bytes at o.
 unsigned char* endinput(decoder& d, unsigned char* o);
 
-// One conversion from a byte source to a byte sink.
+// One conversion: the input's pieces, the output to the sink, and what the
+// decoder carries from one piece to the next.
 struct state {
     codec::bytein in;
     codec::byteout out;
     decoder dec;
+    unsigned char kept = 0; // the byte kept() shows
+    bool flushed = false;   // the input has ended and the sink has been flushed
 };
-
-// Fresh state reading from `in`, writing to `out` and reporting each
-// dropped byte to `report`.
-void start(state& st, codec::source in, codec::sink out, reportfn report, void* context);
-
-// Converts the whole input. Stops early only when a read or write fails;
-// the errors are left in st.in and st.out.
-void process(state& st);
 
 } // namespace pellam

@@ -140,8 +140,8 @@ constexpr auto nukta = std::to_array<nuktarow>({
     {0xEA, 0x093D}, // danda + nukta: avagraha
 });
 
-constexpr std::uint8_t atr = 0xEF; // attribute code, not supported
-constexpr std::uint8_t ext = 0xF0; // extension code, not supported
+constexpr std::uint8_t atrbyte = 0xEF; // attribute code, not supported
+constexpr std::uint8_t extbyte = 0xF0; // extension code, not supported
 
 // Keys strictly ascending: no byte has two rows, and each row stands where
 // the byte's place in the code chart puts it.
@@ -195,8 +195,8 @@ enum class kind : std::uint8_t {
     key,    // one character of udev, replaced by one of unukta when 0xE9 follows
     nukta,  // 0xE9: the nukta sign, unless it completes a key before it
     ignore, // no character: dropped with a message
-    attr,   // ATR: dropped with the byte after it
-    extn,   // EXT: dropped with the byte after it
+    atr,    // ATR: dropped with the byte after it
+    ext,    // EXT: dropped with the byte after it
 };
 
 // A character's UTF-8 bytes, padded to four so a copy is one fixed move.
@@ -231,8 +231,8 @@ constexpr byteindex makeindex()
         x.bytes[b].out.b[0] = static_cast<unsigned char>(b);
         x.bytes[b].len = 1;
     }
-    x.bytes[atr].k = kind::attr;
-    x.bytes[ext].k = kind::extn;
+    x.bytes[atrbyte].k = kind::atr;
+    x.bytes[extbyte].k = kind::ext;
     for (const isciirow& r : iscii)
         x.bytes[r.iscii] = {encode(r.udev), 3, kind::plain};
     x.bytes[nuktabyte].k = kind::nukta;

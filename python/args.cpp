@@ -10,27 +10,17 @@ namespace binding {
 
 namespace {
 
-// The name of form::detect, which the library's table of forms leaves out:
-// it stands for no encoding but for the choice of one.
-constexpr std::string_view detectname = "detect";
-
-std::vector<std::string_view> listschemes()
+// The names the library gives, from the first value of the enumeration on:
+// nameof is empty past the last.
+template <class E> std::vector<std::string_view> listnames()
 {
     std::vector<std::string_view> names;
     for (unsigned k = 0;; ++k) {
-        std::string_view n = lipisetu::nameof(static_cast<lipisetu::scheme>(k));
+        std::string_view n = lipisetu::nameof(static_cast<E>(k));
         if (n.empty())
             return names;
         names.push_back(n);
     }
-}
-
-std::vector<std::string_view> listforms()
-{
-    std::vector<std::string_view> names{detectname};
-    for (const lipisetu::formrow& r : lipisetu::forms)
-        names.push_back(r.name);
-    return names;
 }
 
 // The str's text, or nothing (and no error set) when it is no str.
@@ -62,17 +52,8 @@ bool misnamed(const char* what, const std::vector<std::string_view>& names, PyOb
 bool formnamed(PyObject* name, lipisetu::form& f)
 {
     std::string_view text;
-    if (textof(name, text)) {
-        if (text == detectname) {
-            f = lipisetu::form::detect;
-            return true;
-        }
-        for (const lipisetu::formrow& r : lipisetu::forms)
-            if (text == r.name) {
-                f = r.f;
-                return true;
-            }
-    }
+    if (textof(name, text) && lipisetu::formnamed(text, f))
+        return true;
     return misnamed("form", formnames(), name);
 }
 
@@ -134,13 +115,13 @@ bool readkeyword(const signature& sig, PyObject* name, PyObject* value, PyObject
 
 const std::vector<std::string_view>& schemenames()
 {
-    static const std::vector<std::string_view> names = listschemes();
+    static const std::vector<std::string_view> names = listnames<lipisetu::scheme>();
     return names;
 }
 
 const std::vector<std::string_view>& formnames()
 {
-    static const std::vector<std::string_view> names = listforms();
+    static const std::vector<std::string_view> names = listnames<lipisetu::form>();
     return names;
 }
 

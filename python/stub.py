@@ -1,14 +1,14 @@
 #!/usr/bin/env python3
 """The module's type stub, made from its template at build time.
 
-    stub.py TEMPLATE TABLE HEADER OUT
+    stub.py TEMPLATE TABLE FORMNAMES OUT
 
 @SCHEMES@ in the template becomes the romanisations' names: the columns of TABLE's header
 row that follow unit, sign, kind and name, in order, with the project's own dialect, iso,
 the default, first (the table need not have a column for it). @FORMS@ becomes the names of
-the forms: 'detect', then those of the rows of the library's table of forms in HEADER.
+the forms, as the program FORMNAMES, built with the library, writes them.
 """
-import re
+import subprocess
 import sys
 
 DEFAULT = "iso"
@@ -24,14 +24,11 @@ def schemes(table):
     return [DEFAULT] + [n for n in names if n != DEFAULT]
 
 
-def forms(header):
-    with open(header, encoding="utf-8") as f:
-        text = f.read()
-    table = re.search(r"\bformrow forms\[\] = \{(.*?)\n\};", text, re.S)
-    names = re.findall(r'\{form::\w+, "([^"]+)"', table.group(1)) if table else []
+def forms(program):
+    names = subprocess.run([program], capture_output=True, text=True, check=True).stdout.split()
     if not names:
-        sys.exit(f"{header}: no table of forms")
-    return ["detect"] + names
+        sys.exit(f"{program}: no form names")
+    return names
 
 
 def literal(names):
@@ -39,10 +36,10 @@ def literal(names):
 
 
 def main():
-    template, table, header, out = sys.argv[1:]
+    template, table, program, out = sys.argv[1:]
     with open(template, encoding="utf-8") as f:
         stub = f.read()
-    stub = stub.replace("@SCHEMES@", literal(schemes(table))).replace("@FORMS@", literal(forms(header)))
+    stub = stub.replace("@SCHEMES@", literal(schemes(table))).replace("@FORMS@", literal(forms(program)))
     with open(out, "w", encoding="utf-8") as f:
         f.write(stub)
 

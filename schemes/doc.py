@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """The table of the romanisation schemes for the documentation, made from
-the same rows as the converters' tables: the six schemes of table.tsv and,
-beside them for comparison, the spelling the project's ISO 15919 dialect
-writes (iso15919.hpp).
+the same rows as the converters' tables (table.tsv): the spelling the
+project's ISO 15919 dialect writes, and beside it, for comparison, the
+spellings of the other schemes.
 
     doc.py markdown|roff              print the table in that format
     doc.py --check FILE...            check that each file holds the table
@@ -24,13 +24,11 @@ import re
 import sys
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
-from generate import SCHEMES, readtable  # noqa: E402
+from generate import SANSKRIT, readtable  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 TABLE = os.path.join(HERE, "table.tsv")
-ISO = os.path.join(HERE, "iso15919.hpp")
 
-COLUMNS = ["iso"] + SCHEMES
 DOTTED = "\u25CC"  # the dotted circle that carries a combining sign
 
 MARKERS = {
@@ -38,55 +36,30 @@ MARKERS = {
     "roff": ('.\\" scheme table: made by schemes/doc.py', '.\\" end of scheme table'),
 }
 
-ROW = re.compile(r'^\s*\{\{(0x[0-9A-F]+(?:, 0x[0-9A-F]+)*)\}, \{[^}]*\}, kind::(\w+), U"((?:[^"\\]|\\.)*)"')
+# The project's own dialect, which the table shows by the spelling it
+# writes, beside the other schemes' spellings for comparison.
+DIALECT = "iso"
 
 
-def unescape(literal):
-    """The text of a C++ U"..." literal as iso15919.hpp writes it."""
-    return re.sub(r"\\u([0-9A-Fa-f]{4})", lambda m: chr(int(m.group(1), 16)), literal)
-
-
-def isorows():
-    """(unit, kind, spelling written) of each ISO row of a single code
-    point; the nasalised vowels, read only, are left out."""
-    rows = []
-    with open(ISO, encoding="ascii") as f:
-        for line in f:
-            m = ROW.match(line)
-            if not m:
-                continue
-            unit = [int(u, 16) for u in m.group(1).split(", ")]
-            if len(unit) == 1:
-                rows.append((unit, m.group(2), unescape(m.group(3)).split(" ")[0]))
-    if len(rows) < 60:
-        sys.exit(f"{ISO}: only {len(rows)} rows found")
-    return rows
+def columns():
+    schemes, _, _ = readtable(TABLE)
+    return schemes
 
 
 def rows():
     """The table's rows: the Devanagari text of the unit and the spellings
-    of each column (a list, the written one first). The rows of table.tsv
-    in its order, each ISO row that it lacks after the last row of its
-    kind."""
-    iso = isorows()
-    isoof = {tuple(u): s for u, _, s in iso}
+    of each column (a list, the written one first; the dialect's written
+    one alone). The nasalised vowels, which the dialect reads in one piece
+    but writes as a vowel and a sign, are left out."""
+    _, _, table = readtable(TABLE)
     out = []
-    kinds = []
-    for unit, _, kind, _, spellings in readtable(TABLE):
-        cells = {s: spellings[s].split(" ") if spellings[s] else [] for s in SCHEMES}
-        cells["iso"] = [isoof[tuple(unit)]] if tuple(unit) in isoof else []
-        out.append((unit, cells))
-        kinds.append(kind)
-    known = {tuple(u) for u, _ in out}
-    for unit, kind, spelling in iso:
-        if tuple(unit) in known:
+    for unit, _, kind, _, spellings in table:
+        if kind == "vowel" and len(unit) > 1:
             continue
-        at = max(i for i, k in enumerate(kinds) if k == kind) + 1
-        cells = {s: [] for s in SCHEMES}
-        cells["iso"] = [spelling]
-        out.insert(at, (unit, cells))
-        kinds.insert(at, kind)
-    return [(shown(unit), cells) for unit, cells in out]
+        cells = {s: [w.lstrip(SANSKRIT) for w in words] for s, words in spellings.items()}
+        cells[DIALECT] = cells[DIALECT][:1]
+        out.append((shown(unit), cells))
+    return out
 
 
 def shown(unit):
@@ -100,9 +73,10 @@ def markdown():
     def code(word):
         return "`" + word.replace("|", "\\|") + "`"
 
-    lines = ["| Devanagari | " + " | ".join(COLUMNS) + " |", "|---" * (len(COLUMNS) + 1) + "|"]
+    cols = columns()
+    lines = ["| Devanagari | " + " | ".join(cols) + " |", "|---" * (len(cols) + 1) + "|"]
     for unit, cells in rows():
-        lines.append("| " + unit + " | " + " | ".join(" ".join(code(w) for w in cells[c]) for c in COLUMNS) + " |")
+        lines.append("| " + unit + " | " + " | ".join(" ".join(code(w) for w in cells[c]) for c in cols) + " |")
     return lines
 
 
@@ -116,16 +90,17 @@ def roff():
         out = " ".join("".join(ROFF.get(ch, ch) for ch in w) for w in words)
         return "\\&" + out if out.startswith(".") else out
 
+    cols = columns()
     lines = [
         ".TS",
         "tab(@) nokeep;",
-        " ".join(["lB"] * (len(COLUMNS) + 1)),
-        " ".join(["l"] * (len(COLUMNS) + 1)) + ".",
-        "@".join(["Devanagari"] + COLUMNS),
+        " ".join(["lB"] * (len(cols) + 1)),
+        " ".join(["l"] * (len(cols) + 1)) + ".",
+        "@".join(["Devanagari"] + cols),
         "_",
     ]
     for unit, cells in rows():
-        lines.append("@".join([unit] + [cell(cells[c]) for c in COLUMNS]))
+        lines.append("@".join([unit] + [cell(cells[c]) for c in cols]))
     lines.append(".TE")
     return lines
 

@@ -1,19 +1,35 @@
 #!/usr/bin/env python3
-"""Turns table.tsv, the spellings of each romanisation scheme, into a C++
-header of constant row tables, one per scheme, in the shape of the
-project's own ISO 15919 table (romanisation.hpp).
+"""Turns table.tsv, the spellings of each romanisation scheme, into the C++
+the converters and the library are built from:
 
-    generate.py TABLE.tsv OUT.hpp
+    generate.py TABLE.tsv ROWS.hpp NAMES.hpp PUBLIC.hpp
 
-Every row of the table is kept in every scheme, with no spellings where the
-scheme has none, so that the writer knows the consonants a scheme cannot
-spell. Spellings are written as escapes: the header stays ASCII."""
+- ROWS.hpp: a constant row table per scheme, in the shape of romanisation.hpp,
+  and the list of all schemes with their properties, in the table's order;
+- NAMES.hpp: the converters' enumeration of the schemes;
+- PUBLIC.hpp: the library's enumeration of the schemes, which its public
+  header includes.
+
+The table's header names the schemes: the columns after `unit sign kind
+name`. Rows of kind `scheme` give each scheme's properties (how capitals
+are read, its separator); every other row is a Devanagari unit with each
+scheme's spellings. Every row is kept in every scheme, with no spellings
+where the scheme has none, so that the writer knows the consonants a scheme
+cannot spell. Spellings are written as escapes: the headers stay ASCII."""
 
 import sys
 import unicodedata
 
-SCHEMES = ["iast", "hk", "itrans", "slp1", "velthuis", "wx"]
 KINDS = {"vowel", "consonant", "cluster", "sign", "punctuation"}
+# The properties each scheme has a value for, and the values each takes
+# (None: any text).
+PROPERTIES = {
+    "capitals": {"none", "first", "every"},
+    "separator": None,
+    "separation": {"none", "colon", "prefix"},
+}
+# A spelling that starts with this is read only in Sanskrit mode.
+SANSKRIT = "!"
 
 
 def codepoints(field):
@@ -39,37 +55,63 @@ def braced(values):
 
 
 def readtable(table):
-    """The rows of table.tsv: (unit, sign, kind, name, spellings), where
-    unit and sign are lists of code points and spellings maps each scheme
-    to its spellings, one space between two (empty: none). Exits with a
-    message at the first bad row."""
+    """The schemes (names, in order), their properties, and the rows of
+    table.tsv: (unit, sign, kind, name, spellings), where unit and sign are
+    lists of code points and spellings maps each scheme to its spellings,
+    one space between two (empty: none). Exits with a message at the first
+    bad row."""
     with open(table, encoding="utf-8") as f:
         lines = f.read().splitlines()
     header = lines[0].lstrip("# ").split("\t")
-    if header[:4] != ["unit", "sign", "kind", "name"] or header[4:] != SCHEMES:
+    if header[:4] != ["unit", "sign", "kind", "name"] or len(header) < 5:
         sys.exit(f"{table}: unexpected columns {header}")
+    schemes = header[4:]
+    if len(set(schemes)) != len(schemes) or not all(s.isidentifier() and s.islower() for s in schemes):
+        sys.exit(f"{table}: scheme names must be distinct lower-case identifiers: {schemes}")
+    properties = {s: {} for s in schemes}
     rows = []
     for number, line in enumerate(lines[1:], start=2):
         fields = line.split("\t")
         if len(fields) != len(header):
             sys.exit(f"{table}:{number}: {len(fields)} columns, not {len(header)}")
         unit, sign, kind, name = codepoints(fields[0]), codepoints(fields[1]), fields[2], fields[3]
+        if kind == "scheme":
+            allowed = PROPERTIES.get(name, False)
+            for scheme, value in zip(schemes, fields[4:]):
+                if allowed is False or (allowed and value not in allowed):
+                    sys.exit(f"{table}:{number}: {scheme} has no property {name} = {value!r}")
+                properties[scheme][name] = value
+            continue
         if kind not in KINDS or not 1 <= len(unit) <= 3 or len(sign) > 2:
             sys.exit(f"{table}:{number}: bad row")
         spellings = {}
-        for scheme, field in zip(SCHEMES, fields[4:]):
+        for scheme, field in zip(schemes, fields[4:]):
             words = field.split(" ") if field else []
             for w in words:
-                if not w or unicodedata.normalize("NFC", w) != w:
+                bare = w[1:] if w.startswith(SANSKRIT) else w
+                if not bare or unicodedata.normalize("NFC", bare) != bare:
                     sys.exit(f"{table}:{number}: spelling {w!r} of {scheme} is empty or not in NFC")
-            spellings[scheme] = " ".join(words)
+            spellings[scheme] = words
         rows.append((unit, sign, kind, name, spellings))
-    return rows
+    for scheme in schemes:
+        missing = set(PROPERTIES) - set(properties[scheme])
+        if missing:
+            sys.exit(f"{table}: {scheme} lacks the properties {sorted(missing)}")
+    return schemes, properties, rows
 
 
-def main():
-    table, target = sys.argv[1], sys.argv[2]
-    rows = readtable(table)
+def rowline(unit, sign, kind, name, words):
+    """One row of a scheme: a row read only in Sanskrit mode has every
+    spelling marked so."""
+    marked = [w.startswith(SANSKRIT) for w in words]
+    if any(marked) and not all(marked):
+        sys.exit(f"{name}: some spellings are read only in Sanskrit mode, some always")
+    text = " ".join(w.lstrip(SANSKRIT) for w in words)
+    when = ", reading::sanskrit" if any(marked) else ""
+    return f"    {{{braced(unit)}, {braced(sign)}, kind::{kind}, {literal(text)}{when}}}, // {name}"
+
+
+def rowsheader(schemes, properties, rows):
     out = [
         "// Made by schemes/generate.py from schemes/table.tsv: do not edit.",
         "#pragma once",
@@ -78,16 +120,67 @@ def main():
         "",
         "namespace schemes {",
     ]
-    for scheme in SCHEMES:
+    for scheme in schemes:
         out.append("")
         out.append(f"inline constexpr row {scheme}rows[] = {{")
         for unit, sign, kind, name, spellings in rows:
-            out.append(f"    {{{braced(unit)}, {braced(sign)}, kind::{kind}, {literal(spellings[scheme])}}}, // {name}")
+            out.append(rowline(unit, sign, kind, name, spellings[scheme]))
         out.append("};")
     out.append("")
+    out.append("// Every scheme, in the order of the table's columns.")
+    out.append("inline constexpr scheme all[] = {")
+    for scheme in schemes:
+        p = properties[scheme]
+        out.append(f'    {{"{scheme}", {scheme}rows, capitals::{p["capitals"]}, separation::{p["separation"]}, '
+                   f'{literal(p["separator"])}}},')
+    out.append("};")
+    out.append("constexpr std::size_t count = std::size(all);")
+    out.append("")
     out.append("} // namespace schemes")
-    with open(target, "w", encoding="ascii") as f:
-        f.write("\n".join(out) + "\n")
+    return out
+
+
+def enumheader(namespace, schemes, comment, names=False):
+    out = [
+        "// Made by schemes/generate.py from schemes/table.tsv: do not edit.",
+        "#pragma once",
+        "",
+        "#include <cstdint>",
+    ]
+    if names:
+        out.append("#include <string_view>")
+    out += [
+        "",
+        f"namespace {namespace} {{",
+        "",
+        *comment,
+        "enum class scheme : std::uint8_t { " + ", ".join(schemes) + " };",
+    ]
+    if names:
+        out += [
+            "",
+            "// Their names, in the same order.",
+            "inline constexpr std::string_view schemenames[] = {" + ", ".join(f'"{s}"' for s in schemes) + "};",
+        ]
+    out += ["", f"}} // namespace {namespace}"]
+    return out
+
+
+def write(path, lines):
+    with open(path, "w", encoding="ascii") as f:
+        f.write("\n".join(lines) + "\n")
+
+
+def main():
+    table, rows_hpp, names_hpp, public_hpp = sys.argv[1:5]
+    schemes, properties, rows = readtable(table)
+    write(rows_hpp, rowsheader(schemes, properties, rows))
+    write(names_hpp, enumheader("vocab", schemes, ["// The romanisations, in the order of the rows' table."], names=True))
+    write(public_hpp, enumheader("lipisetu", schemes, [
+        "// The romanisations the conversions read and write: the ISO 15919",
+        "// dialect of kavrel and sonwick (the default), then the others. The",
+        "// names, as nameof gives them, are the enumerators'.",
+    ]))
 
 
 if __name__ == "__main__":

@@ -6,6 +6,7 @@
 // second letters of diphthongs), come from these rows.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -97,22 +98,16 @@ constexpr lchar capital(lchar c)
 }
 
 // The Devanagari digits, read with -n in every scheme and written as ASCII
-// digits.
-inline constexpr row digits[] = {
-    {{0x0966}, {}, kind::punctuation, U"0", reading::numerals},
-    {{0x0967}, {}, kind::punctuation, U"1", reading::numerals},
-    {{0x0968}, {}, kind::punctuation, U"2", reading::numerals},
-    {{0x0969}, {}, kind::punctuation, U"3", reading::numerals},
-    {{0x096A}, {}, kind::punctuation, U"4", reading::numerals},
-    {{0x096B}, {}, kind::punctuation, U"5", reading::numerals},
-    {{0x096C}, {}, kind::punctuation, U"6", reading::numerals},
-    {{0x096D}, {}, kind::punctuation, U"7", reading::numerals},
-    {{0x096E}, {}, kind::punctuation, U"8", reading::numerals},
-    {{0x096F}, {}, kind::punctuation, U"9", reading::numerals},
-};
-
-constexpr lchar virama = 0x094D;      // DEVANAGARI SIGN VIRAMA
-constexpr lchar nuktasign = 0x093C;   // DEVANAGARI SIGN NUKTA
-constexpr lchar avagrahasign = 0x093D; // DEVANAGARI SIGN AVAGRAHA
+// digits: U+0966 + k is the digit k.
+constexpr std::array<row, 10> makedigits()
+{
+    std::array<row, 10> d{};
+    for (int k = 0; k < 10; ++k)
+        d[static_cast<std::size_t>(k)] = {{0x0966 + k}, {}, kind::punctuation,
+                                          std::u32string_view(U"0123456789").substr(static_cast<std::size_t>(k), 1),
+                                          reading::numerals};
+    return d;
+}
+inline constexpr std::array<row, 10> digits = makedigits();
 
 } // namespace schemes

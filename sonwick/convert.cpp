@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <new>
 
 namespace sonwick {
 
@@ -42,17 +43,21 @@ const writer& writerfor(std::size_t scheme)
     return *made[scheme];
 }
 
-void start(state& st, codec::source in, codec::sink out, lipisetu::scheme s)
+state* newstate() { return new (std::nothrow) state; }
+void freestate(state* st) { delete st; }
+
+bool start(state& st, vocab::scheme s, vocab::sink out)
 {
-    codec::open(st.in.bytes, in);
+    codec::open(st.in.bytes);
     codec::open(st.out.bytes, out);
-    st.in.bytes.drainfirst = &st.out.bytes;
     st.in.f = st.out.f = codec::form::utf8;
-    st.w = &writerfor(static_cast<std::size_t>(s));
-    st.ctx = st.w->neutral;
     st.fastlane = true;
     st.held = codec::endofinput;
-    st.done = false;
+    auto k = static_cast<std::size_t>(s);
+    st.done = k >= schemes::count;
+    st.w = st.done ? nullptr : &writerfor(k);
+    st.ctx = st.done ? 0 : st.w->neutral;
+    return !st.done;
 }
 
 // One character: the "a" and separator its context asks for and its row's
@@ -74,6 +79,20 @@ void puttend(state& st)
     st.ctx = st.w->neutral;
 }
 
+namespace {
+
+// Whether the bytes not yet taken start with a whole character.
+bool whole(const codec::bytein& in)
+{
+    std::size_t left = in.len - in.pos;
+    if (left == 0)
+        return false;
+    int b1 = in.buf[in.pos];
+    return b1 < 0x80 || left > static_cast<std::size_t>(codec::utf8tail(b1));
+}
+
+} // namespace
+
 void process(state& st)
 {
     if (st.done)
@@ -93,13 +112,14 @@ void process(state& st)
             held = codec::endofinput;
             fastlane(st);
         }
-        // A character takes four bytes at most.
-        if (in.more && in.len - in.pos < 4)
+        // Before the end of the input, a character cut by the end of the
+        // piece waits for the next.
+        if (!in.eof && !whole(in))
             return;
         lchar c = codec::getuch(st.in);
         if (c < 0)
             break;
-        if (c == nuktasign && entryof(w, held).nuktaform) {
+        if (c == nukta && entryof(w, held).nuktaform) {
             held = entryof(w, held).nuktaform;
             continue;
         }
@@ -111,7 +131,20 @@ void process(state& st)
         puttch(st, held);
     held = codec::endofinput;
     puttend(st);
+    codec::finish(st.out.bytes);
     st.done = true;
 }
+
+std::span<unsigned char> room(state& st) { return codec::room(st.in.bytes); }
+
+void fed(state& st, std::size_t n, bool last)
+{
+    codec::fed(st.in.bytes, n, last);
+    process(st);
+}
+
+void flush(state& st) { codec::drain(st.out.bytes); }
+
+vocab::outcome outcome(const state& st) { return {st.out.bytes.error, false}; }
 
 } // namespace sonwick

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "codec.hpp"
-#include "lipisetu.hpp"
+#include "engine.hpp"
 #include "tables.hpp"
 
 #include <cstddef>
@@ -25,15 +25,12 @@ struct state {
     // may still join it. Input handed over in pieces stops the conversion
     // wherever a piece runs out, and the next piece goes on from there.
     codec::lchar held = codec::endofinput;
-    bool done = false;
+    bool done = false; // the input has ended, all is written and the sink flushed
 };
 
-// Fresh state reading from `in`, writing to `out` in scheme `s`.
-void start(state& st, codec::source in, codec::sink out, lipisetu::scheme s);
-
-// Converts the whole input (input handed over in pieces, as far as the
-// pieces so far allow). Stops early only when a write fails; a failed read
-// ends the input. The errors are left in st.in.bytes and st.out.bytes.
+// Converts the input as far as the pieces so far allow, and to its end
+// once it has ended. Stops early only when a write fails; the error is
+// left in st.out.bytes.
 void process(state& st);
 
 // Converts characters straight from the input buffer while each one is

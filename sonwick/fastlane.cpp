@@ -29,7 +29,7 @@ inline std::uint32_t fourbytes(const unsigned char* p)
 // Devanagari in running text is too irregular to be guessed well.
 constexpr std::uint32_t blockmask = 0xC0FEFF, blockbits = 0x80A4E0;
 static_assert(laneslot(blockstart + 0x3F) == 0xBF && laneslot(blockstart + 0x40) == 0xC0);
-constexpr unsigned nuktaslot = laneslot(nuktasign);
+constexpr unsigned nuktaslot = laneslot(nukta);
 
 // The step at `row` bytes past `column`, the step of a slot in the first
 // row. The context's row is loaded last, so it is added last, in bytes.

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "codec.hpp"
+#include "nuktapairs.hpp"
 #include "romanisation.hpp"
 
 #include <cstddef>
@@ -16,34 +17,12 @@
 namespace sonwick {
 
 using codec::lchar;
-using schemes::nuktasign;
-using schemes::virama;
-
-constexpr lchar lettera = 0x0905;  // DEVANAGARI LETTER A
-constexpr lchar letteri = 0x0907;  // DEVANAGARI LETTER I
-constexpr lchar letteru = 0x0909;  // DEVANAGARI LETTER U
-constexpr lchar letterha = 0x0939; // DEVANAGARI LETTER HA
-
-// A consonant directly followed by the nukta sign, and the one precomposed
-// consonant that the pair stands for.
-struct nuktarec {
-    lchar plain;
-    lchar joined;
-};
-
-inline constexpr nuktarec nuktalist[11] = {
-    {0x0915, 0x0958}, // KA + nukta: QA
-    {0x0916, 0x0959}, // KHA + nukta: KHHA
-    {0x0917, 0x095A}, // GA + nukta: GHHA
-    {0x091C, 0x095B}, // JA + nukta: ZA
-    {0x0921, 0x095C}, // DDA + nukta: DDDHA
-    {0x0922, 0x095D}, // DDHA + nukta: RHA
-    {0x092B, 0x095E}, // PHA + nukta: FA
-    {0x0928, 0x0929}, // NA + nukta: NNNA
-    {0x0930, 0x0931}, // RA + nukta: RRA
-    {0x0933, 0x0934}, // LLA + nukta: LLLA
-    {0x092F, 0x095F}, // YA + nukta: YYA
-};
+using vocab::lettera;
+using vocab::letterha;
+using vocab::letteri;
+using vocab::letteru;
+using vocab::nukta;
+using vocab::virama;
 
 // The Roman text of a code point: its row's first spelling.
 struct dconvrec {
@@ -139,14 +118,6 @@ struct writer {
 };
 
 // ---------------------------------------------------------------- Making a writer
-
-constexpr std::size_t utf8length(std::u32string_view s)
-{
-    std::size_t n = 0;
-    for (char32_t c : s)
-        n += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-    return n;
-}
 
 constexpr void addtext(codec::shortbytes& t, std::u32string_view s)
 {
@@ -313,7 +284,7 @@ constexpr daction makeaction(writer& w, const schemes::scheme& s, lchar c, std::
     // A consonant the scheme cannot spell is copied with the nukta, vowel
     // sign or virama right after it, and takes no inherent a.
     if (from == w.unspelt) {
-        if (c == virama || c == nuktasign || vowelsign(c)) {
+        if (c == virama || c == nukta || vowelsign(c)) {
             a.copy = true;
             a.next = w.neutral;
             return a;
@@ -388,7 +359,7 @@ constexpr void makewriter(writer& w, const schemes::scheme& s)
         add(r);
     for (const schemes::row& r : schemes::digits)
         add(r);
-    for (const nuktarec& n : nuktalist)
+    for (const vocab::nuktapair& n : vocab::nuktapairs)
         entryat(w, n.plain).nuktaform = static_cast<std::uint16_t>(n.joined);
 
     for (int i = 0; i < w.nrows; ++i)

@@ -37,11 +37,11 @@ const program programs[] = {
      "\nUnable to open file\n", "   Pellam converts from 8-bit ISCII", "ISCII: IS 13194:1991 (ISCII-91)\n", 11, "", ""},
     {"kavrel", KAVREL_BIN, harness::utf8(U"k\u0101 qa1\n"), harness::utf8(U"\u0915\u093E \u09581\n"),
      harness::utf8(U"k\u0101 "), "Unable to open file\n", "   Kavrel converts from Unicode Roman",
-     "Transliteration: ISO 15919:2001\n", 30, harness::utf8(U"\u0915\u093E \u0958\u0967\n"),
+     "Transliteration: ISO 15919:2001\n", 31, harness::utf8(U"\u0915\u093E \u0958\u0967\n"),
      harness::utf8(U"\u0915\u094D\u0101 \u09581\n")}, // no long a in hk
     {"sonwick", SONWICK_BIN, harness::utf8(U"\u0915\u093E \u0958\n"), harness::utf8(U"k\u0101 qa\n"),
      harness::utf8(U"\u0915\u093E "), "Unable to open file\n", "   Sonwick converts from Unicode Devanagari",
-     "Transliteration: ISO 15919:2001\n", 12, "", "kA qa\n"},
+     "Transliteration: ISO 15919:2001\n", 13, "", "kA qa\n"},
 };
 
 // A named pipe that is unlinked halfway through the writing: what was
@@ -49,7 +49,7 @@ const program programs[] = {
 // opens it by name, or reads it as its standard input.
 harness::result runonvanishingpipe(const program& p, bool asstdin)
 {
-    std::string fifo = std::filesystem::temp_directory_path() / ("devconv-fifo-" + std::to_string(getpid()));
+    std::string fifo = std::filesystem::temp_directory_path() / ("lipisetu-fifo-" + std::to_string(getpid()));
     mkfifo(fifo.c_str(), 0600);
     if (fork() == 0) {
         int fd = open(fifo.c_str(), O_WRONLY);
@@ -78,7 +78,7 @@ TEST(CommandLine, EachProgram)
         harness::tempfile sample(p.sample);
         // A folder holding a file named "-" with the sample twice over, so
         // that reading it cannot pass for reading standard input.
-        std::string dir = std::filesystem::temp_directory_path() / "devconv-dash-XXXXXX";
+        std::string dir = std::filesystem::temp_directory_path() / "lipisetu-dash-XXXXXX";
         ASSERT_NE(mkdtemp(dir.data()), nullptr);
         std::ofstream(dir + "/-", std::ios::binary) << p.sample << p.sample;
         // kavrel's --help writes the very text that a bad option writes,
@@ -89,7 +89,7 @@ TEST(CommandLine, EachProgram)
         EXPECT_EQ(std::count(help.begin(), help.end(), '\n'), p.helplines) << p.name;
         EXPECT_TRUE(!kavrel || help.find("\n      -s   --  text is Sanskrit: handle space and avagraha characters\n"
                                          "               appropriately\n") != std::string::npos);
-        const std::string version = p.name + " (" DEVCONV_PACKAGE ") " DEVCONV_VERSION "\n" + p.standard;
+        const std::string version = p.name + " (" LIPISETU_PACKAGE ") " LIPISETU_VERSION "\n" + p.standard;
         const std::string none, full = p.name + ": write error: No space left on device\n",
                                 closed = p.name + ": write error: Bad file descriptor\n";
         const struct {

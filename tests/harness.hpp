@@ -10,10 +10,6 @@
 #include <tuple>
 #include <vector>
 
-namespace kavrel {
-using options = lipisetu::romanoptions;
-}
-
 namespace harness {
 
 // Bytes from a list of values 0 to 255.
@@ -33,14 +29,15 @@ std::string slurp(const std::string& path);
 
 // kavrel's options drawn from the low six bits of `bits`: the input form,
 // the output form, -n and -s.
-kavrel::options optionsof(unsigned bits);
+lipisetu::romanoptions optionsof(unsigned bits);
 
-// The in-process conversions, input read at most `chunk` bytes at a time.
+// The in-process conversions, the input handed to the engine in pieces of
+// at most `chunk` bytes.
 std::string pellamconvert(const std::string& in, std::size_t chunk = codec::bufsize,
                           std::string* msgs = nullptr);
 // kavrel's conversion with its fast lane, or (`fastlane` false) with
 // every unit taking the general way.
-std::string kavrelconvert(const kavrel::options& opt, const std::string& in,
+std::string kavrelconvert(const lipisetu::romanoptions& opt, const std::string& in,
                           std::size_t chunk = codec::bufsize, bool fastlane = true);
 // sonwick's conversion with its fast lane, or (`fastlane` false) with every
 // character taking the general way.
@@ -50,7 +47,7 @@ std::string sonwickconvert(const std::string& in, std::size_t chunk = codec::buf
 // kavrel (`reading`) or else sonwick in opt.scheme on `in`, read whole and
 // 1, 2 and 3 bytes at a time, by the fast lane and the general way: "" when
 // every way gives `want`, else which did not and what it gave.
-std::string everyway(bool reading, const kavrel::options& opt, const std::string& in, const std::string& want);
+std::string everyway(bool reading, const lipisetu::romanoptions& opt, const std::string& in, const std::string& want);
 
 // A source that gives at most `most` bytes a read (or, with `sizes`, the
 // sizes drawn in turn from them) and a sink that takes as few a write;

@@ -16,11 +16,11 @@ using harness::utf8;
 
 namespace {
 
-const kavrel::options def{}, skt{.sanskrit = true}, num{.numerals = true};
+const lipisetu::romanoptions def{}, skt{.sanskrit = true}, num{.numerals = true};
 
 struct golden {
     std::u32string in;
-    kavrel::options opt;
+    lipisetu::romanoptions opt;
     std::u32string out;
 };
 
@@ -120,7 +120,7 @@ TEST(Kavrel, EverySpellingOfEveryRow)
 {
     for (const kavrel::convrec& r : kavrel::convlist) {
         const std::u32string key(r.roman, std::find(r.roman, r.roman + 5, 0));
-        for (const kavrel::options& opt : {def, skt}) {
+        for (const lipisetu::romanoptions& opt : {def, skt}) {
             const std::string listed = utf8(key + U" k" + key + U"\n");
             const std::string want = harness::kavrelconvert(opt, listed);
             EXPECT_EQ(hex(harness::kavrelconvert(opt, harness::nfc(listed))), hex(want)) << listed;
@@ -139,13 +139,15 @@ TEST(Kavrel, FormsAndByteOrderMarks)
     const std::string smile8 = utf8(U"\U0001F600"), smilele = bytes({0x3D, 0xD8, 0x00, 0xDE}),
                       smilebe = bytes({0xD8, 0x3D, 0xDE, 0x00});
     using lipisetu::form;
-    const kavrel::options il{.input = form::utf16le}, ib{.input = form::utf16be};
+    const lipisetu::romanoptions il{.input = form::utf16le}, ib{.input = form::utf16be};
     const struct {
-        kavrel::options opt;
+        lipisetu::romanoptions opt;
         std::string in, out;
     } rows[] = {
         {def, ka, outka},
         {def, bytes({0xEF, 0xBB, 0xBF}) + ka, outka},
+        {def, bytes({0xEF, 0xBF, 0xBE}) + ka, outka}, // U+FFFE, the mark in the wrong order
+        {def, ka + bytes({0xEF, 0xBF, 0xBE}), outka + bytes({0xEF, 0xBF, 0xBE})}, // later, copied
         {def, ffe + le, outle},
         {def, fef + be, outbe},
         {{.input = form::utf8}, ffe + ka, outka},

@@ -5,7 +5,7 @@
 #include "devwords.hpp"
 #include "harness.hpp"
 #include "kavrel/convert.hpp"
-#include "schemes/schemes.hpp"
+#include "schemes.hpp"
 
 #include <gtest/gtest.h>
 #include <utf8proc.h>
@@ -27,12 +27,12 @@ scheme nth(std::size_t k) { return static_cast<scheme>(k); }
 const schemes::scheme& of(scheme s) { return schemes::all[static_cast<std::size_t>(s)]; }
 
 // kavrel (reading) or sonwick in the scheme gives `out` every way.
-void expect(bool reading, scheme s, const std::string& in, const std::u32string& out, kavrel::options opt = {})
+void expect(bool reading, scheme s, const std::string& in, const std::u32string& out, lipisetu::romanoptions opt = {})
 {
     opt.scheme = s;
     EXPECT_EQ(harness::everyway(reading, opt, in, utf8(out)), "") << of(s).name << " \"" << in << "\"";
 }
-void expectread(scheme s, const std::string& in, const std::u32string& out, kavrel::options opt = {})
+void expectread(scheme s, const std::string& in, const std::u32string& out, lipisetu::romanoptions opt = {})
 {
     expect(true, s, in, out, opt);
 }
@@ -101,7 +101,7 @@ TEST(SchemeReading, EveryRowInEverySpelling)
             for (const schemes::row& r : rows)
                 for (int i = 0; i < schemes::spellingcount(r); ++i)
                     for (const std::string& sp : typings(nth(k), schemes::spelling(r, i))) {
-                        const kavrel::options opt{.numerals = r.when == schemes::reading::numerals};
+                        const lipisetu::romanoptions opt{.numerals = r.when == schemes::reading::numerals};
                         const std::u32string unit = unitof(r), close = consonantal(r) ? U"\u094D" : U"";
                         expectread(nth(k), sp, unit + close, opt);
                         expectread(nth(k), "m" + sp, ma + afterconsonant(r) + close, opt);
@@ -154,7 +154,7 @@ struct golden {
     scheme s;
     way w;
     std::u32string roman, devanagari;
-    kavrel::options opt = {};
+    lipisetu::romanoptions opt = {};
 };
 
 // Spellings that begin longer ones, at every read size (so cut across two
@@ -163,7 +163,7 @@ struct golden {
 // mode and numerals.
 TEST(SchemeGolden, LongestMatchSeparatorsAndCase)
 {
-    const kavrel::options skt{.sanskrit = true}, num{.numerals = true};
+    const lipisetu::romanoptions skt{.sanskrit = true}, num{.numerals = true};
     const golden rows[] = {
         {scheme::itrans, reads, U"R RRi RRI RRRi", U"\u0931\u094D \u090B \u0960 \u0931\u0943"}, // rra, vocalic r and rr
         {scheme::itrans, reads, U"L LLi LLa", U"\u0933\u094D \u090C \u0933\u094D\u0933"},
@@ -266,7 +266,7 @@ TEST(SchemeReading, EveryDictionaryFits)
     auto d = std::make_unique<kavrel::dictionary>();
     for (std::size_t k = 0; k < schemes::count; ++k)
         for (unsigned bits = 0; bits < 4; ++bits)
-            EXPECT_TRUE(kavrel::fill(*d, {.sanskrit = (bits & 1) != 0, .numerals = (bits & 2) != 0, .scheme = nth(k)}))
+            EXPECT_TRUE(kavrel::fill(*d, {.sanskrit = (bits & 1) != 0, .numerals = (bits & 2) != 0, .scheme = static_cast<vocab::scheme>(nth(k))}))
                 << schemes::all[k].name << " " << bits;
 }
 

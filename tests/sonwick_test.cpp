@@ -1,6 +1,6 @@
 // sonwick: Devanagari to ISO 15919 Roman, checked by the bytes it writes.
 #include "harness.hpp"
-#include "schemes/schemes.hpp"
+#include "schemes.hpp"
 #include "sonwick/convert.hpp"
 
 #include <gtest/gtest.h>

@@ -16,6 +16,8 @@
 //   an output) into UTF-16 code units at lipisetu_units, which the loader
 //   makes a string of in one step; lipisetu_ascii tells a result that is
 //   ASCII alone, which it makes a string of from the bytes themselves.
+// - Names: lipisetu_schemes writes the library's scheme names, in the
+//   order of their numbers, at lipisetu_result(), for the loader's list.
 //
 // Any call may grow the memory, which detaches the loader's views of it.
 #include "lipisetu.hpp"
@@ -131,6 +133,20 @@ std::size_t lipisetu_toroman(std::size_t size, unsigned scheme)
     if (size > input.size() || !schemeof(scheme, s))
         return 0;
     lipisetu::toroman(std::string_view(input.data(), size), result, s);
+    return result.size();
+}
+
+// The names of the schemes, numbered from 0, separated by spaces; the count
+// of bytes at lipisetu_result().
+std::size_t lipisetu_schemes(void)
+{
+    result.clear();
+    lipisetu::scheme s;
+    for (unsigned k = 0; schemeof(k, s); ++k) {
+        if (k > 0)
+            result += ' ';
+        result += lipisetu::nameof(s);
+    }
     return result.size();
 }
 

@@ -4,9 +4,8 @@
 //   LIPISETU_PACKAGE          the staged package's folder (default build/wasm/package)
 //   KAVREL, SONWICK, PELLAM   the programs (default build/cli/NAME)
 //   SAMPLES                   the samples' folder (default samples)
-//   LIPISETU_PYTHON           the Python module's folder, for the optional comparison with it,
-//   LIPISETU_PYTHON_INTERPRETER  and the interpreter it is built for (default python3)
 import { spawnSync } from 'node:child_process';
+import { readFileSync } from 'node:fs';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import path from 'node:path';
 
@@ -21,9 +20,22 @@ const programs = {
   PELLAM: from('PELLAM', 'build/cli/pellam'),
 };
 
-export const L = await import(pathToFileURL(path.join(packageDir, 'lipisetu.js')).href);
+// The package as Node imports it, through its package.json; the module's
+// memory caught as it is made, so that the tests can see how large it grows.
+export const packageJson = JSON.parse(readFileSync(path.join(packageDir, 'package.json'), 'utf8'));
+export const nodeEntry = pathToFileURL(path.join(packageDir, packageJson.exports['.'].node)).href;
+let memory;
+const instantiate = WebAssembly.instantiate;
+WebAssembly.instantiate = async (...a) => {
+  const made = await instantiate(...a);
+  memory = (made.instance ?? made).exports.memory;
+  return made;
+};
+export const L = await import(nodeEntry);
+WebAssembly.instantiate = instantiate;
+export const moduleMemory = () => memory.buffer.byteLength;
 
-export const schemes = ['iso', 'iast', 'hk', 'itrans', 'slp1', 'velthuis', 'wx'];
+export const schemes = L.schemes;
 export const optionSets = [{}, { sanskrit: true }, { numerals: true }, { sanskrit: true, numerals: true }];
 
 // The program's arguments for those options and scheme.

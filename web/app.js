@@ -1,20 +1,18 @@
 // The conversion page: text converted as it is typed, files converted a
 // piece at a time and downloaded, ISCII files shown with their dropped
 // bytes. Everything runs here, over the WebAssembly module (lipisetu.js
-// beside this file).
+// beside this file); a service worker keeps the page and the module for use
+// without the network.
 
 const $ = (id) => document.getElementById(id);
 const status = $('status');
 
-const schemeNames = {
-  iso: 'ISO 15919',
-  iast: 'IAST',
-  hk: 'Harvard-Kyoto',
-  itrans: 'ITRANS',
-  slp1: 'SLP1',
-  velthuis: 'Velthuis',
-  wx: 'WX',
-};
+// The status line is the one place whose changes are read out: a message
+// shown beside what it is about is said here as well.
+function announce(message, beside) {
+  if (beside) beside.textContent = message;
+  status.textContent = message;
+}
 
 // The module is imported here rather than at the top, so that a page that
 // cannot load it (opened from a file:// address, or in a browser without
@@ -30,9 +28,13 @@ try {
 }
 const { schemes, toDevanagari, toRoman, ToDevanagariStream, ToRomanStream, FromIsciiStream } = lipisetu;
 
+if ('serviceWorker' in navigator) {
+  navigator.serviceWorker.register('sw.js').catch(() => {}); // the page works without it, online
+}
+
 for (const select of document.querySelectorAll('select.scheme')) {
-  for (const s of schemes) select.add(new Option(schemeNames[s] ?? s, s));
-  select.value = 'iso';
+  for (const s of schemes) select.add(new Option(s, s));
+  select.value = schemes[0];
 }
 
 // ---------------------------------------------------------------- Text
@@ -40,6 +42,17 @@ for (const select of document.querySelectorAll('select.scheme')) {
 const textForm = $('text-form');
 const textInput = $('text-input');
 const textOutput = $('text-output');
+
+// The live preview converts at most this many UTF-16 units, which take a
+// few milliseconds; a longer text is converted when asked, or as a file.
+// A text of more than QUICK units is converted once typing pauses.
+const LIVE_LIMIT = 100000;
+const QUICK = 10000;
+const PAUSE = 250; // ms
+// The text is kept in the address up to this many units: a link stays
+// short enough for any browser and any message it is sent in.
+const ADDRESS_LIMIT = 2000;
+const STORED = 'lipisetu-page';
 
 // The settings a form's controls hold; the file form's also its forms of
 // input and output.
@@ -58,33 +71,49 @@ function settingsOf(form) {
   return s;
 }
 
-
 // The language of each side: Roman text is Hindi or Sanskrit in Latin
 // letters, and so is its Devanagari.
 function languages(sanskrit) {
   return sanskrit ? ['sa-Latn', 'sa'] : ['hi-Latn', 'hi'];
 }
 
-function convertText() {
+function convertText(asked = false) {
   const s = settingsOf(textForm);
   const [roman, devanagari] = languages(s.sanskrit && s.direction === 'devanagari');
   const toDeva = s.direction === 'devanagari';
   $('text-options').disabled = !toDeva;
-  $('text-input-label').textContent = toDeva ? `Roman text (${schemeNames[s.scheme]})` : 'Devanagari text';
-  $('text-output-label').textContent = toDeva ? 'Devanagari' : `Roman (${schemeNames[s.scheme]})`;
+  $('text-input-label').textContent = toDeva ? `Roman text (${s.scheme})` : 'Devanagari text';
+  $('text-output-label').textContent = toDeva ? 'Devanagari' : `Roman (${s.scheme})`;
   textInput.lang = toDeva ? roman : devanagari;
   textOutput.lang = toDeva ? devanagari : roman;
   textInput.classList.toggle('deva', !toDeva);
   textOutput.classList.toggle('deva', toDeva);
-  textInput.placeholder = toDeva ? 'satyameva jayate' : 'सत्यमेव जयते';
-  textOutput.value = toDeva
-    ? toDevanagari(textInput.value, { scheme: s.scheme, sanskrit: s.sanskrit, numerals: s.numerals })
-    : toRoman(textInput.value, { scheme: s.scheme });
+  textInput.placeholder = toDeva ? 'satyameva jayate' : '\u0938\u0924\u094d\u092f\u092e\u0947\u0935 \u091c\u092f\u0924\u0947';
+  const text = textInput.value;
+  const live = text.length <= LIVE_LIMIT || asked;
+  $('text-limit').hidden = live;
+  $('copy-note').textContent = '';
+  if (live) {
+    textOutput.value = toDeva
+      ? toDevanagari(text, { scheme: s.scheme, sanskrit: s.sanskrit, numerals: s.numerals })
+      : toRoman(text, { scheme: s.scheme });
+  } else {
+    textOutput.value = '';
+  }
+  showHint(toDeva && live ? text : '', textOutput.value, s.scheme);
+  keep(s, text);
 }
 
-textInput.addEventListener('input', convertText);
-textForm.addEventListener('change', convertText);
+let pending = 0;
+function textChanged() {
+  clearTimeout(pending);
+  pending = setTimeout(convertText, textInput.value.length > QUICK ? PAUSE : 0);
+}
+
+textInput.addEventListener('input', textChanged);
+textForm.addEventListener('change', () => convertText());
 textForm.addEventListener('submit', (e) => e.preventDefault());
+$('text-now').addEventListener('click', () => convertText(true));
 
 // Swapping takes the result as the new text, so that a round trip is one
 // press away.
@@ -100,13 +129,128 @@ $('swap').addEventListener('click', () => {
 $('copy').addEventListener('click', async () => {
   try {
     await navigator.clipboard.writeText(textOutput.value);
-    status.textContent = 'The result is copied.';
+    announce('The result is copied.', $('copy-note'));
   } catch {
     // Without the clipboard (an address that is not secure), the result
     // is selected for the reader to copy.
     getSelection().selectAllChildren(textOutput);
-    status.textContent = 'The result is selected: copy it with the keyboard or the menu.';
+    announce('The result is selected: copy it with the keyboard or the menu.', $('copy-note'));
   }
+});
+
+// A Devanagari result that keeps Latin letters may be text in another
+// scheme: the package's detect, where it has one, names the scheme the
+// text is most likely in, and the hint offers to read it so.
+const latin = /\p{Script=Latin}/u;
+function showHint(text, result, scheme) {
+  const hint = $('scheme-hint');
+  const guess = text && latin.test(result) && typeof lipisetu.detect === 'function' ? lipisetu.detect(text) : null;
+  hint.hidden = !(guess && guess.scheme !== scheme && schemes.includes(guess.scheme));
+  if (hint.hidden) return;
+  $('scheme-hint-text').textContent = `Some letters were left as they are: the text reads like ${guess.scheme}.`;
+  $('scheme-switch').textContent = `Read it as ${guess.scheme}`;
+  $('scheme-switch').value = guess.scheme;
+}
+$('scheme-switch').addEventListener('click', (e) => {
+  textForm.elements.scheme.value = e.target.value;
+  convertText();
+});
+
+// ---------------------------------------------------------------- Text: kept and shared
+
+// The settings, and the text where it is short enough, as the address's
+// query (only what differs from the defaults) and in the browser's storage,
+// each time the text is converted; at most once a pause.
+let keeping = 0;
+function keep(s, text) {
+  clearTimeout(keeping);
+  keeping = setTimeout(() => {
+    const q = new URLSearchParams();
+    if (text && text.length <= ADDRESS_LIMIT) q.set('text', text);
+    if (s.scheme !== schemes[0]) q.set('scheme', s.scheme);
+    if (s.direction !== 'devanagari') q.set('dir', s.direction);
+    if (s.sanskrit) q.set('sanskrit', '1');
+    if (s.numerals) q.set('numerals', '1');
+    const query = q.toString();
+    history.replaceState(null, '', query ? `?${query}` : location.pathname);
+    try {
+      localStorage.setItem(STORED, JSON.stringify({ ...s, text: text.length <= LIVE_LIMIT ? text : '' }));
+    } catch {
+      // No storage (a private window, or full): the address still holds it.
+    }
+  }, PAUSE);
+}
+
+// The state the page opens with: the address's, else the one kept, else
+// the form's defaults. A value the page does not know is left out.
+function restore() {
+  let kept = {};
+  try {
+    kept = JSON.parse(localStorage.getItem(STORED)) ?? {};
+  } catch {
+    // Nothing kept, or not ours.
+  }
+  const q = new URLSearchParams(location.search);
+  const shared = [...q.keys()].some((k) => ['text', 'scheme', 'dir', 'sanskrit', 'numerals'].includes(k));
+  const flag = (name) => ['1', 'true', 'yes'].includes(q.get(name));
+  const s = shared
+    ? { text: q.get('text') ?? '', scheme: q.get('scheme'), direction: q.get('dir'), sanskrit: flag('sanskrit'),
+      numerals: flag('numerals') }
+    : kept;
+  const f = textForm.elements;
+  if (schemes.includes(s.scheme)) f.scheme.value = s.scheme;
+  if (['devanagari', 'roman'].includes(s.direction)) f.direction.value = s.direction;
+  f.sanskrit.checked = s.sanskrit === true;
+  f.numerals.checked = s.numerals === true;
+  if (typeof s.text === 'string') textInput.value = s.text;
+}
+
+// ---------------------------------------------------------------- Dropped files
+
+// A file dragged over a drop target is taken by it, not opened in the tab.
+function dropTarget(element, take) {
+  const files = (e) => e.dataTransfer && [...e.dataTransfer.types].includes('Files');
+  element.addEventListener('dragover', (e) => {
+    if (!files(e)) return;
+    e.preventDefault();
+    element.classList.add('dragging');
+  });
+  element.addEventListener('dragleave', () => element.classList.remove('dragging'));
+  element.addEventListener('drop', (e) => {
+    element.classList.remove('dragging');
+    if (!files(e) || e.dataTransfer.files.length === 0) return;
+    e.preventDefault();
+    take(e.dataTransfer.files);
+  });
+}
+
+// The text of a file: UTF-16 by its byte-order mark, else UTF-8.
+async function fileText(file) {
+  const bytes = new Uint8Array(await file.arrayBuffer());
+  const form = bytes[0] === 0xff && bytes[1] === 0xfe ? 'utf-16le' : bytes[0] === 0xfe && bytes[1] === 0xff ? 'utf-16be' : 'utf-8';
+  return new TextDecoder(form).decode(bytes);
+}
+
+// A file dropped on the text box: its text converted here, or, when it is
+// too long to convert as it is typed, by the file converter with the same
+// settings.
+dropTarget(textInput, async (files) => {
+  const file = files[0];
+  if (file.size <= LIVE_LIMIT) {
+    textInput.value = await fileText(file);
+    convertText();
+    announce(`${file.name} is in the text box, converted.`);
+    return;
+  }
+  const s = settingsOf(textForm);
+  const f = fileForm.elements;
+  f.direction.value = s.direction;
+  f.scheme.value = s.scheme;
+  f.sanskrit.checked = s.sanskrit;
+  f.numerals.checked = s.numerals;
+  fileInput.files = files;
+  fileDirectionChanged();
+  fileForm.requestSubmit();
 });
 
 // ---------------------------------------------------------------- Progress
@@ -230,7 +374,7 @@ fileForm.addEventListener('submit', async (e) => {
   e.preventDefault();
   const file = fileInput.files[0];
   if (!file) {
-    fileResult.textContent = 'Choose a file first.';
+    announce('Choose a file first.', fileResult);
     fileInput.focus();
     return;
   }
@@ -245,7 +389,7 @@ fileForm.addEventListener('submit', async (e) => {
   fileRun = new AbortController();
   $('file-convert').disabled = true;
   fileCancel.hidden = false;
-  fileResult.textContent = `Converting ${file.name}…`;
+  announce(`Converting ${file.name}…`, fileResult);
   try {
     await file.stream()
       .pipeThrough(counter(file.size, $('file-progress'), $('file-progress-text')))
@@ -254,12 +398,13 @@ fileForm.addEventListener('submit', async (e) => {
     const name = resultName(file.name, s.direction === 'devanagari' ? 'devanagari' : s.scheme);
     const blob = sink.blob(resultType(s));
     const link = download(blob, name);
-    fileResult.replaceChildren(`${file.name} converted: ${bytes(blob.size)}. `, link);
+    announce(`${file.name} converted: ${bytes(blob.size)}. `, fileResult);
+    fileResult.append(link);
     link.click();
   } catch (err) {
-    fileResult.textContent = fileRun.signal.aborted
+    announce(fileRun.signal.aborted
       ? `Stopped: ${file.name} was not converted.`
-      : `${file.name} could not be converted: ${err.message}`;
+      : `${file.name} could not be converted: ${err.message}`, fileResult);
   } finally {
     fileRun = null;
     $('file-convert').disabled = false;
@@ -268,6 +413,14 @@ fileForm.addEventListener('submit', async (e) => {
 });
 
 fileCancel.addEventListener('click', () => fileRun?.abort());
+
+// A file dropped on a file field, or around it, is taken as if chosen.
+for (const input of [fileInput, $('iscii-input')]) {
+  dropTarget(input.closest('fieldset'), (files) => {
+    input.files = files;
+    input.dispatchEvent(new Event('change', { bubbles: true }));
+  });
+}
 
 // ---------------------------------------------------------------- ISCII
 
@@ -307,7 +460,7 @@ isciiInput.addEventListener('change', async () => {
   isciiRows.replaceChildren();
   isciiDownload.disabled = true;
   $('iscii-text-note').textContent = '';
-  isciiSummary.textContent = `Reading ${file.name}…`;
+  announce(`Reading ${file.name}…`, isciiSummary);
 
   let count = 0;
   let dropped = 0;
@@ -346,7 +499,7 @@ isciiInput.addEventListener('change', async () => {
       .pipeThrough(show)
       .pipeTo(sink.stream);
   } catch (err) {
-    if (run === isciiRun) isciiSummary.textContent = `${file.name} could not be read: ${err.message}`;
+    if (run === isciiRun) announce(`${file.name} could not be read: ${err.message}`, isciiSummary);
     return;
   }
   if (run !== isciiRun) return;
@@ -354,10 +507,11 @@ isciiInput.addEventListener('change', async () => {
   if (cut) $('iscii-text-note').textContent = 'The text is cut short here; the download has all of it.';
   // An ATR or EXT code is dropped with the byte after it: one message, two
   // bytes.
-  isciiSummary.textContent = count === 0
+  announce(count === 0
     ? `${file.name}: no byte dropped.`
     : `${file.name}: ${dropped} ${dropped === 1 ? 'byte' : 'bytes'} dropped in ${count} ` +
-      `${count === 1 ? 'place' : 'places'}` + (count > SHOWN_MESSAGES ? `, the first ${SHOWN_MESSAGES} listed.` : '.');
+      `${count === 1 ? 'place' : 'places'}` + (count > SHOWN_MESSAGES ? `, the first ${SHOWN_MESSAGES} listed.` : '.'),
+  isciiSummary);
   isciiResult = { blob: sink.blob('text/plain;charset=utf-8'), name: textName(file.name) };
   isciiDownload.disabled = false;
 });
@@ -368,6 +522,7 @@ isciiDownload.addEventListener('click', () => {
 
 // ---------------------------------------------------------------- Ready
 
+restore();
 fileDirectionChanged();
 convertText();
 status.textContent = 'Ready.';

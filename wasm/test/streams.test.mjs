@@ -4,14 +4,11 @@
 // in every input and output form of kavrel's.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { createReadStream, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { readFileSync } from 'node:fs';
 import path from 'node:path';
-import { Readable } from 'node:stream';
 import { spawnSync } from 'node:child_process';
-import { pathToFileURL } from 'node:url';
 import {
-  L, args, badUtf8, devanagariText, isciiBytes, optionSets, packageDir, romanText, run, samples, schemes, through,
+  L, args, badUtf8, devanagariText, isciiBytes, nodeEntry, optionSets, romanText, run, samples, schemes, through,
   utf16, wtf8,
 } from '../harness.mjs';
 
@@ -80,14 +77,6 @@ test('ToRomanStream in every scheme in chunks', async () => {
   }
 });
 
-test('a stream of UTF-8 gives the bytes of the one-shot call', async () => {
-  const roman8 = wtf8(roman), dev8 = wtf8(devanagari);
-  for (const size of [1, 4093]) {
-    assert.ok((await through(new L.ToDevanagariStream(), roman8, size)).equals(wtf8(L.toDevanagari(roman))));
-    assert.ok((await through(new L.ToRomanStream(), dev8, size)).equals(wtf8(L.toRoman(devanagari))));
-  }
-});
-
 // Chunks of every kind of view, and chunks larger than the module takes at
 // once.
 test('chunks of any view, and large ones', async () => {
@@ -140,28 +129,6 @@ test('ISCII messages come as their bytes are read, not at the end', async () => 
   assert.deepEqual(heard, [1, 4]);
 });
 
-test('a file stream in Node and a Blob stream', async () => {
-  const dir = mkdtempSync(path.join(tmpdir(), 'lipisetu-'));
-  try {
-    const file = path.join(dir, 'in.txt');
-    const bytes = Buffer.concat(Array(40).fill(utf16(roman, false, true)));
-    writeFileSync(file, bytes);
-    const want = await through(new L.ToDevanagariStream({ output: 'utf-8' }), bytes);
-    const collect = async (readable) => {
-      const outs = [];
-      for await (const out of readable) outs.push(out);
-      return Buffer.concat(outs);
-    };
-    const fromFile = Readable.toWeb(createReadStream(file, { highWaterMark: 4093 }))
-      .pipeThrough(new L.ToDevanagariStream({ output: 'utf-8' }));
-    assert.ok((await collect(fromFile)).equals(want));
-    const fromBlob = new Blob([bytes]).stream().pipeThrough(new L.ToDevanagariStream({ output: 'utf-8' }));
-    assert.ok((await collect(fromBlob)).equals(want));
-  } finally {
-    rmSync(dir, { recursive: true });
-  }
-});
-
 // A stream left before its end: cancelled, aborted or errored by a chunk
 // that is not bytes. The others go on, and so do new ones.
 test('streams cancelled, aborted or fed no bytes', async () => {
@@ -187,7 +154,7 @@ test('streams cancelled, aborted or fed no bytes', async () => {
 // would pass the module's 2 GiB and stop it. Cancelled streams free theirs
 // at once; streams simply dropped free theirs when they are collected.
 test('cancelled and dropped streams give their memory back', () => {
-  const script = `const L = await import(${JSON.stringify(pathToFileURL(path.join(packageDir, 'lipisetu.js')).href)});
+  const script = `const L = await import(${JSON.stringify(nodeEntry)});
     const chunk = new Uint8Array(1 << 20);
     for (const drop of [false, true]) {
       for (let i = 0; i < 1100; i++) {

@@ -1,7 +1,12 @@
 #!/usr/bin/env python3
-"""Writes the Unicode tables kavrel composes with where utf8proc itself is
-not linked (the WebAssembly module), read at build time from the system's
-utf8proc through ctypes, so that both give the same compositions:
+"""Writes the Unicode facts the converters are built with, read at build
+time from the system's utf8proc through ctypes:
+
+    unicode.py COMPOSE.hpp NUKTA.hpp
+
+COMPOSE.hpp holds the tables kavrel composes with where utf8proc itself is
+not linked (the WebAssembly module), so that both give the same
+compositions:
 
 - the canonical combining class of every character that has one;
 - the full canonical decomposition of every letter kavrel composes
@@ -10,51 +15,13 @@ utf8proc through ctypes, so that both give the same compositions:
 - the pairs that compose: a starter, a mark after it, and what the two make,
   for every starter that a letter's run can reach.
 
-    unicode.py OUTPUT
+NUKTA.hpp holds the Devanagari letters that are a letter and the nukta
+sign, which sonwick reads as one letter.
 """
-import ctypes
-import ctypes.util
 import sys
 
-# utf8proc's option bits (utf8proc.h).
-STABLE, COMPOSE, DECOMPOSE = 1 << 1, 1 << 3, 1 << 4
-
-lib = ctypes.CDLL(ctypes.util.find_library("utf8proc") or "libutf8proc.so.2")
-lib.utf8proc_get_property.restype = ctypes.POINTER(ctypes.c_int16)
-lib.utf8proc_get_property.argtypes = [ctypes.c_int32]
-lib.utf8proc_decompose_char.restype = ctypes.c_ssize_t
-lib.utf8proc_decompose_char.argtypes = [ctypes.c_int32, ctypes.POINTER(ctypes.c_int32), ctypes.c_ssize_t,
-                                        ctypes.c_int, ctypes.POINTER(ctypes.c_int)]
-lib.utf8proc_decompose.restype = ctypes.c_ssize_t
-lib.utf8proc_decompose.argtypes = [ctypes.c_char_p, ctypes.c_ssize_t, ctypes.POINTER(ctypes.c_int32),
-                                   ctypes.c_ssize_t, ctypes.c_int]
-lib.utf8proc_normalize_utf32.restype = ctypes.c_ssize_t
-lib.utf8proc_normalize_utf32.argtypes = [ctypes.POINTER(ctypes.c_int32), ctypes.c_ssize_t, ctypes.c_int]
-lib.utf8proc_version.restype = ctypes.c_char_p
-lib.utf8proc_unicode_version.restype = ctypes.c_char_p
-
-LAST = 0x10FFFF
-
-
-def combining_class(c):
-    # The class is the second field of utf8proc's property record.
-    return lib.utf8proc_get_property(c)[1]
-
-
-def decomposition(c):
-    buf = (ctypes.c_int32 * 8)()
-    boundclass = ctypes.c_int(0)
-    n = lib.utf8proc_decompose_char(c, buf, 8, STABLE | DECOMPOSE, ctypes.byref(boundclass))
-    return list(buf[:n]) if 0 < n <= 8 else [c]
-
-
-def nfc(chars):
-    """What kavrel's nfc() makes of the run, through utf8proc as it calls it."""
-    text = "".join(map(chr, chars)).encode("utf-8", "surrogatepass")
-    buf = (ctypes.c_int32 * (4 * len(chars) + 8))()
-    n = lib.utf8proc_decompose(text, len(text), buf, len(buf), STABLE | COMPOSE)
-    n = lib.utf8proc_normalize_utf32(buf, n, STABLE | COMPOSE)
-    return list(buf[:n])
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+from utf8proc import LAST, combining_class, decomposition, lib, nfc  # noqa: E402
 
 
 def latin_letter(c):
@@ -63,6 +30,34 @@ def latin_letter(c):
 
 def surrogate(c):
     return 0xD800 <= c <= 0xDFFF
+
+
+def nuktaheader():
+    """The Devanagari letters whose canonical decomposition is a letter and
+    the nukta sign, with that letter."""
+    nukta = 0x093C
+    pairs = [(d[0], c) for c in range(0x0900, 0x0980) if len(d := decomposition(c)) == 2 and d[1] == nukta]
+    return [
+        "// Made by common/unicode.py from utf8proc %s (Unicode %s); not to be edited."
+        % (lib.utf8proc_version().decode(), lib.utf8proc_unicode_version().decode()),
+        "#pragma once",
+        "",
+        "#include <cstdint>",
+        "",
+        "namespace vocab {",
+        "",
+        "// A Devanagari consonant followed by the nukta sign, and the one letter",
+        "// the pair stands for (its canonical decomposition).",
+        "struct nuktapair {",
+        "    std::int32_t plain, joined;",
+        "};",
+        "inline constexpr nuktapair nuktapairs[] = {",
+        *["    {0x%04X, 0x%04X}," % p for p in sorted(pairs)],
+        "};",
+        "",
+        "} // namespace vocab",
+        "",
+    ]
 
 
 def main():
@@ -106,7 +101,7 @@ def main():
         return "\n".join("    " + " ".join(items[i:i + per]) for i in range(0, len(items), per))
 
     out = [
-        "// Made by kavrel/unicode.py from utf8proc %s (Unicode %s); not to be edited."
+        "// Made by common/unicode.py from utf8proc %s (Unicode %s); not to be edited."
         % (lib.utf8proc_version().decode(), lib.utf8proc_unicode_version().decode()),
         "#pragma once",
         "",
@@ -150,6 +145,8 @@ def main():
     ]
     with open(sys.argv[1], "w", encoding="utf-8") as f:
         f.write("\n".join(out))
+    with open(sys.argv[2], "w", encoding="ascii") as f:
+        f.write("\n".join(nuktaheader()))
 
 
 if __name__ == "__main__":
