@@ -28,6 +28,8 @@ def version():
 
 class cmake_build_ext(build_ext):
     def build_extension(self, ext):
+        if not shutil.which("cmake"):
+            sys.exit("the module is built with CMake: install cmake (and g++, pybind11-dev, libutf8proc-dev)")
         build = Path(self.build_temp).resolve() / "cmake"
         subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), "-DCMAKE_BUILD_TYPE=Release",
                         "-DLIPISETU_MODULE_ONLY=ON", f"-DLIPISETU_PYTHON={sys.executable}"], check=True)
