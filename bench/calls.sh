@@ -7,6 +7,8 @@
 # Devanagari words kavrel makes of them, and the words of the ISCII text.
 # Targets: the C++ calls at least 5 million words a second each way, the
 # Python calls 3 million and 10 times PyICU's, the batch calls 8 million.
+# Then a column of 100,000 of the Roman words converted by one batch call,
+# the column a list, a pandas Series and a NumPy array (bench/columns.py).
 #
 # Run from anywhere: bench/calls.sh
 #   SIZE_MB=1      size of the texts the words come from (about 150,000 words a MB)
@@ -28,7 +30,8 @@ calls=${CALLS:-build/bench/calls}
 module=${MODULE:-build/python}
 bench_build
 bench_need "$KAVREL" "$python" "$calls"
-if ! ls "$module"/lipisetu.cpython-*.so >/dev/null 2>&1; then
+# The module as a package (lipisetu/__init__...so), or as one file in older builds.
+if ! compgen -G "$module/lipisetu/__init__.cpython-*.so" >/dev/null && ! compgen -G "$module/lipisetu.cpython-*.so" >/dev/null; then
     echo "the Python module is not built in $module (needs python3-dev and pybind11-dev): no comparison"
     exit 0
 fi
@@ -44,3 +47,6 @@ echo "       the Devanagari words kavrel makes of them (sha256 $(bench_sum "$tmp
 echo "       $(wc -l <"$tmp/words.iscii") ISCII words (sha256 $(bench_sum "$tmp/words.iscii"))"
 "$calls" "$tmp/words.roman" "$tmp/words.dev" "$tmp/words.iscii" "$RUNS" >"$tmp/cpp"
 PYTHONPATH=$module "$python" bench/calls.py "$tmp/words.roman" "$tmp/words.dev" "$tmp/words.iscii" "$RUNS" "$tmp/cpp"
+# A column of the first 100,000 Roman words, one batch call on it held as a
+# list, a pandas Series and a NumPy array, against Series.map (bench/columns.py).
+PYTHONPATH=$module "$python" bench/columns.py "$tmp/words.roman" 100000 "$RUNS"

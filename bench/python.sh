@@ -18,7 +18,8 @@ source "$(dirname "$0")/lib.sh"
 python=${PYTHON:-/usr/bin/python3}
 bench_start --size 4 "$KAVREL" "$python"
 module_dir=${MODULE:-build/python}
-module=$(ls "$module_dir"/lipisetu.cpython-*.so 2>/dev/null | head -n 1)
+# The module as a package (lipisetu/__init__...so), or as one file in older builds.
+module=$(compgen -G "$module_dir/lipisetu/__init__.cpython-*.so" || compgen -G "$module_dir/lipisetu.cpython-*.so" || true)
 if [ -z "$module" ]; then
     echo "the Python module is not built (needs python3-dev and pybind11-dev): no comparison"
     exit 0

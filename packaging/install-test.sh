@@ -58,8 +58,10 @@ if [ -n "$python" ]; then
     site=$("$python" -c "import sysconfig; print(sysconfig.get_path('platlib', 'posix_prefix', vars={'base': '$root', 'platbase': '$root'}))")
     out=$(cd "$scratch" && PYTHONPATH="$site" "$python" -c 'import lipisetu; print(lipisetu.to_devanagari("ka"))' || true)
     [ "$out" = "क" ] || fail "the installed module in $site converts ka to '$out'"
-    [ -f "$site/lipisetu.pyi" ] || fail "no lipisetu.pyi in $site"
-    want=25 # with its copyright and changelog
+    for f in __init__.pyi py.typed; do
+        [ -f "$site/lipisetu/$f" ] || fail "no lipisetu/$f in $site"
+    done
+    want=26 # the module, its stub, py.typed, its copyright and changelog
 fi
 count=$(find "$root" -type f | wc -l)
 [ "$count" -eq $want ] || fail "expected $want installed files, found $count: $(cd "$root" && find . -type f)"

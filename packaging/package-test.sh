@@ -51,7 +51,7 @@ expected() {
         liblipisetu-dev) printf '%s\n' ./usr/include/lipisetu{,_schemes}.hpp "$lib/liblipisetu.a" "$lib/liblipisetu.so" \
             "$lib/pkgconfig/lipisetu.pc" "$lib"/cmake/lipisetu/lipisetu{Config,ConfigVersion,Targets}.cmake \
             "$lib/cmake/lipisetu/lipisetuTargets-*.cmake" ;;
-        python3-lipisetu) printf '%s\n' ./usr/lib/python3/dist-packages/lipisetu.{'cpython-*.so',pyi} ;;
+        python3-lipisetu) printf '%s\n' ./usr/lib/python3/dist-packages/lipisetu/{'__init__.cpython-*.so',__init__.pyi,py.typed} ;;
     esac
     printf '%s\n' "./usr/share/doc/$1/copyright" "./usr/share/doc/$1/changelog$suffix"
 }
@@ -113,7 +113,8 @@ if [ -n "$python" ]; then
         "ka $site/"*) ;;
         *) fail "the packaged module does not convert: $out" ;;
     esac
-    cmp -s "$site/lipisetu.pyi" "$src/python/lipisetu.pyi" || fail "the packaged lipisetu.pyi is not the source"
+    cmp -s "$site/lipisetu/__init__.pyi" "$build/python/lipisetu/__init__.pyi" ||
+        fail "the packaged stub is not the one the build made"
 fi
 
 [ $status -eq 0 ] && echo "$count packages of $name $version: ok"
