@@ -16,6 +16,7 @@ void open(byteout& out, const sink& s)
     out.write = s.write;
     out.context = s.context;
     out.len = 0;
+    out.keep = 0;
     out.error = 0;
 }
 
@@ -31,11 +32,17 @@ std::span<unsigned char> room(bytein& in)
 
 bool drain(byteout& out)
 {
-    std::size_t n = out.len;
-    out.len = 0;
-    if (out.error)
+    // The last `keep` bytes stay, moved to the front, for the writer to
+    // change (sonwick's accent on the vowel before).
+    std::size_t keep = out.len < out.keep ? out.len : out.keep;
+    std::size_t n = out.len - keep;
+    out.len = keep;
+    if (out.error) {
+        out.len = 0;
         return false;
+    }
     const unsigned char* p = out.buf;
+    const std::size_t written = n;
     while (n > 0 && out.write) {
         errno = 0;
         std::ptrdiff_t w = out.write(out.context, p, n);
@@ -47,11 +54,14 @@ bool drain(byteout& out)
         p += took;
         n -= took;
     }
+    if (keep > 0)
+        std::memmove(out.buf, out.buf + written, keep);
     return true;
 }
 
 bool finish(byteout& out)
 {
+    out.keep = 0;
     if (!drain(out))
         return false;
     errno = 0;

@@ -38,6 +38,9 @@ struct byteout {
     writefn write = nullptr; // none: the output is dropped
     void* context = nullptr;
     std::size_t len = 0;
+    // The bytes at the end that a drain keeps, moved to the front, for the
+    // writer to change still; finish writes them.
+    std::size_t keep = 0;
     int error = 0; // errno of the write that failed; later bytes are dropped
     unsigned char buf[bufsize];
 };

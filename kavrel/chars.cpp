@@ -243,17 +243,54 @@ std::size_t decode(codec::bytein& in, chars& ch, bool ended, lchar* o, std::uint
     return static_cast<std::size_t>(o - start);
 }
 
+// For a scheme that writes accents as marks on its vowels: takes the
+// accents off each letter of the n characters at c that is a vowel's with
+// accents (a letter composed with its marks, or a letter and the marks
+// after it that compose no further), in place; the count left.
+std::size_t takeaccents(const state& st, lchar* c, std::uint8_t* slot, std::size_t n)
+{
+    const accenting& a = *st.accents;
+    std::size_t o = 0;
+    for (std::size_t i = 0; i < n;) {
+        lchar ch = c[i];
+        std::size_t j = i + 1;
+        while (j < n && j - i <= static_cast<std::size_t>(maxmarks) && combiningclass(c[j]) != 0)
+            ++j;
+        if (j - i == 1) {
+            const accentletter* l = ch >= 0 && ch < accentlimit ? &a.letters[ch] : nullptr;
+            c[o] = l && l->letter ? l->letter | static_cast<lchar>(l->accents) << accentshift : ch;
+            slot[o] = l && l->letter ? 0 : slot[i];
+            ++o;
+            ++i;
+            continue;
+        }
+        lchar run[maxcomposed + 1];
+        int m = static_cast<int>(j - i);
+        std::copy(c + i, c + j, run);
+        m = kavrel::takeaccents(*st.dict, a, run, m);
+        for (int k = 0; k < m; ++k) {
+            c[o] = run[k];
+            slot[o++] = lane::slotof(run[k]);
+        }
+        i = j;
+    }
+    return o;
+}
+
 // Decodes into the character buffer after its last character.
 std::size_t decodeform(state& st, bool ended)
 {
     chars& ch = st.ch;
     lchar* o = ch.c + ch.len;
     std::uint8_t* so = ch.slot + ch.len;
+    std::size_t made;
     if (st.in.f == codec::form::utf16le)
-        return decode<ucs2form<true>>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
-    if (st.in.f == codec::form::utf16be)
-        return decode<ucs2form<false>>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
-    return decode<utf8form>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
+        made = decode<ucs2form<true>>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
+    else if (st.in.f == codec::form::utf16be)
+        made = decode<ucs2form<false>>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
+    else
+        made = decode<utf8form>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
+    return st.accents ? takeaccents(st, o, so, made) : made;
 }
 
 } // namespace
@@ -290,10 +327,6 @@ bool fill(state& st, bool pieces)
 
 bool topup(state& st) { return st.ch.len - st.ch.pos >= lookahead || fill(st, true); }
 
-void fillchars(state& st)
-{
-    if (st.ch.pos == st.ch.len)
-        fill(st, false);
-}
+void fillchars(state& st) { fill(st, false); }
 
 } // namespace kavrel

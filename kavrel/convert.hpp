@@ -5,6 +5,7 @@
 #include "codec.hpp"
 #include "compose.hpp"
 #include "engine.hpp"
+#include "romanisation.hpp"
 
 #include <cstdint>
 
@@ -20,11 +21,23 @@ constexpr lchar SYL_OTHER = -3;     // the last unit was copied through
 
 // A transliteration unit: one Roman letter with what attaches to it (an
 // aspirating h, the second letter of a diphthong, up to three combining
-// marks). Slots past `n` are zero, so two units compare as plain values.
-// The end of the input is the unit holding -1 alone.
+// marks), or a scheme's spelling. Slots past `n` are zero, so two units
+// compare as plain values (by their characters alone). The end of the
+// input is the unit holding -1 alone.
 struct tchar {
+    enum class way : std::uint8_t {
+        read,   // looked up, its entry written (or copied where there is none)
+        copy,   // copied as it stands, whatever it spells (a passage, an escaped character)
+        vanish, // written as nothing (the marks around a passage)
+    };
     lchar c[4] = {};
     int n = 0;
+    way how = way::read;
+    // The entry the reader chose for it (see number), where the key alone
+    // does not tell: a spelling with a flag shares its key with another.
+    std::uint8_t entry = 0;
+    // The accents of its letters, in order (see accents below).
+    std::uint8_t accents = 0;
 };
 
 inline bool operator==(const tchar& a, const tchar& b)
@@ -33,12 +46,25 @@ inline bool operator==(const tchar& a, const tchar& b)
            a.c[3] == b.c[3];
 }
 
+// The Vedic accents that a scheme writes as marks on its vowels (IAST and
+// ISO 15919: a with acute is a with the udatta) are taken off a vowel's
+// letter as it is decoded and carried in the high bits of its character:
+// up to three, two bits each, 1 for the udatta (U+0951) and 2 for the
+// anudatta (U+0952). The unit gathers them from its letters.
+constexpr int accentshift = 24;
+constexpr lchar charbits = (lchar{1} << accentshift) - 1;
+constexpr lchar bare(lchar c) { return c < 0 ? c : c & charbits; }
+constexpr unsigned accentsof(lchar c) { return c < 0 ? 0 : static_cast<unsigned>(c) >> accentshift; }
+constexpr lchar udatta = 0x0951, anudatta = 0x0952;
+constexpr lchar accentchar(unsigned code) { return code == 1 ? udatta : anudatta; }
+
 // A static table record: the Roman unit and its two Devanagari renderings,
 // zero-terminated. `dep` of a consonant is the marker SYL_CONSONANT alone.
 struct convrec {
     lchar roman[5];
     lchar indep[4]; // when no consonant is pending: up to three (a conjunct)
     lchar dep[3];   // right after a consonant
+    schemes::kind kind = schemes::kind::vowel;
 };
 
 // A dictionary entry: the record's unit as the key, and its outputs.
@@ -51,6 +77,8 @@ struct convnode {
     int ndep = 0;
     bool consonant = false; // `dep` began with the consonant marker
     bool avagraha = false;  // it writes the avagraha, before which Sanskrit mode drops a space
+    schemes::kind kind = schemes::kind::vowel;
+    bool nasal = false; // anusvara, candrabindu or visarga: the syllable's accents wait past it
     // For the longest-match reading of a scheme: whether the key is a
     // spelling (listed), whether a longer spelling starts with it
     // (extends; a key that is no spelling is there only for this), and
@@ -58,6 +86,12 @@ struct convnode {
     bool listed = true;
     bool extends = false;
     bool separator = false;
+    // A spelling with a flag (romanisation.hpp) that shares this key: its
+    // entry, kept outside the chains, and the flag that says when it is
+    // read instead.
+    std::uint8_t alt = 0;
+    char32_t altflag = 0;
+    bool shadow = false; // the entry of a flagged spelling: in no chain, no kid
     // The keys one character longer that start with this one: their last
     // characters and their entries' numbers.
     static constexpr int maxkids = 16;
@@ -71,7 +105,7 @@ struct convnode {
 };
 
 // Every record of every table fits, so filling never allocates.
-constexpr int maxnodes = 210;
+constexpr int maxnodes = 250;
 
 // Units whose first character is below this code are also found through a
 // direct index of that character: the Latin letters up to Latin Extended
@@ -96,10 +130,13 @@ inline int number(const dictionary& d, const convnode* e) { return e ? static_ca
 // Makes the record's unit map to its outputs, replacing the outputs of an
 // entry already there. Returns the entry, or null when no room is left; an
 // entry is linked only once it is whole.
-convnode* install(dictionary& d, const convrec& r);
+convnode* install(dictionary& d, const convrec& r, char32_t flag = 0);
 const convnode* lookup(const dictionary& d, const tchar& unit);
 // The entry of any key, a spelling or the beginning of one.
 const convnode* find(const dictionary& d, const tchar& unit);
+// The entry a unit is written by: the one its reader chose, or its key's;
+// none for a unit copied or vanishing.
+const convnode* entryof(const dictionary& d, const tchar& unit);
 
 // The options of a conversion.
 using options = vocab::romanoptions;
@@ -255,12 +292,39 @@ void preparepairs(pairtables& p, tables& t, const dictionary& d, const options& 
 // option set and output form that a conversion asks for (thread-safely),
 // then shared read-only; null only when the dictionary could not be
 // filled.
+// For a scheme that writes accents as marks on its vowels: the
+// characters below `accentlimit` that are a vowel's letter with an accent
+// (a with acute), each with that letter and the accents taken off, and the
+// accent of each combining mark that is one.
+constexpr lchar accentlimit = 0x2000;
+struct accentletter {
+    lchar letter = 0; // 0: the character is no vowel with an accent
+    std::uint8_t accents = 0;
+};
+struct accenting {
+    bool marks = false; // the scheme writes accents as marks
+    std::uint8_t accentof[0x70] = {}; // U+0300..U+036F: 1 udatta, 2 anudatta, 0 none
+    accentletter letters[accentlimit];
+};
+
 struct vocabulary {
     dictionary dict;
     lane::tables lanes;
     lane::pairtables pairs;
+    accenting accents;
 };
 const vocabulary* vocabularyfor(const options& opt, codec::form out);
+
+// Notes the accents that the scheme writes as marks, and the letters below
+// accentlimit that are a vowel's letter with accents, from the filled
+// dictionary.
+void prepareaccents(accenting& a, const dictionary& d, const schemes::scheme& s);
+
+// Takes the accents off a vowel's letter with its marks (run[0..n), in
+// canonical composition) where the scheme writes accents as marks: the
+// letter without them, composed, with the accents in the high bits of its
+// first character; the new length, n when nothing was taken off.
+int takeaccents(const dictionary& d, const accenting& a, lchar* run, int n);
 
 // Everything one conversion needs, so each run starts fresh.
 struct state {
@@ -272,10 +336,18 @@ struct state {
     const dictionary* dict = nullptr;
     const lane::tables* lanes = nullptr;
     const lane::pairtables* pairs = nullptr;
+    const accenting* accents = nullptr; // null where the scheme writes no accent marks
+    const schemes::scheme* sch = nullptr;
     chars ch;
     tchar queuedtch; // a unit the syllable writer read ahead
     bool queued = false;
     lchar sylstate = SYL_VOWEL;
+    // The accents of the syllable, written at its end: after its vowel and
+    // any anusvara, candrabindu or visarga right after it.
+    lchar held[6] = {};
+    int nheld = 0;
+    bool passage = false; // inside a passage copied as it stands (ITRANS ##...##)
+    bool afterlinefeed = false; // the last unit was a line feed, which marks may follow
     bool nomemory = false; // no memory for the vocabulary: nothing was converted
     bool flushed = false;  // the input has ended and the sink has been flushed
     // Whole runs of common units go through the fast lane, which writes the
@@ -287,14 +359,15 @@ struct state {
     enum class stage : std::uint8_t { first, units, done } at = stage::first;
 };
 
-// Decodes the next block of characters into st.ch, keeping the last ones
-// read; once the input has ended, -1 follows its last character.
+// Decodes the next block of characters into st.ch after those there,
+// keeping the last ones read before st.ch.pos; once the input has ended,
+// -1 follows its last character.
 void fillchars(state& st);
 
 // The most characters one turn of the conversion loop reads: a unit and
 // the one after it that a rule looks at, each with the character read past
 // it.
-constexpr std::size_t lookahead = 16;
+constexpr std::size_t lookahead = 32;
 
 // Before the input has ended: decodes what has come so that at least
 // `lookahead` characters are there to read (the last keptchars read stay
@@ -317,7 +390,7 @@ void gettch(state& st, tchar& unit);
 
 // The characters a unit reader may step back over: the last ones read are
 // kept when the buffer is filled again.
-constexpr std::size_t keptchars = 4;
+constexpr std::size_t keptchars = 8;
 
 // Writes the Devanagari for one unit; -1 once the unit is the end of input.
 int putdch(state& st, tchar& unit);
@@ -340,29 +413,69 @@ bool tradesplaces(const tchar& next);
 // is the end of input. The fast lanes' steps are made by it.
 int writeunit(codec::output& out, lchar& sylstate, const dictionary& d, const tchar& u);
 
-// The longest spelling of a scheme that starts with the unit's one
-// character: characters are added from `next` (the one after the last in
-// the unit) while a longer spelling may start with them, and the unit is
-// cut back to the longest that is a spelling, or to its first character
-// when none is. Returns the entry of the spelling, or null, and how many
-// characters were read past the unit.
-template <class Next> const convnode* longest(const dictionary& d, lchar c0, int& len, int& read, Next next)
+// The key one character longer than `e` that ends in c, or null.
+inline const convnode* kidof(const dictionary& d, const convnode* e, lchar c)
 {
-    const convnode* e = find(d, tchar{{c0}, 1});
-    const convnode* best = e && e->listed ? e : nullptr;
-    len = read = 1;
-    while (e && e->extends && read < 4) {
-        lchar c = next();
-        ++read;
-        const convnode* kid = nullptr;
-        for (int k = 0; k < e->nkids; ++k)
-            if (e->kidchars[k] == c)
-                kid = &d.pool[e->kids[k] - 1];
-        e = kid;
-        if (e && e->listed) {
-            best = e;
-            len = read;
+    for (int k = 0; k < e->nkids; ++k)
+        if (e->kidchars[k] == c)
+            return &d.pool[e->kids[k] - 1];
+    return nullptr;
+}
+
+// Whether a white space (or nothing: -1) stands there.
+constexpr bool whitespace(lchar c)
+{
+    return c < 0 || c == ' ' || (c >= '\t' && c <= '\r') || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+           c == 0x3000;
+}
+
+// Whether the text from peek(from) on begins with a vowel's spelling.
+template <class Peek> bool vowelfollows(const dictionary& d, int from, Peek peek)
+{
+    const convnode* e = find(d, tchar{{peek(from)}, 1});
+    for (int n = 1; e; ++n) {
+        if (e->listed && e->kind == schemes::kind::vowel)
+            return true;
+        if (!e->extends || n == 4)
+            break;
+        e = kidof(d, e, peek(from + n));
+    }
+    return false;
+}
+
+// What a key of n characters at the unit's start reads as there: its
+// flagged spelling where the flag allows it, else its plain spelling, else
+// nothing.
+template <class Peek> const convnode* meaning(const dictionary& d, const convnode* e, int n, Peek peek)
+{
+    if (e->alt) {
+        bool allowed = e->altflag == schemes::wordalone ? whitespace(peek(-1)) && whitespace(peek(n))
+                                                        : e->altflag == schemes::beforevowel && vowelfollows(d, n, peek);
+        if (allowed)
+            return &d.pool[e->alt - 1];
+    }
+    return e->listed ? e : nullptr;
+}
+
+// The longest spelling of a scheme that the text starts with, whose flag
+// allows it there; null when none does. `peek(k)` is the character k
+// after the unit's start, without its accents (k = -1: the one before it;
+// -1 at either end of the text). `len` is the spelling's length (1 when
+// there is none).
+template <class Peek> const convnode* longest(const dictionary& d, int& len, Peek peek)
+{
+    const convnode* e = find(d, tchar{{peek(0)}, 1});
+    const convnode* best = nullptr;
+    len = 1;
+    for (int n = 1; e; ++n) {
+        if (const convnode* m = meaning(d, e, n, peek)) {
+            best = m;
+            len = n;
         }
+        if (!e->extends || n == 4)
+            break;
+        e = kidof(d, e, peek(n));
     }
     return best;
 }

@@ -4,6 +4,8 @@
 #include "schemes.hpp"
 #include "tables.hpp"
 
+#include "nuktapairs.hpp"
+
 #include <algorithm>
 #include <iterator>
 
@@ -91,24 +93,62 @@ const convnode* lookup(const dictionary& d, const tchar& unit)
     return e && e->listed ? e : nullptr;
 }
 
-convnode* install(dictionary& d, const convrec& r)
+const convnode* entryof(const dictionary& d, const tchar& unit)
+{
+    if (unit.how != tchar::way::read)
+        return nullptr;
+    return unit.entry ? &d.pool[unit.entry - 1] : lookup(d, unit);
+}
+
+namespace {
+
+// A fresh entry of the pool for the key; null when no room is left.
+convnode* newnode(dictionary& d, const tchar& key)
+{
+    if (d.used == maxnodes)
+        return nullptr;
+    convnode* node = &d.pool[d.used++];
+    *node = convnode{};
+    node->roman = key;
+    node->listed = false;
+    return node;
+}
+
+// The record's outputs and what they are, in the entry.
+void setoutputs(convnode& node, const convrec& r)
+{
+    node.kind = r.kind;
+    node.consonant = r.dep[0] == SYL_CONSONANT;
+    node.avagraha = r.indep[0] == vocab::avagraha && r.indep[1] == 0;
+    node.nasal = r.kind == schemes::kind::sign && r.indep[1] == 0 &&
+                 (r.indep[0] == vocab::candrabindu || r.indep[0] == vocab::anusvara || r.indep[0] == vocab::visarga);
+    node.listed = true;
+    node.nindep = copyout(node.indep, r.indep, 3);
+    node.ndep = node.consonant ? 0 : copyout(node.dep, r.dep, 2);
+}
+
+} // namespace
+
+convnode* install(dictionary& d, const convrec& r, char32_t flag)
 {
     tchar key = unitof(r.roman, 5);
     convnode* node = chain(d, key);
     bool fresh = node == nullptr;
-    if (fresh) {
-        if (d.used == maxnodes)
+    if (fresh && !(node = newnode(d, key)))
+        return nullptr;
+    if (flag == schemes::beforevowel || flag == schemes::wordalone) {
+        // A spelling with a flag: an entry of its own beside the chains,
+        // which the key's entry names.
+        convnode* alt = node->alt ? &d.pool[node->alt - 1] : newnode(d, key);
+        if (!alt)
             return nullptr;
-        node = &d.pool[d.used++];
-        node->roman = key;
-        node->extends = node->separator = false;
-        node->nkids = 0;
+        setoutputs(*alt, r);
+        alt->shadow = true;
+        node->alt = static_cast<std::uint8_t>(number(d, alt));
+        node->altflag = flag;
+    } else {
+        setoutputs(*node, r);
     }
-    node->consonant = r.dep[0] == SYL_CONSONANT;
-    node->avagraha = r.indep[0] == vocab::avagraha && r.indep[1] == 0;
-    node->listed = true;
-    node->nindep = copyout(node->indep, r.indep, 3);
-    node->ndep = node->consonant ? 0 : copyout(node->dep, r.dep, 2);
     if (fresh) {
         node->next = d.convtab[bucket(key.c[0])];
         d.convtab[bucket(key.c[0])] = node;
@@ -140,7 +180,7 @@ namespace {
 
 // Installs the record with its key, and every key that differs from it
 // only by a capital in place of a small letter.
-bool installcases(dictionary& d, convrec r, int from)
+bool installcases(dictionary& d, convrec r, int from, char32_t flag)
 {
     int n = 0;
     while (n < 4 && r.roman[n] != 0)
@@ -150,12 +190,12 @@ bool installcases(dictionary& d, convrec r, int from)
         if (schemes::capital(c) == c)
             continue;
         r.roman[i] = schemes::capital(c);
-        bool ok = installcases(d, r, i + 1);
+        bool ok = installcases(d, r, i + 1, flag);
         r.roman[i] = c;
         if (!ok)
             return false;
     }
-    return install(d, composed(r)) != nullptr;
+    return install(d, composed(r), flag) != nullptr;
 }
 
 // A key that is no spelling, there for the longest match alone.
@@ -171,22 +211,69 @@ bool installprefix(dictionary& d, const tchar& key)
     return e != nullptr;
 }
 
+// The letter a consonant makes with the nukta: the one precomposed letter
+// where Unicode has it, else the consonant and the nukta sign; false when
+// the consonant has a nukta already.
+bool withnukta(lchar consonant, lchar (&out)[4])
+{
+    for (const vocab::nuktapair& p : vocab::nuktapairs)
+        if (p.joined == consonant)
+            return false;
+    out[0] = consonant;
+    out[1] = vocab::nukta;
+    for (const vocab::nuktapair& p : vocab::nuktapairs)
+        if (p.plain == consonant) {
+            out[0] = p.joined;
+            out[1] = 0;
+        }
+    return true;
+}
+
+// A scheme that spells the nukta (WX's Z): right after a consonant's
+// spelling it makes the letter with nukta, which stays open for its vowel
+// (dZA is ड़ा). Each consonant's spelling with the nukta's after it is a key
+// of its own.
+bool installnukta(dictionary& d, const schemes::scheme& s)
+{
+    for (const schemes::row& n : s.rows) {
+        if (n.k != schemes::kind::nukta || schemes::spellingcount(n) == 0)
+            continue;
+        std::u32string_view z = schemes::spelling(n, 0);
+        for (int i = 0, used = d.used; i < used; ++i) {
+            const convnode& e = d.pool[i];
+            convrec r{};
+            if (!e.listed || e.shadow || e.kind != schemes::kind::consonant || e.nindep != 1 ||
+                e.roman.n + z.size() > 4 || !withnukta(e.indep[0], r.indep))
+                continue;
+            std::copy(e.roman.c, e.roman.c + e.roman.n, r.roman);
+            std::copy(z.begin(), z.end(), r.roman + e.roman.n);
+            r.dep[0] = SYL_CONSONANT;
+            r.kind = schemes::kind::consonant;
+            if (!install(d, composed(r)))
+                return false;
+        }
+    }
+    return true;
+}
+
 // The records of a scheme read by longest match: every spelling of every
 // row it reads under the options (IAST in every mix of capitals and small
 // letters), its separator, and the beginnings of longer spellings.
 bool fillscheme(dictionary& d, const options& opt, const schemes::scheme& s)
 {
-    auto reads = [&opt](const schemes::row& r) {
-        return r.when == schemes::reading::always || (r.when == schemes::reading::numerals && opt.numerals) ||
-               (r.when == schemes::reading::sanskrit && opt.sanskrit);
-    };
     for (const auto& rows : {s.rows, std::span<const schemes::row>(schemes::digits)})
-        for (const schemes::row& r : rows)
-            if (reads(r))
-                for (int i = 0; i < schemes::spellingcount(r); ++i)
-                    if (!installcases(d, recordof(r, schemes::spelling(r, i)),
-                                      s.caps == schemes::capitals::every ? 0 : 4))
-                        return false;
+        for (const schemes::row& r : rows) {
+            // The nukta is read only after a consonant (installnukta).
+            if ((r.when == schemes::reading::numerals && !opt.numerals) || r.k == schemes::kind::nukta)
+                continue;
+            for (int i = 0; i < schemes::spellingcount(r); ++i)
+                if (schemes::read(r, i, opt.sanskrit) &&
+                    !installcases(d, recordof(r, schemes::spelling(r, i), schemes::flagof(r, i)),
+                                  s.caps == schemes::capitals::every ? 0 : 4, schemes::flagof(r, i)))
+                    return false;
+        }
+    if (!installnukta(d, s))
+        return false;
     if (!s.separator.empty()) {
         convrec r{};
         std::copy(s.separator.begin(), s.separator.end(), r.roman);
@@ -197,6 +284,8 @@ bool fillscheme(dictionary& d, const options& opt, const schemes::scheme& s)
     }
     for (int i = 0, used = d.used; i < used; ++i) {
         tchar key = d.pool[i].roman;
+        if (d.pool[i].shadow)
+            continue;
         for (int n = key.n - 1; n >= 1; --n) {
             tchar prefix{};
             std::copy(key.c, key.c + n, prefix.c);
@@ -209,7 +298,7 @@ bool fillscheme(dictionary& d, const options& opt, const schemes::scheme& s)
     // Each key is the kid of the key one character shorter.
     for (int i = 0; i < d.used; ++i) {
         const tchar& key = d.pool[i].roman;
-        if (key.n < 2)
+        if (key.n < 2 || d.pool[i].shadow)
             continue;
         tchar parent = key;
         parent.c[--parent.n] = 0;

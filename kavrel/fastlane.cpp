@@ -147,44 +147,73 @@ void prepare(tables& t, const dictionary& d, const options& opt, codec::form out
                 t.spacedrops[k] = static_cast<std::uint8_t>(t.spacedrops[k] | statebit(stateoffset(syl)));
 }
 
+namespace {
+
+// Whether a key's entry or any key that begins with it has a flagged
+// spelling, which the text around it decides: the general way's.
+bool flagged(const dictionary& d, const convnode* e)
+{
+    if (!e)
+        return false;
+    if (e->alt)
+        return true;
+    for (int k = 0; k < e->nkids; ++k)
+        if (flagged(d, &d.pool[e->kids[k] - 1]))
+            return true;
+    return false;
+}
+
+} // namespace
+
 void preparepairs(pairtables& p, tables& t, const dictionary& d, const options& opt, codec::form out)
 {
     preparesteps(t, d, out);
     std::fill(p.first, p.first + slots, 0);
     std::fill(&p.second[0][0], &p.second[0][0] + pairrows * slots, 0);
+    const schemes::scheme& s = schemes::all[static_cast<std::size_t>(opt.scheme)];
     // A character the marks' slot or slot 0 stands for is the general
     // way's: which of them it is, the slot does not tell.
     constexpr lchar unknown = -2;
     auto charof = [](int slot) { return slot >= 2 ? slotsof.chars[slot] : unknown; };
     // The lane's unit of the first `len` characters of c0, c1 and its entry.
     auto unit = [&d](lchar c0, lchar c1, int len, const convnode* e) {
-        return laneunit(d, tchar{{c0, len == 2 ? c1 : 0}, len}, e, e && e->separator);
+        bool rule = e && (e->separator || e->kind == schemes::kind::accent);
+        return laneunit(d, tchar{{c0, len == 2 ? c1 : 0}, len}, e, rule);
+    };
+    // Characters that start what the reader decides beyond the spellings:
+    // an escape, a passage's mark, a separator that must see what follows.
+    auto special = [&s](lchar c) {
+        auto starts = [c](std::u32string_view x) { return !x.empty() && static_cast<lchar>(x[0]) == c; };
+        return starts(s.escape) || starts(s.verbatim) || (s.sep == schemes::separation::before && starts(s.separator));
     };
     // Row 0 is for the characters that make their unit alone, whatever
     // comes next.
     std::fill(p.second[0], p.second[0] + slots, alone);
     int rows = 1;
-    for (int s = 2; s < slotsof.used; ++s) {
-        lchar c0 = charof(s);
-        if (opt.sanskrit && c0 == space)
-            continue; // its rule looks at the unit after it
+    for (int slot = 2; slot < slotsof.used; ++slot) {
+        lchar c0 = charof(slot);
+        const convnode* node = find(d, tchar{{c0}, 1});
+        // A space in Sanskrit mode is the general way's: its rule looks at
+        // the unit after it.
+        if ((opt.sanskrit && c0 == space) || special(c0) || flagged(d, node))
+            continue;
         // The unit of c0 before each next character, as the reader cuts it.
-        int len = 1, read = 1;
-        const convnode* e = longest(d, c0, len, read, [] { return unknown; });
+        int len = 1;
+        const convnode* e = longest(d, len, [c0](int k) { return k == 0 ? c0 : unknown; });
         std::uint32_t first = unit(c0, 0, 1, e);
-        if (read == 1 || first == 0) {
-            p.first[s] = first;
+        if (!node || !node->extends || first == 0) {
+            p.first[slot] = first;
             continue;
         }
         if (rows == pairrows)
             continue; // the general way's
         int row = rows++;
-        p.first[s] = first | static_cast<std::uint32_t>(row) << 16;
+        p.first[slot] = first | static_cast<std::uint32_t>(row) << 16;
         for (int n = 2; n < slotsof.used; ++n) {
-            lchar pair[2] = {charof(n), unknown};
-            int k = 0;
-            const convnode* q = longest(d, c0, len, read, [&pair, &k] { return pair[k++]; });
-            p.second[row][n] = read > 2 ? more : len == 2 ? unit(c0, pair[0], 2, q) : alone;
+            lchar c1 = charof(n);
+            const convnode* q = longest(d, len, [c0, c1](int k) { return k == 0 ? c0 : k == 1 ? c1 : unknown; });
+            const convnode* two = kidof(d, node, c1);
+            p.second[row][n] = two && two->extends ? more : len == 2 ? unit(c0, c1, 2, q) : alone;
         }
     }
 }
@@ -330,11 +359,15 @@ void longestrun(state& st)
             } else {
                 // A spelling of three characters or more may start here:
                 // the unit reader's longest match, on the buffer.
-                int n = 1, read = 1;
-                std::size_t next = i + 1;
-                const convnode* e = longest(d, c[i], n, read, [c, &next] { return c[next++]; });
-                k = laneunit(d, tchar{{c[i]}, 1}, e, e && e->separator) & ~two;
+                int n = 1;
+                const convnode* e =
+                    longest(d, n, [c, i](int at) { return at < 0 ? codec::endofinput : bare(c[i + static_cast<std::size_t>(at)]); });
+                k = laneunit(d, tchar{{c[i]}, 1}, e, e && (e->separator || e->kind == schemes::kind::accent)) & ~two;
                 len = static_cast<std::size_t>(n);
+                // A letter with accents is the general way's, which keeps them.
+                for (std::size_t j = 0; j < len; ++j)
+                    if (accentsof(c[i + j]))
+                        k = 0;
             }
             if (!(k & valid))
                 break;

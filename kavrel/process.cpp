@@ -30,6 +30,10 @@ bool start(state& st, const options& opt, vocab::sink out)
     st.queuedtch = tchar{};
     st.queued = false;
     st.sylstate = SYL_VOWEL;
+    st.nheld = 0;
+    st.passage = false;
+    st.afterlinefeed = false;
+    st.accents = nullptr;
     st.nomemory = false;
     st.flushed = false;
     st.fastlane = true;
@@ -37,6 +41,7 @@ bool start(state& st, const options& opt, vocab::sink out)
     st.lanes = nullptr;
     st.pairs = nullptr;
     bool known = static_cast<std::size_t>(opt.scheme) < schemes::count;
+    st.sch = known ? &schemes::all[static_cast<std::size_t>(opt.scheme)] : nullptr;
     st.at = known ? state::stage::first : state::stage::done;
     return known;
 }
@@ -65,6 +70,7 @@ const vocabulary* vocabularyfor(const options& opt, codec::form out)
         if (!fill(v->dict, opt))
             return; // never: the tests fill every scheme under every option
         encode(v->dict, out);
+        prepareaccents(v->accents, v->dict, schemes::all[static_cast<std::size_t>(opt.scheme)]);
         // The fast lane knows the letters of the ISO 15919 dialect alone.
         if (opt.scheme == vocab::scheme::iso)
             lane::prepare(v->lanes, v->dict, opt, out);
@@ -138,6 +144,7 @@ bool begin(state& st)
     st.dict = &v->dict;
     st.lanes = &v->lanes;
     st.pairs = &v->pairs;
+    st.accents = v->accents.marks ? &v->accents : nullptr;
     const codec::formrow& out = codec::rowof(st.out.f);
     if (out.width == 2) {
         codec::putbyte(st.out.bytes, out.mark[0]);
@@ -171,7 +178,8 @@ void process(state& st)
     tchar unit;
     int more;
     do {
-        if (st.fastlane && !st.queued)
+        // The fast lane knows nothing of held accents and passages.
+        if (st.fastlane && !st.queued && !st.nheld && !st.passage)
             fastlane(st);
         gettch(st, unit);
     } while ((more = putdch(st, unit)) >= 0 && !st.out.bytes.error && ready(st));

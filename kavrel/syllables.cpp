@@ -4,6 +4,8 @@
 #include "convert.hpp"
 #include "letters.hpp"
 
+#include <iterator>
+
 namespace kavrel {
 
 namespace {
@@ -21,7 +23,48 @@ tchar& readahead(state& st)
     return st.queuedtch;
 }
 
-int general(state& st, const tchar& u) { return writeunit(st.out, st.sylstate, *st.dict, u); }
+// Writes the accents held for the syllable.
+void writeaccents(state& st)
+{
+    for (int i = 0; i < st.nheld; ++i)
+        put(st, st.held[i]);
+    st.nheld = 0;
+}
+
+// Holds the unit's accents (gathered from its letters) to the end of its
+// syllable.
+void hold(state& st, unsigned accents)
+{
+    unsigned list[4];
+    int n = 0;
+    for (; accents; accents >>= 2)
+        list[n++] = accents & 3; // the last first
+    while (n > 0 && st.nheld < static_cast<int>(std::size(st.held)))
+        st.held[st.nheld++] = accentchar(list[--n]);
+}
+
+// The general rule, with the accents of a syllable written at its end:
+// after its vowel and any anusvara, candrabindu or visarga right after it,
+// before any other unit (an accent after a consonant without a vowel
+// closes it first).
+int general(state& st, const tchar& u)
+{
+    const convnode* e = entryof(*st.dict, u);
+    bool accent = e && e->kind == schemes::kind::accent;
+    if (st.nheld && !accent && !(e && e->nasal))
+        writeaccents(st);
+    if (accent) {
+        if (st.sylstate == SYL_CONSONANT)
+            put(st, virama);
+        st.sylstate = SYL_VOWEL;
+        hold(st, e->indep[0] == udatta ? 1 : 2);
+        return 1;
+    }
+    int more = writeunit(st.out, st.sylstate, *st.dict, u);
+    if (u.accents)
+        hold(st, u.accents);
+    return more;
+}
 
 // A lone colon keeps two letters from being read as one unit (k:h, a:i) and
 // vanishes; outside Sanskrit mode it also introduces the avagraha (:').
@@ -40,7 +83,7 @@ int colonrule(state& st, const tchar& u)
         st.queued = false; // the apostrophe is used up
         return 1;
     }
-    if (lookup(*st.dict, next))
+    if (entryof(*st.dict, next))
         return 1;
     return general(st, u);
 }
@@ -48,7 +91,7 @@ int colonrule(state& st, const tchar& u)
 // Sanskrit mode's space, dropped or written by what follows (spacedropped).
 int spacerule(state& st, const tchar& u)
 {
-    if (spacedropped(st.sylstate, lookup(*st.dict, readahead(st))))
+    if (spacedropped(st.sylstate, entryof(*st.dict, readahead(st))))
         return 1;
     return general(st, u);
 }
@@ -68,7 +111,7 @@ int apostropherule(state& st, tchar& u)
 
 rule ruleof(const options& opt, const tchar& u)
 {
-    if (u.n != 1)
+    if (u.n != 1 || u.how != tchar::way::read)
         return rule::general;
     lchar c = u.c[0];
     bool iso = opt.scheme == vocab::scheme::iso;
@@ -98,7 +141,14 @@ bool tradesplaces(const tchar& next) { return next.n == 1 && isanusvara(next.c[0
 
 int writeunit(codec::output& out, lchar& sylstate, const dictionary& d, const tchar& u)
 {
-    if (const convnode* e = lookup(d, u)) {
+    if (u.how == tchar::way::vanish)
+        return 1;
+    const convnode* e = entryof(d, u);
+    // A spelt virama closes a consonant; anywhere else it is copied as it
+    // stands.
+    if (e && e->kind == schemes::kind::virama && sylstate != SYL_CONSONANT)
+        e = nullptr;
+    if (e) {
         // A scheme's separator ends the unit before it and vanishes,
         // leaving the syllable as it was.
         if (e->separator)

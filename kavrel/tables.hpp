@@ -14,12 +14,17 @@ namespace kavrel {
 constexpr lchar C = SYL_CONSONANT; // `dep` of a consonant
 
 // The record of one spelling of a row. When no consonant is pending, the
-// row's unit; right after a consonant, a vowel's sign (nothing for a), the
-// consonant marker for a consonant, nothing for a sign, and the virama and
-// the unit for a danda or a digit.
-constexpr convrec recordof(const schemes::row& r, std::u32string_view key)
+// row's unit (a spelt virama has none: it is copied); right after a
+// consonant, a vowel's sign (nothing for a), the consonant marker for a
+// consonant, and the virama and the unit for a sign, a danda, a digit, an
+// accent or a spelt virama with its joiner, so that nothing is dropped
+// (`kṁ` is क्ं). The dialect's apostrophes, read as the avagraha in
+// Sanskrit mode alone (flag `!`), close the syllable after a consonant
+// with no sign, as they always have.
+constexpr convrec recordof(const schemes::row& r, std::u32string_view key, char32_t flag = 0)
 {
     convrec c{};
+    c.kind = r.k;
     for (std::size_t i = 0; i < key.size() && i < 4; ++i)
         c.roman[i] = static_cast<lchar>(key[i]);
     for (int i = 0; i < 3; ++i)
@@ -34,37 +39,54 @@ constexpr convrec recordof(const schemes::row& r, std::u32string_view key)
         c.dep[0] = C;
         break;
     case schemes::kind::sign:
-        break;
+        if (flag == schemes::sanskritonly)
+            break;
+        [[fallthrough]];
     case schemes::kind::punctuation:
+    case schemes::kind::accent:
         c.dep[0] = vocab::virama;
         c.dep[1] = r.unit[0];
+        break;
+    case schemes::kind::virama:
+        c.indep[0] = c.indep[1] = 0;
+        c.dep[0] = r.unit[0];
+        c.dep[1] = r.unit[1];
+        break;
+    case schemes::kind::nukta:
         break;
     }
     return c;
 }
 
-// The spellings of the rows read under `when`.
-constexpr std::size_t spellingsof(std::span<const schemes::row> rows, schemes::reading when)
+// Which spellings a list takes: those read always, or only in Sanskrit
+// mode (flag `!`).
+constexpr bool taken(const schemes::row& r, int i, bool sanskrit)
+{
+    return schemes::read(r, i, true) && (schemes::flagof(r, i) == schemes::sanskritonly) == sanskrit;
+}
+
+// The number of spellings of the rows that a list takes.
+constexpr std::size_t spellingsof(std::span<const schemes::row> rows, bool sanskrit)
 {
     std::size_t n = 0;
     for (const schemes::row& r : rows)
-        if (r.when == when)
-            n += static_cast<std::size_t>(schemes::spellingcount(r));
+        for (int i = 0; i < schemes::spellingcount(r); ++i)
+            n += taken(r, i, sanskrit);
     return n;
 }
 
-// The records of the rows read under `when`, each spelling followed by
-// the same with its first letter in capital when `capitals` is set.
+// The records of the spellings a list takes, each followed by the same with
+// its first letter in capital when `capitals` is set.
 template <std::size_t N>
-constexpr std::array<convrec, N> recordsof(std::span<const schemes::row> rows, schemes::reading when, bool capitals)
+constexpr std::array<convrec, N> recordsof(std::span<const schemes::row> rows, bool sanskrit, bool capitals)
 {
     std::array<convrec, N> list{};
     std::size_t k = 0;
     for (const schemes::row& r : rows) {
-        if (r.when != when)
-            continue;
         for (int i = 0; i < schemes::spellingcount(r); ++i) {
-            list[k] = recordof(r, schemes::spelling(r, i));
+            if (!taken(r, i, sanskrit))
+                continue;
+            list[k] = recordof(r, schemes::spelling(r, i), schemes::flagof(r, i));
             if (capitals) {
                 list[k + 1] = list[k];
                 list[k + 1].roman[0] = schemes::capital(list[k].roman[0]);
@@ -78,17 +100,15 @@ constexpr std::array<convrec, N> recordsof(std::span<const schemes::row> rows, s
 
 // Installed always, in this order: each spelling in lower case, then with
 // its first letter in capital (kh and Kh, not KH).
-inline constexpr auto convlist = recordsof<2 * spellingsof(schemes::isorows, schemes::reading::always)>(
-    schemes::isorows, schemes::reading::always, true);
+inline constexpr auto convlist =
+    recordsof<2 * spellingsof(schemes::isorows, false)>(schemes::isorows, false, true);
 static_assert(convlist.size() == 198);
 
 // Installed with -n. After a consonant a digit closes it with the virama.
-inline constexpr auto numlist =
-    recordsof<spellingsof(schemes::digits, schemes::reading::numerals)>(schemes::digits, schemes::reading::numerals, false);
+inline constexpr auto numlist = recordsof<spellingsof(schemes::digits, false)>(schemes::digits, false, false);
 
 // Installed with -s: both apostrophes are the avagraha.
-inline constexpr auto avagraha = recordsof<spellingsof(schemes::isorows, schemes::reading::sanskrit)>(
-    schemes::isorows, schemes::reading::sanskrit, false);
+inline constexpr auto avagraha = recordsof<spellingsof(schemes::isorows, true)>(schemes::isorows, true, false);
 
 static_assert(std::size(convlist) + std::size(numlist) + std::size(avagraha) <= maxnodes);
 

@@ -24,7 +24,7 @@ import re
 import sys
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
-from generate import SANSKRIT, readtable  # noqa: E402
+from generate import FLAGS, readtable  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 TABLE = os.path.join(HERE, "table.tsv")
@@ -56,7 +56,7 @@ def rows():
     for unit, _, kind, _, spellings in table:
         if kind == "vowel" and len(unit) > 1:
             continue
-        cells = {s: [w.lstrip(SANSKRIT) for w in words] for s, words in spellings.items()}
+        cells = {s: [w[1:] if w[:1] in FLAGS else w for w in words] for s, words in spellings.items()}
         cells[DIALECT] = cells[DIALECT][:1]
         out.append((shown(unit), cells))
     return out
@@ -85,23 +85,29 @@ ROFF = {"\\": "\\e", "-": "\\-", "'": "\\(aq", "~": "\\(ti", "^": "\\(ha", "`": 
 
 def roff():
     def cell(words):
-        if any("@" in w for w in words):
+        if any("\t" in w for w in words):
             sys.exit(f"a spelling of {words} holds tbl's column separator")
         out = " ".join("".join(ROFF.get(ch, ch) for ch in w) for w in words)
         return "\\&" + out if out.startswith(".") else out
 
-    cols = columns()
-    lines = [
-        ".TS",
-        "tab(@) nokeep;",
-        " ".join(["lB"] * (len(cols) + 1)),
-        " ".join(["l"] * (len(cols) + 1)) + ".",
-        "@".join(["Devanagari"] + cols),
-        "_",
-    ]
-    for unit, cells in rows():
-        lines.append("@".join([unit] + [cell(cells[c]) for c in cols]))
-    lines.append(".TE")
+    # A terminal's page holds five columns: the schemes go in tables of four.
+    lines = []
+    allcols = columns()
+    for at in range(0, len(allcols), 4):
+        cols = allcols[at : at + 4]
+        if lines:
+            lines.append(".sp")
+        lines += [
+            ".TS",
+            "nokeep;",
+            " ".join(["lB"] * (len(cols) + 1)),
+            " ".join(["l"] * (len(cols) + 1)) + ".",
+            "\t".join(["Devanagari"] + cols),
+            "_",
+        ]
+        for unit, cells in rows():
+            lines.append("\t".join([unit] + [cell(cells[c]) for c in cols]))
+        lines.append(".TE")
     return lines
 
 

@@ -20,16 +20,22 @@ cannot spell. Spellings are written as escapes: the headers stay ASCII."""
 import sys
 import unicodedata
 
-KINDS = {"vowel", "consonant", "cluster", "sign", "punctuation"}
+KINDS = {"vowel", "consonant", "cluster", "sign", "punctuation", "accent", "virama", "nukta"}
 # The properties each scheme has a value for, and the values each takes
 # (None: any text).
 PROPERTIES = {
     "capitals": {"none", "first", "every"},
     "separator": None,
-    "separation": {"none", "colon", "prefix"},
+    "separation": {"none", "colon", "always", "before"},
+    "escape": None,
+    "verbatim": None,
 }
-# A spelling that starts with this is read only in Sanskrit mode.
-SANSKRIT = "!"
+# A spelling may start with one of these flags (romanisation.hpp): written
+# only; read only before a vowel's spelling; read only as a word of its own;
+# read only in Sanskrit mode. Only the first spelling may be written-only,
+# and the first spelling is never read-only otherwise.
+FLAGS = ">" "<" "=" "!"
+WRITTEN, READONLY = ">", "<="
 
 
 def codepoints(field):
@@ -41,7 +47,9 @@ def literal(text):
     out = []
     for ch in text:
         c = ord(ch)
-        if 0x20 <= c < 0x7F and ch not in '"\\?':
+        if ch in '"\\':
+            out.append("\\" + ch)
+        elif 0x20 <= c < 0x7F and ch != "?":
             out.append(ch)
         elif c <= 0xFFFF:
             out.append("\\u%04X" % c)
@@ -87,10 +95,12 @@ def readtable(table):
         spellings = {}
         for scheme, field in zip(schemes, fields[4:]):
             words = field.split(" ") if field else []
-            for w in words:
-                bare = w[1:] if w.startswith(SANSKRIT) else w
-                if not bare or unicodedata.normalize("NFC", bare) != bare:
-                    sys.exit(f"{table}:{number}: spelling {w!r} of {scheme} is empty or not in NFC")
+            for i, w in enumerate(words):
+                bare = w[1:] if w[:1] in FLAGS else w
+                if not bare or unicodedata.normalize("NFC", bare) != bare or len(bare) > 4:
+                    sys.exit(f"{table}:{number}: spelling {w!r} of {scheme} is empty, long or not in NFC")
+                if (w[:1] == WRITTEN and i > 0) or (w[:1] and w[0] in READONLY and i == 0):
+                    sys.exit(f"{table}:{number}: spelling {w!r} of {scheme} has its flag in the wrong place")
             spellings[scheme] = words
         rows.append((unit, sign, kind, name, spellings))
     for scheme in schemes:
@@ -101,14 +111,8 @@ def readtable(table):
 
 
 def rowline(unit, sign, kind, name, words):
-    """One row of a scheme: a row read only in Sanskrit mode has every
-    spelling marked so."""
-    marked = [w.startswith(SANSKRIT) for w in words]
-    if any(marked) and not all(marked):
-        sys.exit(f"{name}: some spellings are read only in Sanskrit mode, some always")
-    text = " ".join(w.lstrip(SANSKRIT) for w in words)
-    when = ", reading::sanskrit" if any(marked) else ""
-    return f"    {{{braced(unit)}, {braced(sign)}, kind::{kind}, {literal(text)}{when}}}, // {name}"
+    """One row of a scheme, its spellings with their flags."""
+    return f"    {{{braced(unit)}, {braced(sign)}, kind::{kind}, {literal(' '.join(words))}}}, // {name}"
 
 
 def rowsheader(schemes, properties, rows):
@@ -132,7 +136,7 @@ def rowsheader(schemes, properties, rows):
     for scheme in schemes:
         p = properties[scheme]
         out.append(f'    {{"{scheme}", {scheme}rows, capitals::{p["capitals"]}, separation::{p["separation"]}, '
-                   f'{literal(p["separator"])}}},')
+                   f'{literal(p["separator"])}, {literal(p["escape"])}, {literal(p["verbatim"])}}},')
     out.append("};")
     out.append("constexpr std::size_t count = std::size(all);")
     out.append("")

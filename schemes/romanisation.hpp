@@ -20,21 +20,31 @@ enum class kind : std::uint8_t {
     vowel,       // its letter at the start of a syllable, its sign after a consonant
     consonant,   // a letter with the inherent a
     cluster,     // a conjunct spelt in one piece: read as a consonant, never written
-    sign,        // anusvara, candrabindu, visarga, avagraha, om: nothing after a consonant
+    sign,        // anusvara, candrabindu, visarga, avagraha, om: the virama first after a consonant
     punctuation, // dandas and digits: after a consonant, the virama first
+    accent,      // the Vedic accents: written at the end of the syllable
+    virama,      // the virama (or virama and joiner) spelt: closes a consonant, copied elsewhere
+    nukta,       // the nukta spelt: joins the consonant before it, never written alone
 };
 
-// When a row is read: always, or only with Devanagari numerals (-n) or in
-// Sanskrit mode (-s). Rows are written always.
-enum class reading : std::uint8_t { always, numerals, sanskrit };
+// When a row is read: always, or only with Devanagari numerals (-n). Rows
+// are written always.
+enum class reading : std::uint8_t { always, numerals };
 
 struct row {
     lchar unit[3];                 // the Devanagari code points, zero-filled
     lchar sign[2];                 // a vowel's dependent sign; none for a
     kind k;
-    std::u32string_view spellings; // in NFC, one space between two
+    std::u32string_view spellings; // in NFC, one space between two, each may start with a flag
     reading when = reading::always;
 };
+
+// A spelling may start with one flag, which is not part of the spelling.
+constexpr char32_t writtenonly = U'>'; // written, never read
+constexpr char32_t beforevowel = U'<'; // read only where the text after it begins with a vowel's spelling
+constexpr char32_t wordalone = U'=';   // read only as a word of its own, between white space
+constexpr char32_t sanskritonly = U'!'; // read only in Sanskrit mode (the dialect's apostrophes)
+constexpr bool isflag(char32_t c) { return c == writtenonly || c == beforevowel || c == wordalone || c == sanskritonly; }
 
 // How capitals are read: not at all, as the lower-case first letter of a
 // spelling (the project's ISO 15919 dialect: Kh, not KH), or as the
@@ -43,9 +53,10 @@ enum class capitals : std::uint8_t { none, first, every };
 
 // How two spellings are kept apart when written side by side: not at all;
 // by the colon rules of the ISO 15919 dialect (ka:i, k:ha); or by the
-// scheme's separator wherever the last spelling written and the first
-// character of the next one begin a longer spelling (ITRANS ka_i).
-enum class separation : std::uint8_t { none, colon, prefix };
+// scheme's separator, written where the two spellings together begin a
+// longer one, and read as a vanishing mark either always (ITRANS ka_i) or
+// only before a spelling (ISO 15919's colon: ka:i, but a: b).
+enum class separation : std::uint8_t { none, colon, always, before };
 
 struct scheme {
     std::string_view name;
@@ -53,6 +64,8 @@ struct scheme {
     capitals caps;
     separation sep;
     std::u32string_view separator; // read and written; vanishes when read
+    std::u32string_view escape;    // before any character: that character, copied (ITRANS \)
+    std::u32string_view verbatim;  // around a passage copied as it stands (ITRANS ##)
 };
 
 constexpr std::size_t maxspelling = 4; // characters in one spelling
@@ -68,12 +81,31 @@ constexpr int spellingcount(const row& r)
     return n;
 }
 
-constexpr std::u32string_view spelling(const row& r, int i)
+// The i-th spelling with its flag, if it has one.
+constexpr std::u32string_view token(const row& r, int i)
 {
     std::u32string_view s = r.spellings;
     for (; i > 0; --i)
         s.remove_prefix(s.find(U' ') + 1);
     return s.substr(0, s.find(U' '));
+}
+
+// The flag of the i-th spelling, or 0.
+constexpr char32_t flagof(const row& r, int i)
+{
+    std::u32string_view t = token(r, i);
+    return !t.empty() && isflag(t[0]) ? t[0] : 0;
+}
+
+// The i-th spelling, without its flag.
+constexpr std::u32string_view spelling(const row& r, int i) { return token(r, i).substr(flagof(r, i) ? 1 : 0); }
+
+// Whether the i-th spelling is read (in Sanskrit mode or not): all but the
+// written-only ones, and the Sanskrit-only ones in that mode alone.
+constexpr bool read(const row& r, int i, bool sanskrit)
+{
+    char32_t f = flagof(r, i);
+    return f != writtenonly && (f != sanskritonly || sanskrit);
 }
 
 // The spelling a row is written with; empty when the scheme has none.

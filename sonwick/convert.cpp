@@ -2,7 +2,10 @@
 
 #include "schemes.hpp"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -22,8 +25,12 @@ constexpr writer makeiso()
 constexpr writer isowriter = makeiso();
 
 static_assert(isowriter.ncontexts == 5, "neutral, after A, a consonant pending, one that h aspirates, closed");
-static_assert(twoperbyte(isowriter), "the lane writes at most two bytes for each byte it reads");
+static_assert(!isowriter.stops, "the lane takes every character of the block and ASCII");
 static_assert(!isowriter.full, "every row, class and context has its room");
+
+// The bytes a drain keeps for an accent to be put on the vowel before: a
+// vowel's last letter with its marks and the signs after it.
+constexpr std::size_t accentroom = 24;
 
 } // namespace
 
@@ -36,7 +43,7 @@ const writer& writerfor(std::size_t scheme)
     std::call_once(once[scheme], [scheme] {
         auto w = std::make_unique<writer>();
         makewriter(*w, schemes::all[scheme]);
-        if (w->full || !twoperbyte(*w))
+        if (w->full)
             std::abort(); // never: the tests make every scheme's writer
         made[scheme] = std::move(w);
     });
@@ -57,8 +64,77 @@ bool start(state& st, vocab::scheme s, vocab::sink out)
     st.done = k >= schemes::count;
     st.w = st.done ? nullptr : &writerfor(k);
     st.ctx = st.done ? 0 : st.w->neutral;
+    st.out.bytes.keep = !st.done && st.w->accentmark[1] ? accentroom : 0;
     return !st.done;
 }
+
+namespace {
+
+// Where the UTF-8 character that ends at `end` starts.
+std::size_t charstart(const unsigned char* b, std::size_t end)
+{
+    std::size_t at = end;
+    while (at > 0 && (b[at - 1] & 0xC0) == 0x80)
+        --at;
+    return at > 0 ? at - 1 : 0;
+}
+
+// Puts the accent's mark on the syllable's vowel, written before `signs`
+// signs: its last letter, with the marks after it, is composed again with
+// the mark, and the signs follow. False when the vowel is not there to
+// change (never: a drain keeps it).
+bool putaccent(state& st, int signs, lchar mark)
+{
+    codec::byteout& o = st.out.bytes;
+    const writer& w = *st.w;
+    std::size_t end = o.len;
+    for (int i = 0; i < signs; ++i) {
+        bool found = false;
+        for (int k = 0; k < w.nsigns && !found; ++k) {
+            codec::shortbytes t;
+            addtext(t, w.signs[k].spelling());
+            if (t.n <= end && std::memcmp(o.buf + end - t.n, t.b, t.n) == 0) {
+                end -= t.n;
+                found = true;
+            }
+        }
+        if (!found)
+            return false;
+    }
+    // The letter: a base character and the marks after it, read backwards.
+    lchar run[compose::maxcomposed];
+    int n = 0;
+    std::size_t at = end;
+    while (at > 0 && n < compose::maxcomposed - 1) {
+        std::size_t from = charstart(o.buf, at);
+        int b1 = o.buf[from];
+        lchar c = b1 < 0x80 ? b1 : codec::utf8value(b1, o.buf + from + 1);
+        run[n++] = c;
+        at = from;
+        if (compose::combiningclass(c) == 0)
+            break;
+    }
+    if (n == 0 || compose::combiningclass(run[n - 1]) != 0)
+        return false;
+    std::reverse(run, run + n);
+    run[n++] = mark;
+    lchar made[4 * compose::maxcomposed];
+    int k = compose::nfc(run, n, made, static_cast<int>(std::size(made)));
+    if (k < 0)
+        return false;
+    codec::shortbytes letter;
+    for (int i = 0; i < k && letter.n + 4u <= sizeof letter.b; ++i)
+        letter.n = static_cast<std::uint8_t>(letter.n + codec::utf8encode(made[i], letter.b + letter.n));
+    std::size_t signbytes = o.len - end, old = end - at;
+    if (o.len - old + letter.n > codec::bufsize)
+        return false;
+    std::memmove(o.buf + at + letter.n, o.buf + end, signbytes);
+    std::memcpy(o.buf + at, letter.b, letter.n);
+    o.len = at + letter.n + signbytes;
+    return true;
+}
+
+} // namespace
 
 // One character: the "a" and separator its context asks for and its row's
 // text, all worked out in advance and written as one fixed-size move, then
@@ -66,6 +142,15 @@ bool start(state& st, vocab::scheme s, vocab::sink out)
 void puttch(state& st, lchar c)
 {
     const daction& a = actionof(*st.w, st.ctx, c);
+    if (a.accent) {
+        // Room for the mark, the tail kept by the drain.
+        if (codec::bufsize - st.out.bytes.len < 8)
+            codec::drain(st.out.bytes);
+        if (!putaccent(st, st.w->contexts[st.ctx].vowelled - 1, st.w->accentmark[a.accent]))
+            codec::putuch(st.out, c);
+        st.ctx = a.next;
+        return;
+    }
     codec::putshort(st.out.bytes, a.text);
     if (a.copy)
         codec::putuch(st.out, c);
@@ -143,7 +228,16 @@ void fed(state& st, std::size_t n, bool last)
     process(st);
 }
 
-void flush(state& st) { codec::drain(st.out.bytes); }
+void flush(state& st)
+{
+    // The vowel an accent may still come for stays; all else goes out.
+    codec::byteout& o = st.out.bytes;
+    std::size_t keep = o.keep;
+    if (st.w && !st.w->contexts[st.ctx].vowelled)
+        o.keep = 0;
+    codec::drain(o);
+    o.keep = keep;
+}
 
 vocab::outcome outcome(const state& st) { return {st.out.bytes.error, false}; }
 

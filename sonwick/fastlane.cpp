@@ -69,7 +69,7 @@ inline void takeback(lanepos& p)
 // Converts the characters that start at p.ip up to `stop`, the output
 // having room for them all; false when it stops at one the lane does not
 // read.
-inline bool run(const lanestep* lanes, lanepos& p, const unsigned char* stop)
+template <bool stops> bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat)
 {
     const unsigned char* ip = p.ip;
     unsigned char* o = p.o;
@@ -77,7 +77,7 @@ inline bool run(const lanestep* lanes, lanepos& p, const unsigned char* stop)
     const lanestep* last = p.last;
     std::size_t lastrow = p.lastrow;
     bool whole = true;
-    while (ip <= stop) {
+    while (ip <= stopat) {
         std::uint32_t w = fourbytes(ip);
         std::uint32_t high = (w >> 7) & 1; // 0 for ASCII, 1 for anything else
         if (((w & blockmask) ^ blockbits) & (0u - high)) {
@@ -93,6 +93,14 @@ inline bool run(const lanestep* lanes, lanepos& p, const unsigned char* stop)
             o -= last->n;
             row = lastrow;
             s = stepat(&lanes[last->joined], row);
+        }
+        // A step the lane cannot take (an accent put on the vowel before)
+        // is the general way's.
+        if constexpr (stops) {
+            if (s->n == stop) {
+                whole = false;
+                break;
+            }
         }
         last = s;
         lastrow = row;
@@ -144,7 +152,8 @@ void fastlane(state& st)
         }
         std::size_t room = static_cast<std::size_t>(olast - p.o) / 2;
         std::size_t left = static_cast<std::size_t>(ilast - p.ip);
-        if (!run(lanes, p, p.ip + (room < left ? room : left)))
+        const unsigned char* until = p.ip + (room < left ? room : left);
+        if (!(st.w->stops ? run<true>(lanes, p, until) : run<false>(lanes, p, until)))
             break;
     }
     takeback(p);

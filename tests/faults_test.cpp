@@ -74,7 +74,10 @@ TEST(CommandLine, EachProgram)
     const std::string kavrelusage = harness::run(KAVREL_BIN, {"-x"}).err;
     for (const program& p : programs) {
         const bool kavrel = p.name == "kavrel", schemed = p.name != "pellam";
-        const std::string schemes = "; the schemes are iso, iast, hk, itrans, slp1, velthuis, wx\n";
+        std::string schemes = "; the schemes are";
+        for (int k = 0; !lipisetu::nameof(static_cast<lipisetu::scheme>(k)).empty(); ++k)
+            schemes.append(k ? ", " : " ").append(lipisetu::nameof(static_cast<lipisetu::scheme>(k)));
+        schemes += "\n";
         harness::tempfile sample(p.sample);
         // A folder holding a file named "-" with the sample twice over, so
         // that reading it cannot pass for reading standard input.

@@ -32,6 +32,18 @@ std::string utf8(std::u32string_view text)
     return s;
 }
 
+std::u32string codepoints(const std::string& text)
+{
+    std::u32string out;
+    const auto* p = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
+    for (utf8proc_ssize_t i = 0, n = static_cast<utf8proc_ssize_t>(text.size()); i < n;) {
+        utf8proc_int32_t c;
+        i += std::max<utf8proc_ssize_t>(1, utf8proc_iterate(p + i, n - i, &c));
+        out += static_cast<char32_t>(c);
+    }
+    return out;
+}
+
 std::string utf16(const std::string& text, bool little, bool mark)
 {
     std::string out;
@@ -267,6 +279,12 @@ const limit limitlist[] = {
     {scheme::hk, false, U"\u0932", U"", U"\u0943\u0944"},             // l with the sign of R: lR
     {scheme::hk, false, U"\u0932", U"\u094D", U"\u090B\u0960"},      // l, virama, RR: lRR
     {scheme::hk, false, U"\u090B\u0943\u090C\u0962", U"", U"\u090B\u0960"}, // R R: RR, lR R: lRR
+    // IAST's vocalic r and l before a vowel read as its dddha and lla.
+    {scheme::iast, false, U"\u090B\u0943\u090C\u0962", U"",
+     U"\u0905\u0906\u0907\u0908\u0909\u090A\u090B\u0960\u090C\u0961\u090F\u0910\u0913\u0914"},
+    // WX: a consonant closed by the virama before the avagraha reads as
+    // the consonant with nukta (kZ).
+    {scheme::wx, true, U"", U"\u094D", U"\u093D"},
 };
 
 // Whether c is a consonant that the scheme spells.
@@ -284,6 +302,17 @@ const std::span<const limit> limits = limitlist;
 
 bool carries(scheme s, std::u32string_view text)
 {
+    // In every scheme, a consonant closed by the virama before a vowel's
+    // letter reads as the consonant with the vowel's sign: the virama
+    // writes nothing, and no separator reopens the syllable.
+    auto consonant = [](char32_t c) { return (c >= 0x0915 && c <= 0x0939) || (c >= 0x0958 && c <= 0x095F); };
+    auto vowel = [](char32_t c) { return (c >= 0x0904 && c <= 0x0914) || c == 0x0960 || c == 0x0961; };
+    for (std::size_t i = 0; i + 2 < text.size(); ++i)
+        if (consonant(text[i]) && text[i + 1] == 0x094D && vowel(text[i + 2]))
+            return false;
+    // IAST writes om as o with anusvara, which it reads as those two.
+    if (s == scheme::iast && text.find(U'\u0950') != text.npos)
+        return false;
     for (const limit& l : limits)
         for (std::size_t i = 0; l.s == s && i + 1 + l.between.size() < text.size(); ++i) {
             char32_t c = text[i];

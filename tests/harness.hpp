@@ -14,8 +14,9 @@ namespace harness {
 
 // Bytes from a list of values 0 to 255.
 std::string bytes(std::initializer_list<int> list);
-// UTF-8 of a list of code points.
+// UTF-8 of a list of code points, and the code points of UTF-8.
 std::string utf8(std::u32string_view text);
+std::u32string codepoints(const std::string& text);
 // UTF-16 of well-formed UTF-8, low byte first if `little`, after the
 // byte-order mark if `mark`.
 std::string utf16(const std::string& text, bool little, bool mark = false);

@@ -1,7 +1,8 @@
-// The six romanisations besides the default, read by kavrel and written by
-// sonwick: every row of every scheme from its own data, the spellings that
-// begin longer ones, the separators, worked examples both ways, and random
-// words through both converters.
+// The romanisations besides the default, read by kavrel and written by
+// sonwick: every spelling of every row read, every row written and read
+// back, the rules beyond single spellings (flags, separators, escapes,
+// passages, accents, the nukta, signs after a consonant) in golden rows,
+// the examples file both ways, and random words through both converters.
 #include "devwords.hpp"
 #include "harness.hpp"
 #include "kavrel/convert.hpp"
@@ -10,8 +11,10 @@
 #include <gtest/gtest.h>
 #include <utf8proc.h>
 
+#include <fstream>
 #include <memory>
 #include <random>
+#include <sstream>
 
 namespace {
 
@@ -21,7 +24,7 @@ using lipisetu::scheme;
 using schemes::kind;
 
 constexpr char32_t virama = 0x094D;
-const std::u32string ka = U"\u0915", ma = U"\u092E"; // k and m in every scheme
+const std::u32string ma = U"\u092E"; // m in every scheme
 
 scheme nth(std::size_t k) { return static_cast<scheme>(k); }
 const schemes::scheme& of(scheme s) { return schemes::all[static_cast<std::size_t>(s)]; }
@@ -46,8 +49,9 @@ std::u32string upper(std::u32string_view text, std::size_t count)
     return u;
 }
 
-// A spelling as it may be typed: composed or decomposed, and in IAST with
-// its first letter or every letter a capital.
+// A spelling as it may be typed: composed or decomposed, and where the
+// scheme reads capitals as small letters, with its first letter or every
+// letter a capital.
 std::vector<std::string> typings(scheme s, std::u32string_view spelling)
 {
     std::vector<std::u32string> forms{std::u32string(spelling)};
@@ -59,92 +63,90 @@ std::vector<std::string> typings(scheme s, std::u32string_view spelling)
     return out;
 }
 
-// The spelling a consonant is written with.
-std::u32string writtenof(scheme s, char32_t c)
-{
-    for (const schemes::row& r : of(s).rows)
-        if (r.k == kind::consonant && static_cast<char32_t>(r.unit[0]) == c)
-            return std::u32string(schemes::written(r));
-    return {};
-}
-
 std::u32string unitof(const schemes::row& r) { return {r.unit, r.unit + schemes::unitlength(r)}; }
-bool consonantal(const schemes::row& r) { return r.k == kind::consonant || r.k == kind::cluster; }
 
-// What a row writes right after a consonant: a vowel its sign, a consonant
-// or a danda the virama and itself, a sign nothing.
-std::u32string afterconsonant(const schemes::row& r)
+// What the table says a row reads as, alone and right after a consonant
+// (ma): a consonant with the virama that closes it; a vowel its letter,
+// and its sign after a consonant; a sign, danda or digit itself, the
+// virama first after a consonant; an accent the same (written at the end
+// of its syllable); a spelt virama its spelling copied, and after a
+// consonant itself.
+struct reading {
+    std::u32string alone, afterma;
+};
+reading readingof(const schemes::row& r, std::u32string_view spelling)
 {
-    if (r.k == kind::vowel)
-        return {r.sign, r.sign + (r.sign[1] ? 2 : r.sign[0] ? 1 : 0)};
-    return r.k == kind::sign ? U"" : virama + unitof(r);
+    const std::u32string unit = unitof(r);
+    switch (r.k) {
+    case kind::consonant:
+    case kind::cluster:
+        return {unit + virama, ma + virama + unit + virama};
+    case kind::vowel:
+        return {unit, ma + std::u32string(r.sign, r.sign + (r.sign[1] ? 2 : r.sign[0] ? 1 : 0))};
+    case kind::virama:
+        return {std::u32string(spelling), ma + unit};
+    default:
+        return {unit, ma + virama + unit};
+    }
 }
 
-// The separator before `text` when the last spelling written and the
-// text's first letter begin a longer spelling of the scheme.
-std::u32string parted(scheme s, std::u32string_view last, std::u32string_view text)
-{
-    const std::u32string joined = std::u32string(last).append(text.substr(0, 1));
-    for (const schemes::row& r : of(s).rows)
-        for (int i = 0; of(s).sep == schemes::separation::prefix && i < schemes::spellingcount(r); ++i)
-            if (schemes::spelling(r, i).size() > last.size() && schemes::spelling(r, i).starts_with(joined))
-                return std::u32string(of(s).separator) + std::u32string(text);
-    return std::u32string(text);
-}
-
-// Every spelling of every row (and, with -n, of every digit) read as a word
-// of its own, after m and before m, none of which makes a longer spelling.
-TEST(SchemeReading, EveryRowInEverySpelling)
+// Every spelling of every row of every scheme (and, with -n, of every
+// digit) read as a word of its own and after m; a spelling read only
+// before a vowel, before one; a spelling read only as a word of its own,
+// between spaces.
+TEST(SchemeReading, EverySpellingOfEveryRow)
 {
     for (std::size_t k = 1; k < schemes::count; ++k)
         for (const auto& rows : {schemes::all[k].rows, std::span<const schemes::row>(schemes::digits)})
             for (const schemes::row& r : rows)
-                for (int i = 0; i < schemes::spellingcount(r); ++i)
-                    for (const std::string& sp : typings(nth(k), schemes::spelling(r, i))) {
-                        const lipisetu::romanoptions opt{.numerals = r.when == schemes::reading::numerals};
-                        const std::u32string unit = unitof(r), close = consonantal(r) ? U"\u094D" : U"";
-                        expectread(nth(k), sp, unit + close, opt);
-                        expectread(nth(k), "m" + sp, ma + afterconsonant(r) + close, opt);
-                        expectread(nth(k), sp + "m", unit + close + ma + virama, opt);
+                for (int i = 0; i < schemes::spellingcount(r); ++i) {
+                    char32_t flag = schemes::flagof(r, i);
+                    if (flag == schemes::writtenonly || r.k == kind::nukta)
+                        continue; // never read; the nukta only after a consonant (golden rows)
+                    const lipisetu::romanoptions opt{.numerals = r.when == schemes::reading::numerals};
+                    // After a consonant, an accent's combining mark composes
+                    // with its letter (m acute is copied), and WX's Z is the
+                    // nukta.
+                    const std::u32string_view bare = schemes::spelling(r, i);
+                    const bool joins = (r.k == kind::accent && bare[0] >= 0x0300 && bare[0] < 0x0370) ||
+                                       (nth(k) == scheme::wx && bare == U"Z");
+                    for (const std::string& sp : typings(nth(k), bare)) {
+                        const reading want = readingof(r, schemes::spelling(r, i));
+                        if (flag == schemes::beforevowel) {
+                            expectread(nth(k), sp + "a", unitof(r), opt);
+                        } else if (flag == schemes::wordalone) {
+                            expectread(nth(k), " " + sp + " ", U" " + want.alone + U" ", opt);
+                        } else {
+                            expectread(nth(k), sp, want.alone, opt);
+                            if (!joins)
+                                expectread(nth(k), "m" + sp, want.afterma, opt);
+                        }
                     }
+                }
 }
 
-// Every row alone, after a consonant with its inherent a and after the
-// virama, from the precomposed and the decomposed letter; a vowel's sign
-// after a consonant. A row without a spelling is copied, a consonant with
-// what joins it and without an inherent a.
-TEST(SchemeWriting, EveryRowAloneAndAfterAConsonant)
+// Every row that is written, alone, after a consonant with its inherent a
+// and after the virama, written in its spelling and read back (where the
+// scheme carries it). A row without a spelling is copied.
+TEST(SchemeWriting, EveryRowWrittenAndReadBack)
 {
     for (std::size_t k = 1; k < schemes::count; ++k)
         for (const auto& rows : {schemes::all[k].rows, std::span<const schemes::row>(schemes::digits)})
             for (const schemes::row& r : rows) {
-                const std::u32string first = writtenof(nth(k), r.unit[0]);
-                if (r.k == kind::cluster) // written as its letters
-                    expectwrite(nth(k), utf8(unitof(r)),
-                                first + parted(nth(k), first, writtenof(nth(k), r.unit[2])) + U"a");
-                if (schemes::unitlength(r) != 1)
+                if (schemes::unitlength(r) != 1 || r.k == kind::cluster || r.k == kind::virama || r.k == kind::nukta)
                     continue;
-                const std::u32string unit = unitof(r), text(schemes::written(r)),
-                                     sign(1, static_cast<char32_t>(r.sign[0]));
-                const std::u32string a = r.k == kind::consonant && !text.empty() ? U"a" : U"";
-                for (const std::string& u : {utf8(unit), harness::nfd(utf8(unit))}) {
-                    const std::string kau = utf8(ka) + u, halfkau = utf8(ka + virama) + u;
-                    if (text.empty()) {
-                        expectwrite(nth(k), u, unit);
-                        expectwrite(nth(k), kau, U"ka" + unit);
-                        expectwrite(nth(k), halfkau, U"k" + unit);
-                        for (char32_t joins : {0x093F, 0x094D, 0x093C}) // i, the virama, the nukta
-                            if (r.k == kind::consonant)
-                                expectwrite(nth(k), u + utf8(std::u32string{joins, 0x0915}), unit + joins + U"ka");
-                        continue;
-                    }
-                    expectwrite(nth(k), u, text + a);
-                    expectwrite(nth(k), kau, U"ka" + parted(nth(k), U"a", text) + a);
-                    expectwrite(nth(k), halfkau, U"k" + parted(nth(k), U"k", text) + a);
+                const std::u32string unit = unitof(r), text(schemes::written(r));
+                const lipisetu::romanoptions opt{.numerals = r.when == schemes::reading::numerals, .scheme = nth(k)};
+                for (const std::u32string& word : {unit, U"\u0915" + unit, U"\u0915\u094D" + unit}) {
+                    const std::string written = harness::sonwickconvert(utf8(word), codec::bufsize, true, nth(k));
+                    // Marks go on the vowel; a text not listed is the copied
+                    // character's, or a nukta letter's made of two.
+                    if (!text.empty() && (r.k != kind::accent || text[0] < 0x0300 || text[0] >= 0x0370))
+                        EXPECT_NE(written.find(utf8(text)), std::string::npos) << of(nth(k)).name << " " << utf8(word);
+                    if (harness::carries(nth(k), word))
+                        EXPECT_EQ(hex(harness::kavrelconvert(opt, written)), hex(utf8(word)))
+                            << of(nth(k)).name << " " << written;
                 }
-                if (r.k == kind::vowel && r.sign[0])
-                    expectwrite(nth(k), utf8(ka + sign),
-                                text.empty() ? U"ka" + sign : U"k" + parted(nth(k), U"k", text));
             }
 }
 
@@ -157,54 +159,85 @@ struct golden {
     lipisetu::romanoptions opt = {};
 };
 
-// Spellings that begin longer ones, at every read size (so cut across two
-// reads too); separators, read and written exactly where the last spelling
-// and the next one's first letter begin a longer spelling; case; Sanskrit
-// mode and numerals.
-TEST(SchemeGolden, LongestMatchSeparatorsAndCase)
+// The rules beyond single spellings, each alone, after a consonant, before
+// one and at the end of the input, read at every size (so cut across two
+// reads too).
+TEST(SchemeGolden, Rules)
 {
     const lipisetu::romanoptions skt{.sanskrit = true}, num{.numerals = true};
     const golden rows[] = {
-        {scheme::itrans, reads, U"R RRi RRI RRRi", U"\u0931\u094D \u090B \u0960 \u0931\u0943"}, // rra, vocalic r and rr
-        {scheme::itrans, reads, U"L LLi LLa", U"\u0933\u094D \u090C \u0933\u094D\u0933"},
-        {scheme::itrans, reads, U"sha shha shhha", U"\u0936 \u0937 \u0937\u094D\u0939"},
-        {scheme::itrans, reads, U"Ja JNa G GYa", U"\u095B \u091E \u095A\u094D \u091C\u094D\u091E"},
-        {scheme::itrans, reads, U"cha chha Cha AUM AUm", U"\u091A \u091B \u091B \u0950 \u0906\u090A\u092E\u094D"},
-        {scheme::velthuis, reads, U".r .rr .rrr .R", U"\u090B \u0960 \u0960\u0930\u094D \u0960"},
-        {scheme::velthuis, reads, U"a aa aaa kaaa", U"\u0905 \u0906 \u0906\u0905 \u0915\u093E\u0905"},
-        {scheme::hk, reads, U"l lR lRR llR RR RRR kRR", U"\u0932\u094D \u090C \u0961 \u0932\u0962 \u0960 \u0960\u090B \u0915\u0944"},
-        // Separators end the unit before them and vanish; elsewhere they are
-        // copied like any character that begins no spelling.
+        // Spellings that begin longer ones.
+        {scheme::itrans, reads, U"R RRi RRI RRRi", U"\u0931\u094D \u090B \u0960 \u0931\u0943"},
+        {scheme::itrans, reads, U"sha shha shhha ksha", U"\u0936 \u0937 \u0937\u094D\u0939 \u0915\u094D\u0937"},
+        {scheme::velthuis, reads, U".r .rr .rrr aaa", U"\u090B \u0960 \u0960\u0930\u094D \u0906\u0905"},
+        {scheme::hk, reads, U"lR lRR llR RRR", U"\u090C \u0961 \u0932\u0962 \u0960\u090B"},
+        // Separators end the unit before them and vanish: always in ITRANS
+        // and Velthuis, in ISO 15919 only before a spelling; elsewhere they
+        // are copied. They are written where two spellings together begin a
+        // longer one, and only there.
         {scheme::itrans, reads, U"k_ k__a _", U"\u0915\u094D \u0915 "},
-        {scheme::velthuis, reads, U"{} { {a} k{ha", U" { {\u0905} \u0915\u094D{\u0939"},
-        {scheme::hk, reads, U"k_ha a{}i", U"\u0915\u094D_\u0939 \u0905{}\u0907"},
-        {scheme::itrans, both, U"ka_i ka_u ka_a k_ha a_i aA e_e o_o sh_ha ch_ha R_Ri G_Ya z_ha A_UM |_|",
-         U"\u0915\u0907 \u0915\u0909 \u0915\u0905 \u0915\u094D\u0939 \u0905\u0907 \u0905\u0906 \u090F\u090F "
-         U"\u0913\u0913 \u0936\u094D\u0939 \u091A\u094D\u0939 \u0931\u094D\u0931\u093F "
-         U"\u095A\u094D\u095F \u095B\u094D\u0939 \u0906\u090A\u0902 \u0964\u0964"},
-        {scheme::velthuis, both, U"ka{}i k{}ha a{}aa ki{}i .d{}ha R{}ha |{}|",
-         U"\u0915\u0907 \u0915\u094D\u0939 \u0905\u0906 \u0915\u093F\u0907 \u0921\u094D\u0939 \u095C\u094D\u0939 \u0964\u0964"},
-        // The virama writes nothing: a vowel's letter after it reads as its sign.
-        {scheme::itrans, writes, U"R_RRi ki", U"\u0931\u094D\u090B \u0915\u094D\u0907"},
-        {scheme::iast, writes, U"kai kha ||", U"\u0915\u0907 \u0915\u094D\u0939 \u0964\u0964"},
-        {scheme::hk, writes, U"kai kha lR", U"\u0915\u0907 \u0915\u094D\u0939 \u0932\u0943"},
-        // IAST reads capitals as small letters; the others tell them apart.
-        {scheme::iast, reads, U"K\u1E5B\u1E63\u1E47a K\u1E5A\u1E62\u1E46A \u1E6Cha R\u0101M\u0100YA\u1E46A AI Au K\u035FH",
-         U"\u0915\u0943\u0937\u094D\u0923 \u0915\u0943\u0937\u094D\u0923 \u0920 \u0930\u093E\u092E\u093E\u092F\u0923 \u0910 \u0914 \u0959\u094D"},
+        {scheme::velthuis, reads, U"{} { k{ha", U" { \u0915\u094D{\u0939"},
+        {scheme::iso15919, reads, U"ka:i k:ha a: b :\u2019 :", U"\u0915\u0907 \u0915\u094D\u0939 \u0905: \u092C\u094D \u093D :"},
+        {scheme::itrans, both, U"ka_i k_ha aA a.N R_Ri |_|",
+         U"\u0915\u0907 \u0915\u094D\u0939 \u0905\u0906 \u0905\u0901 \u0931\u094D\u0931\u093F \u0964\u0964"},
+        {scheme::velthuis, both, U"ka{}i k{}ha a{}aa .d{}ha", U"\u0915\u0907 \u0915\u094D\u0939 \u0905\u0906 \u0921\u094D\u0939"},
+        {scheme::iso15919, both, U"ka:i k:ha aā", U"\u0915\u0907 \u0915\u094D\u0939 \u0905\u0906"},
+        // Copied text that a spelling after it would join is parted too.
+        {scheme::itrans, writes, U"a_a k_ha", U"a\u0905 k\u0939"},
+        // Flags: IAST's ḷ and ṛ are ळ and ड़ before a vowel; its dandas only
+        // as words of their own; its om is written, never read.
+        {scheme::iast, reads, U"agnim\u012B\u1E37e k\u1E37pta ba\u1E5B\u0101 \u1E5Btvij",
+         U"\u0905\u0917\u094D\u0928\u093F\u092E\u0940\u0933\u0947 \u0915\u0962\u092A\u094D\u0924 \u092C\u095C\u093E \u090B\u0924\u094D\u0935\u093F\u091C\u094D"},
+        {scheme::iast, reads, U"a/b / // a//", U"\u0905/\u092C\u094D \u0964 \u0965 \u0905//"},
+        {scheme::iast, writes, U"o\u1E43", U"\u0950"},
+        {scheme::iast, reads, U"o\u1E43", U"\u0913\u0902"},
+        // Spelt viramas: after a consonant they close it (with the joiner:
+        // a half form); elsewhere they are copied.
+        {scheme::itrans, reads, U"jagat.h tat.h .h k{}Sha", U"\u091C\u0917\u0924\u094D \u0924\u0924\u094D .h \u0915\u094D\u200D\u0937"},
+        {scheme::velthuis, reads, U"k& k+ta &", U"\u0915\u094D \u0915\u094D\u200D\u0924 &"},
+        // ITRANS escapes and passages.
+        {scheme::itrans, reads, U"1\\-1 cha\\, \\k", U"1-1 \u091A, k"},
+        {scheme::itrans, reads, U"k##ka##ka ##!## ##a", U"\u0915\u094Dka\u0915 ! a"},
+        // The nukta after a consonant (WX): the letter with nukta, still
+        // open; elsewhere Z is the avagraha. Written as the consonant's
+        // spelling and the nukta's where the scheme has no letter for it.
+        {scheme::wx, both, U"badZe dZA lYZa JZa", U"\u092C\u095C\u0947 \u095C\u093E \u0934 \u091D\u093C"},
+        {scheme::wx, reads, U"soZham dZZ Z", U"\u0938\u094B\u093D\u0939\u092E\u094D \u095C\u094D\u093D \u093D"},
+        // A sign after a consonant with no vowel: the virama, then the sign.
+        {scheme::hk, both, U"kM kH k~", U"\u0915\u094D\u0902 \u0915\u094D\u0903 \u0915\u094D\u0901"},
+        {scheme::wx, reads, U"sMnyAsI", U"\u0938\u094D\u0902\u0928\u094D\u092F\u093E\u0938\u0940"},
+        // Accents: held to the end of the syllable, after its vowel and
+        // any anusvara or visarga; after a consonant, the virama first.
+        {scheme::itrans, both, U"taM\\' yaM\\' a\\_gni\\'m", U"\u0924\u0902\u0951 \u092F\u0902\u0951 \u0905\u0952\u0917\u094D\u0928\u093F\u0951\u092E\u094D"},
+        {scheme::itrans, reads, U"ta\\'M k\\' \\'", U"\u0924\u0902\u0951 \u0915\u094D\u0951 \u0951"},
+        {scheme::slp1, both, U"agni/m a\\gni/m", U"\u0905\u0917\u094D\u0928\u093F\u0951\u092E\u094D \u0905\u0952\u0917\u094D\u0928\u093F\u0951\u092E\u094D"},
+        {scheme::slp1, reads, U"a^ e1 o1", U"\u0905\u0951 \u090E \u0912"},
+        // Accent marks on IAST and ISO 15919 vowels: read off the vowel's
+        // letter (not off a consonant's), written on its last letter.
+        {scheme::iast, both, U"agn\u00EDm \u00E0gn\u00EDm y\u00E1\u1E43 a\u00ED r\u0101m\u00E1\u1E25",
+         U"\u0905\u0917\u094D\u0928\u093F\u0951\u092E\u094D \u0905\u0952\u0917\u094D\u0928\u093F\u0951\u092E\u094D "
+         U"\u092F\u0902\u0951 \u0910\u0951 \u0930\u093E\u092E\u0903\u0951"},
+        {scheme::iast, reads, U"a\u0331gnim \u012B\u030D\u1E3Be \u1E3B \u015B\u0101", U"\u0905\u0952\u0917\u094D\u0928\u093F\u092E\u094D \u0908\u0951\u0933\u0947 \u0933\u094D \u0936\u093E"},
+        {scheme::iast, writes, U"\u0951 k\u0951", U"\u0951 \u0915\u094D\u0951"},
+        {scheme::iso15919, both, U"dev\u00E1m \u0101\u0301 \u0155\u0325", U"\u0926\u0946\u0935\u0951\u092E\u094D \u0906\u0951 \u090B\u0951"},
+        {scheme::iso15919, reads, U"a\u0332", U"\u0905\u0952"},
+        // ISO 15919 as published: e and o short, ē and ō long, any case.
+        {scheme::iso15919, both, U"n\u0113nu el\u0101 s\u014D\u2019ham", U"\u0928\u0947\u0928\u0941 \u090E\u0932\u093E \u0938\u094B\u093D\u0939\u092E\u094D"},
+        {scheme::iso15919, reads, U"KR\u0325\u1E62\u1E46A", U"\u0915\u0943\u0937\u094D\u0923"},
+        // Capitals: IAST reads them as small letters, the others as letters
+        // of their own; Velthuis's capitals.
+        {scheme::iast, reads, U"K\u1E5A\u1E62\u1E46A AI K\u035FH", U"\u0915\u0943\u0937\u094D\u0923 \u0910 \u0959\u094D"},
         {scheme::hk, reads, U"ka Ka kA", U"\u0915 K\u0905 \u0915\u093E"},
-        {scheme::slp1, both, U"kaKa", U"\u0915\u0916"},
-        {scheme::wx, both, U"waWa", U"\u0924\u0925"},
-        // Sanskrit mode: a space after a consonant closes up before a listed
-        // unit, and one before an avagraha after a vowel is dropped.
-        {scheme::iast, reads, U"tat tvam", U"\u0924\u0924\u094D\u0924\u094D\u0935\u092E\u094D", skt},
-        {scheme::iast, both, U"tat tvam", U"\u0924\u0924\u094D \u0924\u094D\u0935\u092E\u094D"},
-        {scheme::hk, reads, U"te 'pi", U"\u0924\u0947\u093D\u092A\u093F", skt},
-        {scheme::velthuis, reads, U"te .api", U"\u0924\u0947\u093D\u092A\u093F", skt},
-        // A separator is no letter for the space to close up with.
+        {scheme::velthuis, reads, U"KA .o @ ~o .TI", U"\u0916\u093E \u0950 \u0970 \u0911 \u0920\u0940"},
+        // Sanskrit mode: a space after a consonant closes up before a
+        // letter, and one before an avagraha after a vowel is dropped; a
+        // separator is no letter to close up with.
+        {scheme::iast, reads, U"tat tvam te 'pi", U"\u0924\u0924\u094D\u0924\u094D\u0935\u092E\u094D\u0924\u0947\u093D\u092A\u093F", skt},
         {scheme::itrans, reads, U"k _a", U"\u0915\u094D \u0905", skt},
         {scheme::itrans, reads, U"k12 ka|| k|", U"\u0915\u094D\u0967\u0968 \u0915\u0965 \u0915\u094D\u0964", num},
-        {scheme::wx, reads, U"k12", U"\u0915\u094D12"},
-        {scheme::wx, writes, U"ka12", U"\u0915\u0967\u0968"},
+        // A consonant the scheme cannot spell is copied with the nukta, and
+        // the vowel sign or virama after it.
+        {scheme::hk, writes, U"\u0934\u093C\u094Dra", U"\u0934\u093C\u094D\u0930"},
     };
     for (const golden& g : rows) {
         if (g.w & reads)
@@ -214,50 +247,50 @@ TEST(SchemeGolden, LongestMatchSeparatorsAndCase)
     }
 }
 
-// Words in each scheme, both ways: the Devanagari (with its nukta letters
-// precomposed, and decomposed as Unicode's normal form C has them) is
-// written as the scheme's text, which reads back as the Devanagari, except
-// where the scheme cannot carry it: composed or decomposed, after a UTF-8
-// byte-order mark, and in UTF-16 with either mark.
-TEST(SchemeGolden, ExamplesBothWays)
+// The examples file: words written in each scheme, and read back but where
+// the scheme cannot carry them; then text as people write it, what it
+// reads as, and what that is written as.
+TEST(SchemeGolden, ExamplesFile)
 {
-    const struct {
-        std::u32string devanagari, roman[6]; // iast, hk, itrans, slp1, velthuis, wx
-    } rows[] = {
-        {U"\u0938\u0902\u0938\u094D\u0915\u0943\u0924\u092E\u094D", {U"sa\u1E43sk\u1E5Btam", U"saMskRtam", U"saMskRRitam", U"saMskftam", U"sa.msk.rtam", U"saMskqwam"}}, // samskrtam
-        {U"\u0915\u0943\u0937\u094D\u0923\u0903", {U"k\u1E5B\u1E63\u1E47a\u1E25", U"kRSNaH", U"kRRiShNaH", U"kfzRaH", U"k.r.s.na.h", U"kqRNaH"}},
-        {U"\u0915\u094D\u0939", {U"kha", U"kha", U"k_ha", U"kha", U"k{}ha", U"kha"}},
-        {U"\u0915\u0907", {U"kai", U"kai", U"ka_i", U"kai", U"ka{}i", U"kai"}},
-        {U"\u0905\u0906", {U"a\u0101", U"aA", U"aA", U"aA", U"a{}aa", U"aA"}},
-        {U"\u0960\u0937\u093F\u0903", {U"\u1E5D\u1E63i\u1E25", U"RRSiH", U"RRIShiH", U"FziH", U".rr.si.h", U"QRiH"}},
-        {U"\u0915\u0962\u092A\u094D\u0924", {U"k\u1E37pta", U"klRpta", U"kLLipta", U"kxpta", U"k.lpta", U"kLpwa"}},
-        {U"\u095B\u093F\u0902\u0926\u0917\u0940", {U"zi\u1E43dag\u012B", U"\u095B\u093FMdagI", U"ziMdagI", U"\u095B\u093FMdagI", U"zi.mdagii", U"\u095B\u093FMxagI"}}, // zindagi
-        {U"\u0921\u0949\u0915\u094D\u091F\u0930", {U"\u1E0Da\u0949k\u1E6Dara", U"Da\u0949kTara", U"Da\u0949kTara", U"qa\u0949kwara", U".da\u0949k.tara", U"da\u0949ktara"}}, // doctor
-        {U"\u092A\u095D\u0928\u093E", {U"par\u0324han\u0101", U"pa\u095DnA", U"pa.DhanA", U"pa\u095DnA", U"paRhanaa", U"pa\u095DnA"}},
-        {U"\u0950", {U"\u0950", U"OM", U"OM", U"\u0950", U"\u0950", U"\u0950"}},
-        {U"\u0938\u094B\u093D\u0939\u092E\u094D", {U"so'ham", U"so'ham", U"so.aham", U"so'ham", U"so.aham", U"soZham"}},
-        {U"\u0930\u093E\u092E\u0964", {U"r\u0101ma|", U"rAma|", U"rAma|", U"rAma|", U"raama|", U"rAma|"}},
-        {U"\u0933", {U"\u1E3Ba", U"La", U"La", U"La", U"La", U"lYa"}},
-        {U"\u0915\u094D\u0937\u0924\u094D\u0930\u093F\u092F", {U"k\u1E63atriya", U"kSatriya", U"kShatriya", U"kzatriya", U"k.satriya", U"kRawriya"}},
-        {U"\u091C\u094D\u091E\u093E\u0928", {U"j\u00F1\u0101na", U"jJAna", U"j~nAna", U"jYAna", U"j~naana", U"jFAna"}},
-        {U"\u0931\u094D\u0931\u093F", {U"\u1E5F\u1E5Fi", U"\u0931\u094D\u0931\u093F", U"R_Ri", U"\u0931\u094D\u0931\u093F", U"\u0931\u094D\u0931\u093F", U"\u0931\u094D\u0931\u093F"}},
-        {U"\u0905\u0901\u0927\u0947\u0930\u093E", {U"am\u0310dher\u0101", U"a~dherA", U"a.NdherA", U"a~DerA", U"a~mdheraa", U"azXerA"}},
-    };
-    for (const auto& r : rows)
-        for (std::size_t k = 1; k < schemes::count; ++k) {
-            const std::u32string& roman = r.roman[k - 1];
-            expectwrite(nth(k), utf8(r.devanagari), roman);
-            expectwrite(nth(k), harness::nfc(utf8(r.devanagari)), roman);
-            if (!harness::carries(nth(k), r.devanagari))
-                continue;
-            // Decomposed Latin letters are composed; copied Devanagari stays as it came.
-            const bool latin = roman.find_first_of(r.devanagari) == roman.npos;
-            for (const std::string& in : {utf8(roman), "\xEF\xBB\xBF" + utf8(roman)})
-                expectread(nth(k), latin ? harness::nfd(in) : in, r.devanagari);
-            for (bool little : {true, false})
-                EXPECT_EQ(hex(harness::kavrelconvert({.scheme = nth(k)}, harness::utf16(utf8(roman), little, true))),
-                          hex(harness::utf16(utf8(r.devanagari), little, true))) << utf8(roman);
+    std::ifstream file(std::string(SCHEMES_DIR) + "/examples.tsv");
+    std::string line;
+    std::vector<scheme> columns;
+    bool written = true;
+    int rows = 0;
+    while (std::getline(file, line)) {
+        std::vector<std::string> cells;
+        std::stringstream fields(line);
+        for (std::string f; std::getline(fields, f, '\t');)
+            cells.push_back(f);
+        if (line.starts_with("#")) {
+            written = line.find("as people write") == std::string::npos;
+            continue;
         }
+        ++rows;
+        auto named = [](const std::string& name) {
+            scheme s{};
+            EXPECT_TRUE(lipisetu::schemenamed(name, s)) << name;
+            return s;
+        };
+        if (!written) {
+            ASSERT_EQ(cells.size(), 4u) << line;
+            const scheme s = named(cells[0]);
+            EXPECT_EQ(harness::nfc(harness::kavrelconvert({.scheme = s}, cells[1])), harness::nfc(cells[2])) << line;
+            EXPECT_EQ(harness::sonwickconvert(cells[2], codec::bufsize, true, s), cells[3]) << line;
+            continue;
+        }
+        if (columns.empty())
+            for (const char* name : {"iast", "hk", "itrans", "slp1", "velthuis", "wx", "iso15919"})
+                columns.push_back(named(name));
+        ASSERT_EQ(cells.size(), columns.size() + 1) << line;
+        for (std::size_t k = 0; k < columns.size(); ++k) {
+            EXPECT_EQ(harness::sonwickconvert(cells[0], codec::bufsize, true, columns[k]), cells[k + 1]) << line;
+            if (harness::carries(columns[k], harness::codepoints(cells[0])))
+                EXPECT_EQ(harness::nfc(harness::kavrelconvert({.scheme = columns[k]}, cells[k + 1])), harness::nfc(cells[0]))
+                    << "read back " << cells[k + 1];
+        }
+    }
+    EXPECT_GT(rows, 50);
 }
 
 // Every scheme fills kavrel's dictionary under every option set.
@@ -266,7 +299,8 @@ TEST(SchemeReading, EveryDictionaryFits)
     auto d = std::make_unique<kavrel::dictionary>();
     for (std::size_t k = 0; k < schemes::count; ++k)
         for (unsigned bits = 0; bits < 4; ++bits)
-            EXPECT_TRUE(kavrel::fill(*d, {.sanskrit = (bits & 1) != 0, .numerals = (bits & 2) != 0, .scheme = static_cast<vocab::scheme>(nth(k))}))
+            EXPECT_TRUE(kavrel::fill(*d, {.sanskrit = (bits & 1) != 0, .numerals = (bits & 2) != 0,
+                                          .scheme = static_cast<vocab::scheme>(nth(k))}))
                 << schemes::all[k].name << " " << bits;
 }
 
@@ -286,8 +320,6 @@ TEST(SchemeRoundTrip, LimitsAreGenuine)
                 const std::string written = harness::sonwickconvert(utf8(run), codec::bufsize, true, l.s);
                 const std::string twin = harness::kavrelconvert({.scheme = l.s}, written);
                 EXPECT_NE(twin, utf8(run)) << of(l.s).name << " " << written;
-                EXPECT_EQ(harness::sonwickconvert(twin, codec::bufsize, true, l.s), written)
-                    << of(l.s).name << " " << twin;
                 EXPECT_FALSE(harness::carries(l.s, run)) << of(l.s).name << " " << written;
             }
     }
@@ -316,7 +348,7 @@ TEST(SchemeRoundTrip, RandomWordsComeBack)
             text += t.written;
             expected += t.expected;
         }
-        EXPECT_LT(held, 200) << schemes::all[k].name; // the limits are rare runs
+        EXPECT_LT(held, 400) << schemes::all[k].name; // the limits are rare runs
         const std::string roman = harness::sonwickconvert(utf8(text), codec::bufsize, true, nth(k));
         for (std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{3}}) {
             EXPECT_EQ(harness::sonwickconvert(utf8(text), chunk, chunk != 2, nth(k)), roman) << chunk;
