@@ -15,6 +15,9 @@ namespace {
 // converted block (at most three bytes a byte, plus one of padding for the
 // four-byte moves) always fits without a bounds check per byte.
 constexpr std::size_t step = codec::bufsize / 4;
+// With the ATR code read, a byte may write up to five.
+constexpr std::size_t atrstep = (codec::bufsize - atrroom(0)) / 5;
+static_assert(atrroom(atrstep) <= codec::bufsize);
 
 // The index packed for the hot loop, one word a byte: the character's four
 // bytes where a copy from the word's start finds them, and beside them its
@@ -88,12 +91,13 @@ int format(const message& m, char* buf, std::size_t size)
                          m.line);
 }
 
-void startdecoder(decoder& d, reportfn report, void* context, long line)
+void startdecoder(decoder& d, reportfn report, void* context, long line, bool atr)
 {
     d = decoder{};
     d.line = line;
     d.report = report;
     d.context = context;
+    d.atr = atr;
 }
 
 // Plain bytes and keys are written at once. A nukta byte after a key that
@@ -217,7 +221,7 @@ bool start(state& st, const options& opt, vocab::sink out)
 {
     codec::open(st.in);
     codec::open(st.out, out);
-    startdecoder(st.dec, opt.report, opt.context, opt.line);
+    startdecoder(st.dec, opt.report, opt.context, opt.line, opt.atr);
     st.flushed = false;
     return true;
 }
@@ -230,20 +234,25 @@ void fed(state& st, std::size_t n, bool last)
     codec::byteout& out = st.out;
     const unsigned char* p = st.in.buf + st.in.pos;
     const unsigned char* end = st.in.buf + st.in.len;
+    const bool atr = st.dec.atr;
     while (p < end && !out.error) {
         std::size_t k = static_cast<std::size_t>(end - p);
-        if (k > step)
-            k = step;
-        if (codec::bufsize - out.len < 3 * k + 4)
+        if (k > (atr ? atrstep : step))
+            k = atr ? atrstep : step;
+        if (codec::bufsize - out.len < (atr ? atrroom(k) : 3 * k + 4))
             codec::drain(out);
-        out.len = static_cast<std::size_t>(convert(st.dec, p, p + k, out.buf + out.len) - out.buf);
+        unsigned char* o = out.buf + out.len;
+        o = atr ? convertatr(st.dec, p, p + k, o) : convert(st.dec, p, p + k, o);
+        out.len = static_cast<std::size_t>(o - out.buf);
         p += k;
     }
     st.in.pos = st.in.len;
     if (last && !st.flushed) {
-        if (codec::bufsize - out.len < 4)
+        if (codec::bufsize - out.len < (atr ? atrroom(0) : 4))
             codec::drain(out);
-        out.len = static_cast<std::size_t>(endinput(st.dec, out.buf + out.len) - out.buf);
+        unsigned char* o = out.buf + out.len;
+        o = atr ? endatr(st.dec, o) : endinput(st.dec, o);
+        out.len = static_cast<std::size_t>(o - out.buf);
         codec::finish(out);
         st.flushed = true;
     }
@@ -259,6 +268,8 @@ vocab::outcome outcome(const state& st) { return {st.out.error, false}; }
 
 std::string_view kept(const state& st)
 {
+    if (st.dec.atr)
+        return {reinterpret_cast<const char*>(st.dec.tail), st.dec.ntail};
     bool any = st.dec.held >= 0 || st.dec.deferred;
     return {reinterpret_cast<const char*>(&st.kept), any ? std::size_t{1} : 0};
 }
