@@ -61,19 +61,22 @@ constexpr auto extended = std::to_array<extrow>({
     {0xBF, 0x0970}, // abbreviation sign
 });
 
-// Two bytes that make one character: the nukta pairs, and the letter a with
-// the vowel sign short e, which draw the letter short a.
+// Two bytes that make one character: the nukta pairs, and these.
 struct pairrow {
     std::uint8_t first, second;
     std::uint16_t udev;
 };
-constexpr std::size_t npairs = nukta.size() + 1;
+constexpr auto vowelpairs = std::to_array<pairrow>({
+    {0xA4, 0xE0, 0x0904}, // a and the vowel sign short e draw the short a
+});
+constexpr std::size_t npairs = nukta.size() + vowelpairs.size();
 constexpr std::array<pairrow, npairs> makepairs()
 {
     std::array<pairrow, npairs> p{};
     for (std::size_t i = 0; i < nukta.size(); ++i)
         p[i] = {nukta[i].nukta, nuktabyte, nukta[i].unukta};
-    p[nukta.size()] = {0xA4, 0xE0, 0x0904}; // a + short e: short a
+    for (std::size_t i = 0; i < vowelpairs.size(); ++i)
+        p[nukta.size() + i] = vowelpairs[i];
     return p;
 }
 constexpr auto pairs = makepairs();
