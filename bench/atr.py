@@ -89,7 +89,8 @@ class Model:
         out = subprocess.run([pellam], input=b" ".join(bytes([b]) for b in keys), capture_output=True).stdout
         self.single = {b: ord(c) for b, c in zip(keys, out.decode().split(" ")) if len(c) == 1}
         out = subprocess.run([pellam], input=b" ".join(bytes([b, NUKTA]) for b in keys), capture_output=True).stdout
-        self.pairs = {(b, NUKTA): ord(c) for b, c in zip(keys, out.decode().split(" ")) if len(c) == 1}
+        self.pairs = {(b, NUKTA): ord(c) for b, c in zip(keys, out.decode().split(" "))
+                      if len(c) == 1 and b in self.single}
         for a, b, c in rows("vowelpairs", r"\{0x(\w\w), 0x(\w\w), 0x(\w{4})\}", cpp):
             self.pairs[(int(a, 16), int(b, 16))] = int(c, 16)
         self.places = {}

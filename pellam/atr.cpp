@@ -178,8 +178,9 @@ std::size_t unit(const call& c, const unsigned char* p, const unsigned char* end
 
 } // namespace
 
-// Plain bytes (those that make their character whatever is around them)
-// take a fast loop; the others are units of their own.
+// Plain bytes (those that make their character whatever is around them),
+// and those that make a character with the next byte when the next one is
+// not such, take a fast loop; the others are units of their own.
 unsigned char* convertatr(decoder& d, const unsigned char* p, const unsigned char* end, unsigned char* o)
 {
     const call c{d, o};
@@ -211,8 +212,10 @@ unsigned char* convertatr(decoder& d, const unsigned char* p, const unsigned cha
     const unsigned char* const start = p;
     while (p < end) {
         const atr::blockindex& x = atr::byblock.blocks[d.block];
-        while (p < end && x.bytes[*p].a == act::plain) {
-            const atr::entry& e = x.bytes[*p++];
+        for (; p < end; ++p) {
+            const atr::entry& e = x.bytes[*p];
+            if (e.a != act::plain && !(e.alone && p + 1 < end && p[1] != e.next[0] && p[1] != e.next[1]))
+                break;
             o = put(o, e.out, e.len);
             d.tippi = e.tippi;
         }

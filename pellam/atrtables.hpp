@@ -278,6 +278,10 @@ struct entry {
     act a;
     bool tippi;        // the Gurmukhi nasal after it is tippi
     std::uint8_t pair; // 1 + its row in pairs when it is the first byte of one, else 0
+    // Written by itself unless the byte after it is one of these (a byte
+    // that makes a character with the next one), for the fast loop.
+    bool alone;
+    std::uint8_t next[2];
 };
 
 struct pairentry {
@@ -339,14 +343,20 @@ constexpr blockindex makeblock(int block)
         x.bytes[nuktabyte].a = act::nukta;
     if (gurmukhi)
         x.bytes[anusvara].a = act::nasal;
+    x.bytes[virama].next[0] = virama;
+    x.bytes[virama].next[1] = nuktabyte;
+    x.bytes[danda].next[0] = danda;
     for (std::size_t i = 0; i < npairs; ++i) {
         const pairrow& r = pairs[i];
         entry& e = x.bytes[r.first];
         e.pair = std::uint8_t(i + 1);
+        e.next[1] = r.second;
         if (e.a == act::plain || e.a == act::lacking)
             e.a = act::first;
         x.paired[i] = {encode(writeas(r.udev, block, true)), gurmukhi && isconsonant(single(r.first))};
     }
+    for (entry& e : x.bytes)
+        e.alone = e.len && (e.a == act::first || e.a == act::virama || e.a == act::danda);
     for (std::size_t i = 0; i < extended.size(); ++i)
         x.ext[i] = encode(writeas(extended[i].udev, block, false));
     const utf8text dd = encode(writeas(doubledanda, block, false));

@@ -1,16 +1,17 @@
 #!/usr/bin/env python3
 """Writes the repertoire that ISCII text is read against when its ATR code
 switches the script: the code points of the nine blocks U+0900..U+0D7F
-that Unicode 3.2 assigns, the version ISCII decoding was fixed against,
-from Python's own copy of that version's data (unicodedata.ucd_3_2_0).
+that Unicode 3.2 assigns, from Python's own copy of that version's data
+(unicodedata.ucd_3_2_0).
 
     repertoire.py OUT.hpp
 
 The header holds one bit for each code point of the nine blocks; the few
 places where ISCII's script tables differ from it are rows in
-atrtables.hpp. A character added to a block since then (such as Telugu's
+atrtables.hpp. A character added to a block since (such as Telugu's
 nukta, or a letter Unicode later placed where an ISCII byte of another
-script would land) is no character of ISCII text."""
+script would land, as Malayalam's archaic ii where Devanagari has yya) is
+no character of ISCII text."""
 
 import sys
 import unicodedata
