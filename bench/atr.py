@@ -331,7 +331,10 @@ def main():
     else:
         print("  the text: pellam --atr or uconv wrote another count of lines")
         unexplained += 1
-    for name, inputs in randominputs(count, 15919):
+    # One input for each difference, to see each one made.
+    witnesses = ["ef 43 b3 ea", "ef 4b d1 e8 d1 a2", "ef 4b b3 e8", "f0 b3 b3 41 b3", "ef 43 f0 b8", "ef 4b f0 bf",
+                 "ef 47 ea e9", "ef 4b c0 e8 c0 e9", "ef 4b b4 e9 a2", "ef 4b b3 e8 b3 a2", "d9", "41 a0 42"]
+    for name, inputs in [("one for each", [bytes.fromhex(w) for w in witnesses])] + randominputs(count, 15919):
         results = [run([pellam, "--atr"], d) for d in inputs]
         unexplained += compare(model, name, inputs, [r[0] for r in results], [run(uconv, d)[0] for d in inputs],
                                [r[1] for r in results])

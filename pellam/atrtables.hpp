@@ -162,16 +162,34 @@ constexpr std::uint16_t paired(std::uint8_t first, std::uint8_t second)
 
 // Whether the block has a character at c: Unicode 3.2 had it, unless ISCII
 // differs there.
-constexpr bool has(int block, char32_t c)
+constexpr bool assigned32(char32_t c)
 {
-    for (const placerow& p : places) {
-        std::uint16_t dev = p.second ? paired(p.first, p.second) : single(p.first);
-        if (blockof(p.s) == block && moved(dev, block) == c)
-            return p.has;
-    }
     std::size_t i = c - assignedfirst;
     return c >= assignedfirst && c < assignedend && (assigned[i / 64] >> (i % 64) & 1);
 }
+
+constexpr char32_t placeof(const placerow& p)
+{
+    return moved(p.second ? paired(p.first, p.second) : single(p.first), blockof(p.s));
+}
+
+constexpr bool has(int block, char32_t c)
+{
+    for (const placerow& p : places)
+        if (blockof(p.s) == block && placeof(p) == c)
+            return p.has;
+    return assigned32(c);
+}
+
+// Each row of places changes what Unicode 3.2 says.
+constexpr bool everyplacediffers()
+{
+    for (const placerow& p : places)
+        if (assigned32(placeof(p)) == p.has)
+            return false;
+    return true;
+}
+static_assert(everyplacediffers(), "a row of places says what Unicode 3.2 says already");
 
 // The canonical decomposition of the characters in `cp`, as far as the
 // scripts' table holds decompositions (every character of the nine blocks
@@ -381,6 +399,17 @@ constexpr atrindex makeindex()
 }
 
 inline constexpr atrindex byblock = makeindex();
+
+// Every block has the virama and the dandas, which the pairs of bytes
+// write by themselves.
+constexpr bool everyblockhasvirama()
+{
+    for (const blockindex& x : byblock.blocks)
+        if (!x.bytes[virama].len || !x.bytes[danda].len || !x.dandas.b[0])
+            return false;
+    return true;
+}
+static_assert(everyblockhasvirama());
 
 constexpr int gurmukhi = blockof(script::gurmukhi);
 // Gurmukhi's addak and tippi, from the conventions of the scripts' table;
