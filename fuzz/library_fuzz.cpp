@@ -42,8 +42,8 @@ template <class D> bool sameinpieces(D& d, std::string_view in, harness::pieces&
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // The first byte draws the conversion and kavrel's options, the next
-    // eight the sizes of the pieces.
+    // The first byte draws the conversion and kavrel's options (or whether
+    // ISCII's ATR code is read), the next eight the sizes of the pieces.
     if (size < 9)
         return 0;
     unsigned draw = data[0];
@@ -77,17 +77,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     }
     default: {
-        lipisetu::isciitext whole = lipisetu::fromiscii(in);
+        const lipisetu::isciioptions o{.atr = (draw & 4) != 0};
+        lipisetu::isciitext whole = lipisetu::fromiscii(in, o);
         std::vector<lipisetu::isciimessage> msgs;
-        if (!ok(lipisetu::convertiscii(p.source(), p.sink(), harness::collect, &msgs)) ||
+        if (!ok(lipisetu::convertiscii(p.source(), p.sink(), o, harness::collect, &msgs)) ||
             p.out != whole.text || harness::fields(msgs) != harness::fields(whole.messages))
             std::abort();
-        lipisetu::isciidecoder d = lipisetu::newisciidecoder();
+        lipisetu::isciidecoder d = lipisetu::newisciidecoder(o);
         lipisetu::isciitext t;
         for (std::string_view rest = in; !rest.empty();) {
             std::size_t n = std::min(p.next(), rest.size());
             lipisetu::decode(*d, rest.substr(0, n), false, t.text, t.messages);
-            if (lipisetu::pending(*d).size() > 1)
+            if (lipisetu::pending(*d).size() > (o.atr ? 3 : 1))
                 std::abort();
             rest.remove_prefix(n);
         }

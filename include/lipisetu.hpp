@@ -219,16 +219,33 @@ struct isciitext {
     std::vector<isciimessage> messages; // in input order
 };
 
+// How pellam reads ISCII. With `atr` (pellam --atr), the ATR code switches
+// the script of the bytes after it among the nine of ISCII, and is dropped
+// with a message only when its code is none of ISCII's; the text is written
+// in the Unicode block of that script (back in Devanagari after each line
+// feed or carriage return), and a byte the script lacks is dropped with a
+// message. Without it, ISCII is read as Devanagari, as pellam reads it by
+// default.
+struct isciioptions {
+    bool atr = false;
+};
+
 LIPISETU_API isciitext fromiscii(std::string_view iscii);
+LIPISETU_API isciitext fromiscii(std::string_view iscii, const isciioptions& opt);
 
 // Each message goes to `report` as it is found, in input order.
 using messagefn = void (*)(void* context, const isciimessage& m);
 LIPISETU_API status convertiscii(source in, sink out, messagefn report = nullptr, void* context = nullptr);
+LIPISETU_API status convertiscii(source in, sink out, const isciioptions& opt, messagefn report = nullptr,
+                                 void* context = nullptr);
 
 // The incremental decoder: input in pieces of any size gives the text and
 // the messages of one call on the whole. A byte that may join the next
 // piece (a letter before the nukta byte) and an ATR or EXT code whose next
-// byte has not come yet are kept back until the next piece or the end.
+// byte has not come yet are kept back until the next piece or the end;
+// with `atr`, the bytes of any unit cut by the piece's end (up to three: a
+// Gurmukhi consonant, the virama and the consonant again wait to learn
+// whether the nukta follows).
 struct isciistate;
 struct isciifree {
     LIPISETU_API void operator()(isciistate* d) const;
@@ -237,15 +254,18 @@ using isciidecoder = std::unique_ptr<isciistate, isciifree>;
 
 // A fresh decoder counting lines from `line`; null when out of memory.
 LIPISETU_API isciidecoder newisciidecoder(long line = 1);
+LIPISETU_API isciidecoder newisciidecoder(const isciioptions& opt, long line = 1);
 // Decodes the next piece, appending its text and messages; `last` ends the
 // input (a last call may have an empty piece). Message offsets count from
 // the start of the input (or the last reset).
 LIPISETU_API void decode(isciistate& d, std::string_view piece, bool last, std::string& text,
                          std::vector<isciimessage>& messages);
-// The bytes kept back (none or one), and the line the decoder is on.
+// The bytes kept back (none or one; up to three with `atr`), and the line
+// the decoder is on.
 LIPISETU_API std::string_view pending(const isciistate& d);
 LIPISETU_API long line(const isciistate& d);
-// Back to the start of an input, counting lines from `line`.
+// Back to the start of an input, counting lines from `line`, with the
+// options the decoder was made with.
 LIPISETU_API void reset(isciistate& d, long line = 1);
 
 } // namespace lipisetu

@@ -441,18 +441,24 @@ void tocaller(void* context, const vocab::message& m)
 
 status convertiscii(source in, sink out, messagefn report, void* context)
 {
+    return convertiscii(in, out, isciioptions{}, report, context);
+}
+
+status convertiscii(source in, sink out, const isciioptions& opt, messagefn report, void* context)
+{
     held<pellam::state, pellam::freestate> h(pellam::newstate());
     if (!h.st)
         return nomemory;
     reporter r{report, context};
-    pellam::start(*h.st, {tocaller, &r, 1}, internal(out));
+    pellam::start(*h.st, {tocaller, &r, 1, opt.atr}, internal(out));
     return pump(*h.st, in);
 }
 
-// The incremental decoder: pellam's state, and where the piece being
-// decoded puts its text and messages.
+// The incremental decoder: pellam's state, what it was made with, and where
+// the piece being decoded puts its text and messages.
 struct isciistate {
     pellam::state* st = nullptr;
+    isciioptions opt;
     std::string* text = nullptr;
     std::vector<isciimessage>* messages = nullptr;
 };
@@ -478,7 +484,9 @@ void isciifree::operator()(isciistate* d) const
     delete d;
 }
 
-isciidecoder newisciidecoder(long line)
+isciidecoder newisciidecoder(long line) { return newisciidecoder(isciioptions{}, line); }
+
+isciidecoder newisciidecoder(const isciioptions& opt, long line)
 {
     isciidecoder d(new (std::nothrow) isciistate);
     if (!d)
@@ -486,11 +494,12 @@ isciidecoder newisciidecoder(long line)
     d->st = pellam::newstate();
     if (!d->st)
         return nullptr;
+    d->opt = opt;
     reset(*d, line);
     return d;
 }
 
-void reset(isciistate& d, long line) { pellam::start(*d.st, {collect, &d, line}, {writetext, &d}); }
+void reset(isciistate& d, long line) { pellam::start(*d.st, {collect, &d, line, d.opt.atr}, {writetext, &d}); }
 
 long line(const isciistate& d) { return pellam::line(*d.st); }
 
@@ -506,13 +515,16 @@ void decode(isciistate& d, std::string_view piece, bool last, std::string& text,
     d.messages = nullptr;
 }
 
-isciitext fromiscii(std::string_view iscii)
+isciitext fromiscii(std::string_view iscii) { return fromiscii(iscii, isciioptions{}); }
+
+isciitext fromiscii(std::string_view iscii, const isciioptions& opt)
 {
     isciitext r;
     r.text.reserve(iscii.size() * 2 + 4);
     // This thread's decoder, as for the other one-shot calls.
     thread_local isciidecoder d = newisciidecoder();
     if (d) {
+        d->opt = opt;
         reset(*d);
         decode(*d, iscii, true, r.text, r.messages);
     }

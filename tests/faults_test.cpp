@@ -34,7 +34,7 @@ struct program {
 const program programs[] = {
     {"pellam", PELLAM_BIN, harness::bytes({0xB3, 0xDA, ' ', 0xB3, 0xE9, '\n'}),
      harness::utf8(U"\u0915\u093E \u0958\n"), harness::bytes({0xB3, 0xDA, ' '}),
-     "\nUnable to open file\n", "   Pellam converts from 8-bit ISCII", "ISCII: IS 13194:1991 (ISCII-91)\n", 11, "", ""},
+     "\nUnable to open file\n", "   Pellam converts from 8-bit ISCII", "ISCII: IS 13194:1991 (ISCII-91)\n", 15, "", ""},
     {"kavrel", KAVREL_BIN, harness::utf8(U"k\u0101 qa1\n"), harness::utf8(U"\u0915\u093E \u09581\n"),
      harness::utf8(U"k\u0101 "), "Unable to open file\n", "   Kavrel converts from Unicode Roman",
      "Transliteration: ISO 15919:2001\n", 31, harness::utf8(U"\u0915\u093E \u0958\u0967\n"),
@@ -73,7 +73,7 @@ TEST(CommandLine, EachProgram)
     harness::tempfile random(noise), empty("");
     const std::string kavrelusage = harness::run(KAVREL_BIN, {"-x"}).err;
     for (const program& p : programs) {
-        const bool kavrel = p.name == "kavrel", schemed = p.name != "pellam";
+        const bool kavrel = p.name == "kavrel", schemed = p.name != "pellam", pellam = !schemed;
         std::string schemes = "; the schemes are";
         for (int k = 0; !lipisetu::nameof(static_cast<lipisetu::scheme>(k)).empty(); ++k)
             schemes.append(k ? ", " : " ").append(lipisetu::nameof(static_cast<lipisetu::scheme>(k)));
@@ -133,6 +133,11 @@ TEST(CommandLine, EachProgram)
             {"unknown scheme", {"--scheme", "xx", sample.path}, {}, none,
              schemed ? p.name + ": unknown scheme 'xx'" + schemes : p.unable, 1},
             {"--scheme without a name", {"--scheme"}, {}, none, schemed ? p.name + ": --scheme needs a name" + schemes : p.unable, 1},
+            // pellam's --atr before the file, "-" or --help; an unknown option
+            // for kavrel, a file name for sonwick.
+            {"--atr file", {"--atr", sample.path}, {}, pellam ? p.expected : none, pellam ? none : kavrel ? kavrelusage : p.unable, !pellam},
+            {"--atr -", {"--atr", "-"}, {}, pellam ? p.expected : none, pellam ? none : kavrel ? kavrelusage : p.unable, !pellam},
+            {"--atr --help", {"--atr", "--help"}, {}, pellam ? help : none, pellam ? none : kavrel ? kavrelusage : p.unable, !pellam},
         };
         // A row that names one of these files runs again with the same
         // bytes through a pipe on standard input, in short reads.

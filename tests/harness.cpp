@@ -132,11 +132,11 @@ template <class State> void feedall(State& st, const std::string& in, std::size_
 
 // Each conversion reuses one state, as it must be able to: start() makes it
 // fresh.
-std::string pellamconvert(const std::string& in, std::size_t chunk, std::string* msgs)
+std::string pellamconvert(const std::string& in, std::size_t chunk, std::string* msgs, bool atr)
 {
     static const auto st = std::make_unique<pellam::state>();
     std::string out, m;
-    pellam::start(*st, {print, &m, 1}, {tostring, &out});
+    pellam::start(*st, {print, &m, 1, atr}, {tostring, &out});
     feedall(*st, in, chunk);
     if (msgs)
         *msgs = m;
@@ -257,6 +257,35 @@ fieldlist fields(const std::vector<lipisetu::isciimessage>& list)
     for (const auto& m : list)
         f.emplace_back(m.offset, m.written, m.line, m.byte, static_cast<int>(m.kind), m.span);
     return f;
+}
+
+std::string everysplit(const std::string& in, const lipisetu::isciioptions& opt)
+{
+    const lipisetu::isciitext whole = lipisetu::fromiscii(in, opt);
+    const std::size_t most = opt.atr ? 3 : 1;
+    for (std::size_t cut = 0; cut <= in.size() + 1; ++cut) {
+        lipisetu::isciidecoder d = lipisetu::newisciidecoder(opt);
+        lipisetu::isciitext t;
+        bool kept = true; // what is kept back is the end of what came
+        auto piece = [&](std::string_view p, bool last) {
+            lipisetu::decode(*d, p, last, t.text, t.messages);
+            std::string_view k = lipisetu::pending(*d);
+            kept = kept && k.size() <= most && (k.empty() || (!p.empty() && k.back() == p.back()));
+        };
+        if (cut <= in.size()) {
+            piece(std::string_view(in).substr(0, cut), false);
+            piece(std::string_view(in).substr(cut), true);
+        } else {
+            for (const char& c : in)
+                piece(std::string_view(&c, 1), false);
+            piece({}, true);
+        }
+        if (t.text != whole.text || fields(t.messages) != fields(whole.messages) || !kept ||
+            !lipisetu::pending(*d).empty())
+            return (cut <= in.size() ? "cut at " + std::to_string(cut) : std::string("a byte at a time")) + " of " +
+                   hex(in) + ": " + hex(t.text) + " for " + hex(whole.text);
+    }
+    return "";
 }
 
 namespace {

@@ -35,7 +35,7 @@ lipisetu::romanoptions optionsof(unsigned bits);
 // The in-process conversions, the input handed to the engine in pieces of
 // at most `chunk` bytes.
 std::string pellamconvert(const std::string& in, std::size_t chunk = codec::bufsize,
-                          std::string* msgs = nullptr);
+                          std::string* msgs = nullptr, bool atr = false);
 // kavrel's conversion with its fast lane, or (`fastlane` false) with
 // every unit taking the general way.
 std::string kavrelconvert(const lipisetu::romanoptions& opt, const std::string& in,
@@ -69,6 +69,11 @@ void collect(void* context, const lipisetu::isciimessage& m);
 // Every field of each message, to compare lists of them.
 using fieldlist = std::vector<std::tuple<std::uint64_t, std::uint64_t, long, int, int, int>>;
 fieldlist fields(const std::vector<lipisetu::isciimessage>& list);
+// The library's incremental ISCII decoder on `in` cut in two at every
+// place, and a byte at a time: "" when each gives the text and messages of
+// one call, keeps back no more than the unit the cut splits (one byte, or
+// three with atr) and nothing at the end, else the first way that did not.
+std::string everysplit(const std::string& in, const lipisetu::isciioptions& opt);
 
 // Runs of Devanagari that a scheme without a separator writes as the
 // spelling of other Devanagari, so that no reader can give them back: a

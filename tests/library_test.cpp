@@ -106,33 +106,13 @@ TEST(Library, ReadAndWriteErrors)
     EXPECT_TRUE(ok(s));
 }
 
-// Every split of every input in two, and the input a byte at a time: the
-// same text and messages as one call, and at most one byte held back.
+// Every split of every input in two, and the input a byte at a time, with
+// and without the ATR code read: the same text and messages as one call.
 TEST(Library, IncrementalDecoderInEverySplit)
 {
-    for (const std::string& in : isciiinputs) {
-        lipisetu::isciitext whole = lipisetu::fromiscii(in);
-        for (std::size_t cut = 0; cut <= in.size() + 1; ++cut) {
-            lipisetu::isciidecoder d = lipisetu::newisciidecoder();
-            lipisetu::isciitext t;
-            if (cut <= in.size()) {
-                lipisetu::decode(*d, std::string_view(in).substr(0, cut), false, t.text, t.messages);
-                EXPECT_LE(lipisetu::pending(*d).size(), 1u);
-                lipisetu::decode(*d, std::string_view(in).substr(cut), true, t.text, t.messages);
-            } else {
-                for (char c : in) {
-                    lipisetu::decode(*d, std::string_view(&c, 1), false, t.text, t.messages);
-                    if (!lipisetu::pending(*d).empty()) {
-                        EXPECT_EQ(lipisetu::pending(*d)[0], c);
-                    }
-                }
-                lipisetu::decode(*d, {}, true, t.text, t.messages);
-            }
-            EXPECT_EQ(hex(t.text), hex(whole.text)) << "cut at " << cut << " of " << hex(in);
-            EXPECT_EQ(harness::fields(t.messages), harness::fields(whole.messages)) << "cut at " << cut << " of " << hex(in);
-            EXPECT_TRUE(lipisetu::pending(*d).empty());
-        }
-    }
+    for (const std::string& in : isciiinputs)
+        for (bool atr : {false, true})
+            EXPECT_EQ(harness::everysplit(in, {.atr = atr}), "") << (atr ? "with atr" : "");
     // reset starts a new input, from the line it is given.
     lipisetu::isciidecoder d = lipisetu::newisciidecoder(7);
     lipisetu::isciitext t;
