@@ -66,110 +66,6 @@ static_assert(rowsalign(), "every scheme lists the table's rows in the same orde
 
 constexpr std::size_t nrows = schemes::all[0].rows.size();
 
-// What a unit is to the shape of a syllable.
-enum class role : std::uint8_t {
-    none,      // nothing yet in the word
-    consonant, // with its inherent vowel, or before another consonant
-    cluster,   // a conjunct spelt in one piece: two consonants
-    vowel,
-    sign,      // anusvara, candrabindu, visarga: after a vowel
-    other,     // avagraha, om: anywhere
-    stop,      // a danda: ends the word
-    foreign,   // a Latin letter, or punctuation, that the scheme does not read
-};
-
-// What detect knows of a row, the same in every scheme.
-struct rowfacts {
-    role r = role::other;
-    bool aspirable = false; // a consonant whose spelling and an h spell a consonant
-    bool aspirate = false;  // a consonant spelt as another's spelling and an h
-    bool ha = false;        // the letter ha
-    double unspelt = 0;     // the share of the schemes that do not spell it
-    double marked = 0;      // the share of those that do that write it with more than small ASCII letters
-};
-
-constexpr bool plain(std::u32string_view spelling)
-{
-    return std::all_of(spelling.begin(), spelling.end(), [](char32_t c) { return c >= U'a' && c <= U'z'; });
-}
-
-// Whether the scheme spells a consonant as `s` and an h: a reading that
-// finds the two apart splits what the scheme writes as one letter.
-constexpr bool aspiratespelt(const schemes::scheme& sc, std::u32string_view s)
-{
-    for (std::size_t k = 0; k < nrows; ++k)
-        for (int i = 0; i < schemes::spellingcount(sc.rows[k]); ++i) {
-            std::u32string_view t = schemes::spelling(sc.rows[k], i);
-            if (sc.rows[k].k == schemes::kind::consonant && t.size() == s.size() + 1 && t.starts_with(s) &&
-                t.back() == U'h')
-                return true;
-        }
-    return false;
-}
-
-// Whether the scheme spells a consonant as `s`.
-constexpr bool consonantspelt(const schemes::scheme& sc, std::u32string_view s)
-{
-    for (std::size_t k = 0; k < nrows; ++k)
-        for (int i = 0; i < schemes::spellingcount(sc.rows[k]); ++i)
-            if (sc.rows[k].k == schemes::kind::consonant && schemes::spelling(sc.rows[k], i) == s)
-                return true;
-    return false;
-}
-
-constexpr std::array<rowfacts, nrows> makefacts()
-{
-    std::array<rowfacts, nrows> f{};
-    for (std::size_t k = 0; k < nrows; ++k) {
-        const schemes::row& r = schemes::all[0].rows[k];
-        rowfacts& x = f[k];
-        if (r.k == schemes::kind::consonant)
-            x.r = role::consonant;
-        else if (r.k == schemes::kind::cluster)
-            x.r = role::cluster;
-        else if (r.k == schemes::kind::vowel)
-            x.r = role::vowel;
-        else if (r.k == schemes::kind::punctuation)
-            x.r = role::stop;
-        else if (r.k == schemes::kind::sign && !r.unit[1] &&
-                 (r.unit[0] == vocab::anusvara || r.unit[0] == vocab::candrabindu || r.unit[0] == vocab::visarga))
-            x.r = role::sign;
-        x.ha = r.k == schemes::kind::consonant && r.unit[0] == vocab::letterha && !r.unit[1];
-        int spelt = 0, marked = 0;
-        for (const schemes::scheme& sc : schemes::all) {
-            const schemes::row& own = sc.rows[k];
-            if (schemes::spellingcount(own) == 0)
-                continue;
-            ++spelt;
-            marked += !plain(schemes::written(own));
-            for (int i = 0; r.k == schemes::kind::consonant && i < schemes::spellingcount(own); ++i) {
-                std::u32string_view t = schemes::spelling(own, i);
-                x.aspirable = x.aspirable || aspiratespelt(sc, t);
-                x.aspirate = x.aspirate || (t.size() > 1 && t.back() == U'h' && consonantspelt(sc, t.substr(0, t.size() - 1)));
-            }
-        }
-        x.unspelt = static_cast<double>(schemes::count - static_cast<std::size_t>(spelt)) / schemes::count;
-        x.marked = spelt ? static_cast<double>(marked) / spelt : 0;
-    }
-    return f;
-}
-
-constexpr std::array<rowfacts, nrows> facts = makefacts();
-
-// ---------------------------------------------------------------- Capitals
-
-// The small letter of a capital that a scheme folds, from the capitals of
-// the letters the spellings use; the character itself for any other.
-constexpr lchar smallof(lchar c)
-{
-    // Basic Latin and Latin-1 keep the small letter 0x20 above, the Latin
-    // Extended blocks just after.
-    for (lchar s : {c + 0x20, c + 1})
-        if (s != c && schemes::capital(s) == c)
-            return s;
-    return c;
-}
-
 // ---------------------------------------------------------------- Spellings
 
 // One spelling of a scheme, as the longest match looks it up.
@@ -249,7 +145,7 @@ constexpr std::array<spellings, nschemes> makeindex()
 constexpr std::array<spellings, nschemes> index = makeindex();
 
 // The spellings of a scheme that start with the character.
-std::span<const spelt> startingwith(const spellings& sp, lchar c)
+constexpr std::span<const spelt> startingwith(const spellings& sp, lchar c)
 {
     if (c >= 0 && c < 128) {
         auto k = static_cast<std::size_t>(c);
@@ -262,6 +158,105 @@ std::span<const spelt> startingwith(const spellings& sp, lchar c)
     while (past != end && past->c[0] == c)
         ++past;
     return {e, past};
+}
+
+// ---------------------------------------------------------------- What each row is
+
+// What a unit is to the shape of a syllable.
+enum class role : std::uint8_t {
+    none,      // nothing yet in the word
+    consonant, // with its inherent vowel, or before another consonant
+    cluster,   // a conjunct spelt in one piece: two consonants
+    vowel,
+    sign,      // anusvara, candrabindu, visarga: after a vowel
+    other,     // avagraha, om: anywhere
+    stop,      // a danda: ends the word
+    foreign,   // a Latin letter, or punctuation, that the scheme does not read
+};
+
+// What detect knows of a row, the same in every scheme.
+struct rowfacts {
+    role r = role::other;
+    bool aspirable = false; // a consonant whose spelling and an h spell a consonant
+    bool aspirate = false;  // a consonant spelt as another's spelling and an h
+    bool ha = false;        // the letter ha
+    double unspelt = 0;     // the share of the schemes that do not spell it
+    double marked = 0;      // the share of those that do that write it with more than small ASCII letters
+};
+
+constexpr bool plain(std::u32string_view spelling)
+{
+    return std::all_of(spelling.begin(), spelling.end(), [](char32_t c) { return c >= U'a' && c <= U'z'; });
+}
+
+// Whether the scheme numbered k spells a consonant as `s`, and an h after
+// it when `h` (a reading that finds the two apart splits what the scheme
+// writes as one letter).
+constexpr bool consonantspelt(std::size_t k, std::u32string_view s, bool h)
+{
+    if (s.empty())
+        return false;
+    for (const spelt& e : startingwith(index[k], static_cast<lchar>(s[0]))) {
+        bool same = e.n == s.size() + h && schemes::all[k].rows[e.row].k == schemes::kind::consonant;
+        for (std::size_t j = 1; j < s.size() && same; ++j)
+            same = e.c[j] == static_cast<lchar>(s[j]);
+        if (same && (!h || e.c[s.size()] == U'h'))
+            return true;
+    }
+    return false;
+}
+
+constexpr std::array<rowfacts, nrows> makefacts()
+{
+    std::array<rowfacts, nrows> f{};
+    for (std::size_t k = 0; k < nrows; ++k) {
+        const schemes::row& r = schemes::all[0].rows[k];
+        rowfacts& x = f[k];
+        if (r.k == schemes::kind::consonant)
+            x.r = role::consonant;
+        else if (r.k == schemes::kind::cluster)
+            x.r = role::cluster;
+        else if (r.k == schemes::kind::vowel)
+            x.r = role::vowel;
+        else if (r.k == schemes::kind::punctuation)
+            x.r = role::stop;
+        else if (r.k == schemes::kind::sign && !r.unit[1] &&
+                 (r.unit[0] == vocab::anusvara || r.unit[0] == vocab::candrabindu || r.unit[0] == vocab::visarga))
+            x.r = role::sign;
+        x.ha = r.k == schemes::kind::consonant && r.unit[0] == vocab::letterha && !r.unit[1];
+        int spelt = 0, marked = 0;
+        for (std::size_t j = 0; j < nschemes; ++j) {
+            const schemes::row& own = schemes::all[j].rows[k];
+            if (schemes::spellingcount(own) == 0)
+                continue;
+            ++spelt;
+            marked += !plain(schemes::written(own));
+            for (int i = 0; r.k == schemes::kind::consonant && i < schemes::spellingcount(own); ++i) {
+                std::u32string_view t = schemes::spelling(own, i);
+                x.aspirable = x.aspirable || consonantspelt(j, t, true);
+                x.aspirate = x.aspirate || (t.size() > 1 && t.back() == U'h' && consonantspelt(j, t.substr(0, t.size() - 1), false));
+            }
+        }
+        x.unspelt = static_cast<double>(schemes::count - static_cast<std::size_t>(spelt)) / schemes::count;
+        x.marked = spelt ? static_cast<double>(marked) / spelt : 0;
+    }
+    return f;
+}
+
+constexpr std::array<rowfacts, nrows> facts = makefacts();
+
+// ---------------------------------------------------------------- Capitals
+
+// The small letter of a capital that a scheme folds, from the capitals of
+// the letters the spellings use; the character itself for any other.
+constexpr lchar smallof(lchar c)
+{
+    // Basic Latin and Latin-1 keep the small letter 0x20 above, the Latin
+    // Extended blocks just after.
+    for (lchar s : {c + 0x20, c + 1})
+        if (s != c && schemes::capital(s) == c)
+            return s;
+    return c;
 }
 
 // ---------------------------------------------------------------- Characters
@@ -705,8 +700,8 @@ struct block {
 guess detect(std::span<const unsigned char> text, vocab::form input)
 {
     guess g;
-    // The block's characters, on the heap: a few pages more than a thread's
-    // stack can be counted on to hold (the WebAssembly module's is 64 KiB).
+    // The block's characters (some 64 KiB) on the heap, not on a stack that
+    // may be no larger (a WebAssembly module's, by newer toolchains).
     std::unique_ptr<block> b(new (std::nothrow) block);
     if (!b)
         return g;
