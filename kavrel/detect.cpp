@@ -1,31 +1,32 @@
 // Which romanisation a text is written in: its first block read as each
-// scheme of the table would read it, and each reading scored word by word
-// by how well it makes Devanagari words, against the reading of the same
-// text as Latin writing of no scheme at all (English, say).
+// scheme of the table would read it, and each reading weighed word by word
+// by what Devanagari written in that scheme would not hold, against the
+// same text read as Latin writing of no scheme at all (English, say).
 //
 // A reading cuts the text by longest match over the scheme's spellings, as
-// the unit reader does, and costs more for each thing that Devanagari
-// written in the scheme would not hold:
-// - a Latin letter the scheme has no spelling for, or punctuation inside a
-//   word (a Velthuis dot read by a scheme without dots);
-// - a capital read as its small letter inside a word (only IAST and the
-//   ISO 15919 dialect read capitals so: HK's rAma is no ISO 15919);
-// - a spelling that is not the one the scheme writes, and a unit that few
-//   schemes spell at all (the nukta letters, the ISO dialect's candra
-//   vowels);
+// the unit reader does, and pays for:
+// - a Latin letter the scheme has no spelling for, and punctuation inside
+//   a word (a Velthuis dot, to a scheme without dots), or copied where
+//   another scheme reads it (a danda's |);
+// - a capital read as its small letter inside a word, or, less, at a
+//   word's start (only IAST and the ISO 15919 dialect read capitals so:
+//   HK's rAma is no ISO 15919);
+// - a spelling the scheme reads but does not write, and a unit that few
+//   schemes spell at all (the nukta letters, the candra vowels);
 // - a syllable of a shape Devanagari words do not have: a word ending in a
 //   consonant without its vowel, and more so in several; a vowel letter
-//   after a vowel (twice the same is rarer still), or after an anusvara; a
-//   sign after a bare consonant or at the start of a word; an aspirable
-//   consonant with h after it, which the scheme would have written as the
-//   aspirate (kh in IAST is one letter; s then h in HK is no sh).
-// Where the costs are equal, a reading with fewer marked letters wins
-// (letters that most schemes write with a diacritic, a capital or a dot:
-// the retroflexes, the long vowels), then the scheme first in the table.
+//   after a vowel (the same one again costs more), or after an anusvara; a
+//   sign after a bare consonant or at a word's start; an h after an
+//   aspirate, or after a consonant whose spelling and an h make another
+//   letter in some scheme (s and h, to HK, where ITRANS has sh); an
+//   aspirate doubled, which is written with its unaspirated letter first.
+// Where readings cost the same, the one with fewer marked letters (those
+// most schemes write with a diacritic, a capital or a dot: retroflexes,
+// long vowels) costs a little less, then the scheme first in the table wins.
 //
-// The Latin reading costs a little a word and a letter, and much more for
-// what English has no use for: letters with diacritics, capitals inside
-// words, punctuation inside words. The text is in the best scheme when its
+// The Latin reading pays a little for each word, and much more for what
+// English has no use for: letters with diacritics, capitals and
+// punctuation inside words. The text is in the best scheme when its
 // reading costs less than the Latin one. Every list here (the spellings,
 // what each row is, which consonants take an h, which letters are marked)
 // is made at compile time from the rows of the table, so a scheme added to
@@ -343,7 +344,7 @@ enum kind : std::size_t {
     hiatus,    // a vowel letter after a vowel
     same,      // that vowel again
     aftersign, // a vowel letter after an anusvara, candrabindu or visarga
-    aspirate,  // h after a consonant that takes it as its aspirate
+    aspirate,  // h after a consonant that takes it as its aspirate, or after an aspirate
     doubled,   // an aspirate doubled, which is written unaspirated first
     sign,      // a sign after a bare consonant, or at a word's start
     // The Latin reading.
@@ -457,8 +458,10 @@ void putunit(reading& r, word& wd, const spelt& e, const character* raw, bool fo
         ++r.met[evidence::other];
     r.met[evidence::rare] += f.unspelt;
     r.met[evidence::marked] += f.marked;
-    if (f.ha && wd.lastrow >= 0 && facts[static_cast<std::size_t>(wd.lastrow)].aspirable)
-        ++r.met[evidence::aspirate];
+    if (f.ha && wd.lastrow >= 0) {
+        const rowfacts& before = facts[static_cast<std::size_t>(wd.lastrow)];
+        r.met[evidence::aspirate] += before.aspirable || before.aspirate;
+    }
     if (f.aspirate && wd.lastrow == e.row && wd.run > 0)
         ++r.met[evidence::doubled];
     switch (f.r) {
