@@ -185,9 +185,12 @@ struct rowfacts {
     double marked = 0;      // the share of those that do that write it with more than small ASCII letters
 };
 
+// A spelling of one small ASCII letter: what the schemes give the commonest
+// sounds (the retroflexes and the aspirates have dots, capitals or a
+// second letter in most).
 constexpr bool plain(std::u32string_view spelling)
 {
-    return std::all_of(spelling.begin(), spelling.end(), [](char32_t c) { return c >= U'a' && c <= U'z'; });
+    return spelling.size() == 1 && spelling[0] >= U'a' && spelling[0] <= U'z';
 }
 
 // Whether the scheme numbered k spells a consonant as `s`, and an h after
@@ -369,7 +372,7 @@ constexpr std::array<double, kinds> weight = [] {
     x[evidence::unread] = 0.8;
     x[evidence::other] = 1.0;
     x[evidence::rare] = 0.6;
-    x[evidence::marked] = 0.2;
+    x[evidence::marked] = 0.1;
     x[evidence::final] = 3.5;
     x[evidence::finalmore] = 3.0;
     x[evidence::hiatus] = 1.0;
@@ -510,9 +513,9 @@ void putcopied(reading& r, word& wd, const character& x)
     }
     // Punctuation: before a word's first letter an opening bracket or
     // quotation mark is no part of it; after its last letter any is not.
+    r.met[evidence::unread] += x.spelling;
     if (x.what == sort::opener && !wd.opened)
         return;
-    r.met[evidence::unread] += x.spelling;
     ++wd.pending;
     wd.opened = true;
 }
