@@ -62,11 +62,10 @@ test('detect finds what kavrel --scheme auto finds', () => {
   const english = 'Reads the file, or standard input, and writes it out. '.repeat(100);
   for (const text of ['saṃskṛtam kṛṣṇaḥ', 'kRSNa saMskRtam zivAya', 'नमस्ते दुनिया', english, `${english}saṃskṛtam`]) {
     const said = run('KAVREL', Buffer.from(text), ['--scheme', 'auto']).stderr;
-    const { scheme, score } = L.detect(text);
+    const { scheme } = L.detect(text);
     const reading = scheme === 'unknown' ? 'no scheme fits the text; reading iso'
       : scheme === 'devanagari' ? 'the text is in Devanagari; reading iso' : `reading ${scheme}`;
     assert.equal(said, `kavrel: --scheme auto: ${reading}\n`, text.slice(0, 40));
-    assert.ok(score >= 0 && score <= 1);
   }
 });
 
