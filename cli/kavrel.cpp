@@ -173,8 +173,8 @@ int main(int argc, char** argv)
     case request::convert:
         break;
     case request::help:
-        return shell::tell("kavrel",
-                           (std::string(usage) + schemehelp + "      " + shell::schemelist() + "\n" + autohelp()).c_str());
+        return shell::tell(
+            "kavrel", (std::string(usage) + schemehelp + "      " + shell::schemelist() + "\n" + autohelp()).c_str());
     case request::version:
         return shell::version("kavrel", "Transliteration: ISO 15919:2001\n");
     case request::badoption:

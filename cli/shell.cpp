@@ -110,7 +110,8 @@ void readstart(readahead& r, lipisetu::source in, std::size_t size)
     std::size_t got = 0;
     while (got < size) {
         errno = 0;
-        std::ptrdiff_t n = in.read ? in.read(in.context, reinterpret_cast<unsigned char*>(r.head.data() + got), size - got) : 0;
+        auto* at = reinterpret_cast<unsigned char*>(r.head.data() + got);
+        std::ptrdiff_t n = in.read ? in.read(in.context, at, size - got) : 0;
         if (n < 0)
             r.error = errno ? errno : EIO;
         if (n <= 0) {

@@ -182,7 +182,7 @@ struct rowfacts {
     bool aspirate = false;  // a consonant spelt as another's spelling and an h
     bool ha = false;        // the letter ha
     double unspelt = 0;     // the share of the schemes that do not spell it
-    double marked = 0;      // the share of those that do that write it with more than small ASCII letters
+    double marked = 0;      // the share of those that do whose spelling is more than one small ASCII letter
 };
 
 // A spelling of one small ASCII letter: what the schemes give the commonest
@@ -228,21 +228,22 @@ constexpr std::array<rowfacts, nrows> makefacts()
                  (r.unit[0] == vocab::anusvara || r.unit[0] == vocab::candrabindu || r.unit[0] == vocab::visarga))
             x.r = role::sign;
         x.ha = r.k == schemes::kind::consonant && r.unit[0] == vocab::letterha && !r.unit[1];
-        int spelt = 0, marked = 0;
+        int spelling = 0, marked = 0; // the schemes that spell it, and mark it
         for (std::size_t j = 0; j < nschemes; ++j) {
             const schemes::row& own = schemes::all[j].rows[k];
             if (schemes::spellingcount(own) == 0)
                 continue;
-            ++spelt;
+            ++spelling;
             marked += !plain(schemes::written(own));
             for (int i = 0; r.k == schemes::kind::consonant && i < schemes::spellingcount(own); ++i) {
                 std::u32string_view t = schemes::spelling(own, i);
                 x.aspirable = x.aspirable || consonantspelt(j, t, true);
-                x.aspirate = x.aspirate || (t.size() > 1 && t.back() == U'h' && consonantspelt(j, t.substr(0, t.size() - 1), false));
+                if (t.size() > 1 && t.back() == U'h')
+                    x.aspirate = x.aspirate || consonantspelt(j, t.substr(0, t.size() - 1), false);
             }
         }
-        x.unspelt = static_cast<double>(schemes::count - static_cast<std::size_t>(spelt)) / schemes::count;
-        x.marked = spelt ? static_cast<double>(marked) / spelt : 0;
+        x.unspelt = static_cast<double>(nschemes - static_cast<std::size_t>(spelling)) / nschemes;
+        x.marked = spelling ? static_cast<double>(marked) / spelling : 0;
     }
     return f;
 }
@@ -417,7 +418,7 @@ struct word {
     int lastrow = -1;   // the row of the last unit, -1 after anything else
     bool small = false; // a small letter has come
     int pending = 0;    // punctuation after the last letter, inside the word if a letter follows
-    bool opened = false; // a letter or a non-opening mark has come
+    bool opened = false; // the word has begun: a letter, or punctuation that opens no word, has come
 };
 
 void endword(reading& r, word& wd)
@@ -430,8 +431,8 @@ void endword(reading& r, word& wd)
     wd = word{};
 }
 
-// A letter comes: the punctuation before it was inside the word, and
-// parts the syllables on either side.
+// A letter comes: the punctuation since the last one was inside the word,
+// and parts the syllables on either side of it.
 void glue(reading& r, word& wd)
 {
     wd.opened = true;
@@ -672,7 +673,8 @@ std::size_t decodeblock(std::span<const unsigned char> text, vocab::form f, lcha
     std::size_t m = 0;
     for (std::size_t i = 0; i < n;) {
         std::size_t j = i + 1;
-        while (j < n && j - i < static_cast<std::size_t>(maxcomposed) && latinletter(out[i]) && combiningclass(out[j]) != 0)
+        bool letter = latinletter(out[i]);
+        while (letter && j < n && j - i < static_cast<std::size_t>(maxcomposed) && combiningclass(out[j]) != 0)
             ++j;
         lchar composed[4 * maxcomposed];
         int k = j - i > 1 ? nfc(out + i, static_cast<int>(j - i), composed, static_cast<int>(std::size(composed))) : -1;
