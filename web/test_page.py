@@ -305,7 +305,7 @@ def test_scheme_hint(driver):
     # IAST typed under the default scheme keeps Latin letters in the
     # result: the hint names IAST, and its button reads the text so.
     choose(driver, 'text-form', direction='devanagari', scheme='iso', sanskrit=False, numerals=False)
-    text = 'saṃskṛtam kṛṣṇa'
+    text = 'sa\u1e43sk\u1e5btam k\u1e5b\u1e63\u1e47a'  # samskrtam krsna in IAST
     type_text(driver, text)
     shows(driver, kavrel(text))
     switch = driver.find_element(By.ID, 'scheme-switch')
