@@ -41,11 +41,26 @@ static const char usage[] =
     "   representation should be).\n";
 
 // Further lines of the --help text: the option that the usage text above
-// does not name, with the names of the schemes after it.
+// does not name, with the names of the schemes after it, then what auto
+// does.
 static const char schemehelp[] =
     "   One more option may come before the filename: --scheme NAME (or\n"
     "   --scheme=NAME) reads the romanisation NAME, the default being the\n"
     "   first of these:\n";
+
+static std::string autohelp()
+{
+    return std::string("   or ") + shell::autoscheme + ", which takes it from the text: from the first " +
+           std::to_string(lipisetu::detectblock) + " bytes of\n"
+           "   the input, and says on standard error which it took.\n";
+}
+
+// What kavrel converts with: its options, and whether --scheme auto takes
+// the scheme from the text.
+struct run {
+    lipisetu::romanoptions opt;
+    bool automatic = false;
+};
 
 // What a command line asks for: a conversion, or one of the answers.
 enum class request { convert, help, version, badoption, badscheme };
@@ -86,8 +101,9 @@ static bool formoption(const char* a, lipisetu::romanoptions& opt)
 // argument that does not start with '-', or "-" for standard input. `file`
 // is the name, or null for standard input. Every argument after the file
 // name is ignored, options and answers included.
-static request parseargs(int argc, char** argv, lipisetu::romanoptions& opt, const char*& file)
+static request parseargs(int argc, char** argv, run& r, const char*& file)
 {
+    lipisetu::romanoptions& opt = r.opt;
     file = nullptr;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
@@ -101,7 +117,7 @@ static request parseargs(int argc, char** argv, lipisetu::romanoptions& opt, con
             return request::help;
         if (!std::strcmp(a, "--version"))
             return request::version;
-        if (int took = shell::schemeoption("kavrel", argc, argv, i, opt.scheme)) {
+        if (int took = shell::schemeoption("kavrel", argc, argv, i, opt.scheme, &r.automatic)) {
             if (took < 0)
                 return request::badscheme;
             i += took - 1;
@@ -118,20 +134,47 @@ static request parseargs(int argc, char** argv, lipisetu::romanoptions& opt, con
     return request::convert;
 }
 
+// The scheme the text is in, from its first block, which is read ahead
+// and converted with the rest; said on standard error. Where no scheme
+// fits, the default is read.
+static lipisetu::romanoptions detected(shell::readahead& ahead, lipisetu::source in, lipisetu::romanoptions opt)
+{
+    shell::readstart(ahead, in, lipisetu::detectblock);
+    if (ahead.head.empty() && ahead.error)
+        return opt; // nothing to judge: the conversion reports the read error
+    lipisetu::detection d = lipisetu::detect(ahead.head, opt.input);
+    if (d.found == lipisetu::writing::roman)
+        opt.scheme = d.scheme;
+    const std::string name(lipisetu::nameof(opt.scheme));
+    if (d.found == lipisetu::writing::roman)
+        std::fprintf(stderr, "kavrel: --scheme auto: reading %s\n", name.c_str());
+    else if (d.found == lipisetu::writing::devanagari)
+        std::fprintf(stderr, "kavrel: --scheme auto: the text is in Devanagari; reading %s\n", name.c_str());
+    else
+        std::fprintf(stderr, "kavrel: --scheme auto: no scheme fits the text; reading %s\n", name.c_str());
+    return opt;
+}
+
 static lipisetu::status convert(lipisetu::source in, lipisetu::sink out, const void* context)
 {
-    return lipisetu::convertroman(in, out, *static_cast<const lipisetu::romanoptions*>(context));
+    const run& r = *static_cast<const run*>(context);
+    if (!r.automatic)
+        return lipisetu::convertroman(in, out, r.opt);
+    shell::readahead ahead;
+    lipisetu::romanoptions opt = detected(ahead, in, r.opt);
+    return lipisetu::convertroman(shell::aheadsource(ahead), out, opt);
 }
 
 int main(int argc, char** argv)
 {
-    lipisetu::romanoptions opt;
+    run r;
     const char* file = nullptr;
-    switch (parseargs(argc, argv, opt, file)) {
+    switch (parseargs(argc, argv, r, file)) {
     case request::convert:
         break;
     case request::help:
-        return shell::tell("kavrel", (std::string(usage) + schemehelp + "      " + shell::schemelist() + "\n").c_str());
+        return shell::tell(
+            "kavrel", (std::string(usage) + schemehelp + "      " + shell::schemelist() + "\n" + autohelp()).c_str());
     case request::version:
         return shell::version("kavrel", "Transliteration: ISO 15919:2001\n");
     case request::badoption:
@@ -140,5 +183,5 @@ int main(int argc, char** argv)
     case request::badscheme:
         return 1;
     }
-    return shell::convertfile("kavrel", file ? file : "-", "Unable to open file\n", convert, &opt);
+    return shell::convertfile("kavrel", file ? file : "-", "Unable to open file\n", convert, &r);
 }

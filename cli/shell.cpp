@@ -1,5 +1,6 @@
 #include "shell.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -63,7 +64,7 @@ int version(const char* prog, const char* standards)
     return flushed(prog, std::printf("%s (%s) %s\n%s", prog, LIPISETU_PACKAGE, LIPISETU_VERSION, standards) >= 0);
 }
 
-int schemeoption(const char* prog, int argc, char** argv, int i, lipisetu::scheme& s)
+int schemeoption(const char* prog, int argc, char** argv, int i, lipisetu::scheme& s, bool* automatic)
 {
     constexpr const char option[] = "--scheme";
     const char* a = argv[i];
@@ -78,8 +79,15 @@ int schemeoption(const char* prog, int argc, char** argv, int i, lipisetu::schem
     } else {
         return 0;
     }
-    if (name && lipisetu::schemenamed(name, s))
+    if (name && automatic && !std::strcmp(name, autoscheme)) {
+        *automatic = true;
         return took;
+    }
+    if (name && lipisetu::schemenamed(name, s)) {
+        if (automatic)
+            *automatic = false;
+        return took;
+    }
     if (name)
         std::fprintf(stderr, "%s: unknown scheme '%s'; the schemes are %s\n", prog, name, schemelist().c_str());
     else
@@ -94,6 +102,52 @@ std::string schemelist()
         list.append(k ? ", " : "").append(lipisetu::nameof(static_cast<lipisetu::scheme>(k)));
     return list;
 }
+
+void readstart(readahead& r, lipisetu::source in, std::size_t size)
+{
+    r.rest = in;
+    r.head.resize(size);
+    std::size_t got = 0;
+    while (got < size) {
+        errno = 0;
+        auto* at = reinterpret_cast<unsigned char*>(r.head.data() + got);
+        std::ptrdiff_t n = in.read ? in.read(in.context, at, size - got) : 0;
+        if (n < 0)
+            r.error = errno ? errno : EIO;
+        if (n <= 0) {
+            r.ended = true;
+            break;
+        }
+        // A source may say it gave more than it was asked for; it is not
+        // believed.
+        got += std::min(static_cast<std::size_t>(n), size - got);
+    }
+    r.head.resize(got);
+}
+
+namespace {
+
+std::ptrdiff_t readkept(void* context, unsigned char* buf, std::size_t size)
+{
+    auto& r = *static_cast<readahead*>(context);
+    if (r.at < r.head.size()) {
+        std::size_t n = std::min(size, r.head.size() - r.at);
+        std::memcpy(buf, r.head.data() + r.at, n);
+        r.at += n;
+        return static_cast<std::ptrdiff_t>(n);
+    }
+    if (r.error) {
+        errno = r.error;
+        return -1;
+    }
+    if (r.ended || !r.rest.read)
+        return 0;
+    return r.rest.read(r.rest.context, buf, size);
+}
+
+} // namespace
+
+lipisetu::source aheadsource(readahead& r) { return {readkept, &r}; }
 
 int convertfile(const char* prog, const char* file, const char* unable, convertfn convert, const void* context)
 {

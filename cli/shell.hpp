@@ -32,7 +32,29 @@ int version(const char* prog, const char* standards);
 // The --scheme option at argv[i]: "--scheme NAME" or "--scheme=NAME".
 // Returns the arguments it took (0 when argv[i] is no --scheme option),
 // or -1 after a one-line message naming the schemes when NAME is none.
-int schemeoption(const char* prog, int argc, char** argv, int i, lipisetu::scheme& s);
+// Where `automatic` is given, NAME may also be "auto", which sets it (and
+// leaves `s`); any scheme named clears it.
+int schemeoption(const char* prog, int argc, char** argv, int i, lipisetu::scheme& s, bool* automatic = nullptr);
+
+// The word that asks --scheme to take the scheme from the text.
+constexpr const char* autoscheme = "auto";
+
+// An input whose start has been read ahead (to look at it before it is
+// converted): as a source it gives the start's bytes first, then the rest
+// of the input, and a read that failed while reading ahead fails in its
+// turn, after the bytes read before it.
+struct readahead {
+    std::string head;
+    std::size_t at = 0;  // the head's bytes given so far
+    int error = 0;       // errno of the read that failed while reading ahead
+    bool ended = false;  // the input ended within the head: nothing more is read
+    lipisetu::source rest;
+};
+
+// Reads the first `size` bytes of `in` into r.head, or all of it when it
+// is shorter, stopping at a failed read; the input then goes on from r.
+void readstart(readahead& r, lipisetu::source in, std::size_t size);
+lipisetu::source aheadsource(readahead& r);
 
 // The names of the schemes, in the library's order, with a comma and a
 // space between two.

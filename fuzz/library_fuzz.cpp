@@ -64,6 +64,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         lipisetu::romandecoder d = lipisetu::newromandecoder(o);
         if (!d || !sameinpieces(*d, in, p, p.out))
             std::abort();
+        // detect reads the first block alone: what follows it changes
+        // nothing.
+        lipisetu::detection found = lipisetu::detect(in, o.input);
+        std::string other(in);
+        if (other.size() > lipisetu::detectblock)
+            std::fill(other.begin() + lipisetu::detectblock, other.end(), 'x');
+        lipisetu::detection again = lipisetu::detect(other, o.input);
+        if (!(found.score >= 0 && found.score <= 1) || found.found != again.found || found.scheme != again.scheme ||
+            found.score != again.score)
+            std::abort();
         break;
     }
     case 1: {

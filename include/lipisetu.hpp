@@ -144,6 +144,40 @@ LIPISETU_API std::string todevanagari(std::string_view roman, const romanoptions
 LIPISETU_API void todevanagari(std::string_view roman, std::string& out, const romanoptions& opt = {});
 LIPISETU_API status convertroman(source in, sink out, const romanoptions& opt = {});
 
+// ---------------------------------------------------------------- Which scheme
+
+// What a text is written in, as detect finds it.
+enum class writing : std::uint8_t {
+    unknown,    // nothing fits: no letters, or Latin text that no scheme reads well (English)
+    roman,      // a romanisation: the detection's scheme
+    devanagari, // the Devanagari script itself
+};
+
+struct detection {
+    writing found = writing::unknown;
+    lipisetu::scheme scheme = lipisetu::scheme::iso; // the romanisation, where found is roman
+    // How sure detect is, from 0 to 1: of the evidence detect weighs, the
+    // share that speaks for the answer. For a romanisation, that is the
+    // share of the schemes that read the text into the same Devanagari
+    // (a text in letters that several schemes share scores lower); for
+    // Devanagari, the share of the letters that are Devanagari; for
+    // unknown, the share for plain Latin text (0 when there are no letters).
+    double score = 0;
+};
+
+// detect reads at most this much of a text: its first block, in bytes.
+constexpr std::size_t detectblock = 4096;
+
+// The romanisation that a text's first block is most likely written in, or
+// the Devanagari script (when its letters outnumber the Latin ones), or
+// unknown. The block is read as kavrel reads its input (`input`: its form;
+// detect takes it from a byte-order mark, else UTF-8), each scheme's
+// reading of it scored by how well its words make Devanagari words, against
+// the reading of it as Latin text of no scheme. Short texts and texts
+// whose letters several schemes spell alike may name any of them: a text
+// in ASCII letters alone is often read the same by most schemes.
+LIPISETU_API detection detect(std::string_view text, form input = form::detect);
+
 // ---------------------------------------------------------------- Devanagari to Roman
 
 // UTF-8 Devanagari to Roman in the scheme (ISO 15919 when none is named),

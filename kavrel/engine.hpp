@@ -28,4 +28,20 @@ void fed(state& st, std::size_t n, bool last);
 void flush(state& st);
 vocab::outcome outcome(const state& st);
 
+// What a text is written in, as detect finds it: the romanisation it is
+// most likely in, or the Devanagari script itself, or neither (no letters,
+// or Latin text that no scheme reads well, such as English).
+struct guess {
+    int scheme = -1; // a vocab::scheme, or -1 when no romanisation fits
+    bool devanagari = false;
+    double score = 0; // 0 to 1: the share of the evidence for the answer
+};
+
+// detect reads at most the first detectblock bytes of a text.
+constexpr std::size_t detectblock = 4096;
+
+// The writing of the text's first block, in the input form (`detect`: from
+// a byte-order mark, else UTF-8).
+guess detect(std::span<const unsigned char> text, vocab::form input);
+
 } // namespace kavrel

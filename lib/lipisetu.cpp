@@ -326,6 +326,27 @@ std::string toroman(std::string_view devanagari, scheme s)
     return out;
 }
 
+// ---------------------------------------------------------------- Which scheme
+
+static_assert(detectblock == kavrel::detectblock);
+
+detection detect(std::string_view text, form input)
+{
+    if (!known(input))
+        input = form::detect;
+    kavrel::guess g = kavrel::detect({reinterpret_cast<const unsigned char*>(text.data()), text.size()},
+                                     static_cast<vocab::form>(input));
+    detection d;
+    d.score = g.score;
+    if (g.devanagari)
+        d.found = writing::devanagari;
+    else if (g.scheme >= 0) {
+        d.found = writing::roman;
+        d.scheme = static_cast<scheme>(g.scheme);
+    }
+    return d;
+}
+
 // ---------------------------------------------------------------- In pieces
 
 // A decoder: the engine's state, what it was made with (`how`), and the

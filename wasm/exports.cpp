@@ -18,10 +18,13 @@
 //   ASCII alone, which it makes a string of from the bytes themselves.
 // - Names: lipisetu_schemes writes the library's scheme names, in the
 //   order of their numbers, at lipisetu_result(), for the loader's list.
+// - Detection: lipisetu_detect tells what the text in the input area is
+//   written in, and lipisetu_detectscore how sure it is.
 //
 // Any call may grow the memory, which detaches the loader's views of it.
 #include "lipisetu.hpp"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -79,6 +82,9 @@ std::string input, result;
 
 // The UTF-16 code units of the last lipisetu_utf16.
 std::u16string units;
+
+// The score of the last lipisetu_detect.
+double detectscore = 0;
 
 // Whether none of the eight bytes at `p` is past ASCII.
 bool ascii8(const unsigned char* p)
@@ -149,6 +155,23 @@ std::size_t lipisetu_schemes(void)
     }
     return result.size();
 }
+
+// What the first `size` bytes of the input area (UTF-8) are written in: 0
+// nothing that fits, 1 Devanagari, 2 + k the scheme numbered k. Only the
+// first lipisetu_detectblock() bytes are read.
+unsigned lipisetu_detect(std::size_t size)
+{
+    lipisetu::detection d = lipisetu::detect(std::string_view(input.data(), std::min(size, input.size())),
+                                             lipisetu::form::utf8);
+    detectscore = d.score;
+    if (d.found == lipisetu::writing::roman)
+        return 2 + static_cast<unsigned>(d.scheme);
+    return d.found == lipisetu::writing::devanagari ? 1 : 0;
+}
+
+double lipisetu_detectscore(void) { return detectscore; }
+
+std::size_t lipisetu_detectblock(void) { return lipisetu::detectblock; }
 
 // A stream of the kind, with the option bits and scheme of a Roman one (the
 // scheme of a Devanagari one); null when there is no memory or no such

@@ -5,6 +5,7 @@
 //   toDevanagari(text, options)   Roman (ISO 15919 or another scheme) to Devanagari, as kavrel
 //   toRoman(text, options)        Devanagari to Roman, as sonwick
 //   fromIscii(bytes)              ISCII to Unicode, as pellam, with its messages
+//   detect(text)                  the scheme a text is most likely in (or Devanagari)
 //
 // and the same as byte streams in constant memory (ToDevanagariStream,
 // ToRomanStream, FromIsciiStream).
@@ -33,7 +34,9 @@ export let schemes = Object.freeze([]);
 
 let memory, heap, heap16;
 let wasmInput, wasmResult, wasmToDevanagari, wasmToRoman, wasmOpen, wasmPiece, wasmPush, wasmOutput,
-  wasmMessageCount, wasmMessages, wasmClose, wasmUtf16, wasmUnits, wasmAscii;
+  wasmMessageCount, wasmMessages, wasmClose, wasmUtf16, wasmUnits, wasmAscii, wasmDetect, wasmDetectScore;
+// The bytes of a text that detect reads: its first block.
+let detectBlock = 0;
 
 const imports = {
   env: {
@@ -111,7 +114,10 @@ function start(instance) {
     lipisetu_utf16: wasmUtf16,
     lipisetu_units: wasmUnits,
     lipisetu_ascii: wasmAscii,
+    lipisetu_detect: wasmDetect,
+    lipisetu_detectscore: wasmDetectScore,
   } = e);
+  detectBlock = e.lipisetu_detectblock() >>> 0;
   const size = e.lipisetu_schemes() >>> 0;
   schemes = Object.freeze(takeText(wasmResult() >>> 0, size).split(' '));
   ready = true;
@@ -402,6 +408,30 @@ function bytesOf(bytes, call) {
   if (bytes instanceof ArrayBuffer || (typeof SharedArrayBuffer === 'function' && bytes instanceof SharedArrayBuffer))
     return new Uint8Array(bytes);
   throw new TypeError(`lipisetu: ${call} takes a Uint8Array, an ArrayBuffer or a view of one, not ${describe(bytes)}`);
+}
+
+// ---------------------------------------------------------------- Which scheme
+
+/**
+ * What a text is most likely written in, from its first block (the
+ * module's detect reads that many bytes of its UTF-8): `scheme` is one of
+ * `schemes`, 'devanagari' when the Devanagari script's letters outnumber
+ * the Latin ones, or 'unknown' where no scheme fits (plain English, no
+ * letters); `score`, from 0 to 1, is how sure it is (the share of the
+ * evidence for the answer: a text in letters that several schemes read
+ * alike scores lower).
+ */
+export function detect(text) {
+  loaded();
+  checkText(text, 'detect');
+  // A unit is a byte of UTF-8 or more, so this many units hold the block
+  // and tell the module that the text goes on past it.
+  const size = putText(text.length > detectBlock ? text.slice(0, detectBlock + 1) : text);
+  const found = wasmDetect(size) >>> 0;
+  return Object.freeze({
+    scheme: found >= 2 ? schemes[found - 2] : found === 1 ? 'devanagari' : 'unknown',
+    score: wasmDetectScore(),
+  });
 }
 
 // ---------------------------------------------------------------- ISCII messages

@@ -301,6 +301,22 @@ def test_swap(driver):
     assert not driver.find_element(By.CSS_SELECTOR, '#text-form input[name="sanskrit"]').is_enabled()
 
 
+def test_scheme_hint(driver):
+    # IAST typed under the default scheme keeps Latin letters in the
+    # result: the hint names IAST, and its button reads the text so.
+    choose(driver, 'text-form', direction='devanagari', scheme='iso', sanskrit=False, numerals=False)
+    text = 'sa\u1e43sk\u1e5btam k\u1e5b\u1e63\u1e47a'  # samskrtam krsna in IAST
+    type_text(driver, text)
+    shows(driver, kavrel(text))
+    switch = driver.find_element(By.ID, 'scheme-switch')
+    WebDriverWait(driver, WAIT).until(lambda d: switch.is_displayed())
+    assert 'iast' in value(driver, 'scheme-hint-text')
+    switch.click()
+    assert settings_of(driver)['scheme'] == 'iast'
+    shows(driver, kavrel(text, 'iast'))
+    assert not driver.find_element(By.ID, 'scheme-hint').is_displayed()
+
+
 def test_long_text_converted_when_asked(driver):
     # Past the live preview's limit, the text waits for the reader's word,
     # with a pointer to the file converter.

@@ -56,6 +56,21 @@ test('long results without Node\'s Buffer', () => {
   assert.deepEqual(JSON.parse(p.stdout), want);
 });
 
+// detect names what kavrel --scheme auto reads: a scheme, Devanagari, or
+// the default where nothing fits; of a long text, only the first block.
+test('detect finds what kavrel --scheme auto finds', () => {
+  const english = 'Reads the file, or standard input, and writes it out. '.repeat(100);
+  // IAST's samskrtam krsnah, HK, Devanagari's namaste, English alone and before IAST.
+  const iast = 'sa\u1e43sk\u1e5btam k\u1e5b\u1e63\u1e47a\u1e25';
+  for (const text of [iast, 'kRSNa saMskRtam zivAya', '\u0928\u092e\u0938\u094d\u0924\u0947', english, `${english}${iast}`]) {
+    const said = run('KAVREL', Buffer.from(text), ['--scheme', 'auto']).stderr;
+    const { scheme } = L.detect(text);
+    const reading = scheme === 'unknown' ? 'no scheme fits the text; reading iso'
+      : scheme === 'devanagari' ? 'the text is in Devanagari; reading iso' : `reading ${scheme}`;
+    assert.equal(said, `kavrel: --scheme auto: ${reading}\n`, text.slice(0, 40));
+  }
+});
+
 // A caller's mistakes, each with the error it throws.
 const mistakes = [
   ['a number for text', () => L.toDevanagari(5), TypeError, /takes a string/],
