@@ -44,15 +44,16 @@ static const char usage[] =
 // does not name, with the names of the schemes after it, then what auto
 // does.
 static const char schemehelp[] =
-    "   One more option may come before the filename: --scheme NAME (or\n"
-    "   --scheme=NAME) reads the romanisation NAME, the default being the\n"
-    "   first of these:\n";
+    "   Further options: --scheme NAME (or --scheme=NAME) reads the\n"
+    "   romanisation NAME, the default being the first of these:\n";
 
 static std::string autohelp()
 {
     return std::string("   or ") + shell::autoscheme + ", which takes it from the text: from the first " +
            std::to_string(lipisetu::detectblock) + " bytes of\n"
-           "   the input, and says on standard error which it took.\n";
+           "   the input, and says on standard error which it took.\n"
+           "   --nfc writes Unicode's normal form C: the nukta letters that it\n"
+           "   leaves out of composition (U+0958 to U+095F) as consonant and nukta.\n";
 }
 
 // What kavrel converts with: its options, and whether --scheme auto takes
@@ -65,12 +66,14 @@ struct run {
 // What a command line asks for: a conversion, or one of the answers.
 enum class request { convert, help, version, badoption, badscheme };
 
-// The options -n and -s, matched as whole arguments.
+// The options -n, -s and --nfc, matched as whole arguments.
 struct flagrow {
     const char* name;
     bool lipisetu::romanoptions::*flag;
 };
-constexpr flagrow flaglist[] = {{"-n", &lipisetu::romanoptions::numerals}, {"-s", &lipisetu::romanoptions::sanskrit}};
+constexpr flagrow flaglist[] = {{"-n", &lipisetu::romanoptions::numerals},
+                                {"-s", &lipisetu::romanoptions::sanskrit},
+                                {"--nfc", &lipisetu::romanoptions::nfc}};
 
 // The letter of each form in the options -iX and -oX.
 struct formletter {

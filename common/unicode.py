@@ -36,7 +36,8 @@ def nuktaheader():
     """The Devanagari letters whose canonical decomposition is a letter and
     the nukta sign, with that letter."""
     nukta = 0x093C
-    pairs = [(d[0], c) for c in range(0x0900, 0x0980) if len(d := decomposition(c)) == 2 and d[1] == nukta]
+    pairs = [(d[0], c, "true" if nfc(d) == [c] else "false")
+             for c in range(0x0900, 0x0980) if len(d := decomposition(c)) == 2 and d[1] == nukta]
     return [
         "// Made by common/unicode.py from utf8proc %s (Unicode %s); not to be edited."
         % (lib.utf8proc_version().decode(), lib.utf8proc_unicode_version().decode()),
@@ -47,12 +48,15 @@ def nuktaheader():
         "namespace vocab {",
         "",
         "// A Devanagari consonant followed by the nukta sign, and the one letter",
-        "// the pair stands for (its canonical decomposition).",
+        "// the pair stands for (its canonical decomposition); whether Unicode's",
+        "// normal form C composes the pair into the letter (it does not for the",
+        "// letters excluded from composition, U+0958..095F).",
         "struct nuktapair {",
         "    std::int32_t plain, joined;",
+        "    bool composes;",
         "};",
         "inline constexpr nuktapair nuktapairs[] = {",
-        *["    {0x%04X, 0x%04X}," % p for p in sorted(pairs)],
+        *["    {0x%04X, 0x%04X, %s}," % p for p in sorted(pairs)],
         "};",
         "",
         "} // namespace vocab",

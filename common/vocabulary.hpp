@@ -40,6 +40,7 @@ enum class form : std::uint8_t {
 struct romanoptions {
     bool sanskrit = false;
     bool numerals = false;
+    bool nfc = false; // nukta letters excluded from composition written as consonant and nukta
     form input = form::detect;
     form output = form::detect;
     vocab::scheme scheme = vocab::scheme::iso;

@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 0: {
         using lipisetu::form;
         const form forms[] = {form::detect, form::utf8, form::utf16le, form::utf16be};
-        lipisetu::romanoptions o{(draw & 4) != 0, (draw & 8) != 0, forms[draw >> 4 & 3], forms[draw >> 6 & 3]};
+        lipisetu::romanoptions o{.sanskrit = (draw & 4) != 0, .numerals = (draw & 8) != 0, .nfc = (draw & 2) != 0,
+                                 .input = forms[draw >> 4 & 3], .output = forms[draw >> 6 & 3]};
         if (!ok(lipisetu::convertroman(p.source(), p.sink(), o)) ||
             p.out != lipisetu::todevanagari(in, o))
             std::abort();

@@ -130,6 +130,10 @@ LIPISETU_API bool formnamed(std::string_view name, form& f);
 struct romanoptions {
     bool sanskrit = false; // -s: spaces closed up after a consonant, the apostrophe as avagraha
     bool numerals = false; // -n: digits as Devanagari numerals
+    // --nfc: output in Unicode's normal form C, the nukta letters that it
+    // excludes from composition (U+0958..095F) written as their consonant
+    // and the nukta sign
+    bool nfc = false;
     form input = form::detect;
     form output = form::detect;
     lipisetu::scheme scheme = lipisetu::scheme::iso; // --scheme: the romanisation read

@@ -122,6 +122,10 @@ struct dictionary {
     static_assert(maxnodes < 256, "an entry's number fits a byte");
     convnode pool[maxnodes];
     int used = 0;
+    // Output in Unicode's normal form C: the nukta letters that it
+    // excludes from composition (U+0958..095F) are written as their
+    // consonant and the nukta sign.
+    bool nfc = false;
 };
 
 // The number of an entry: its place in the pool, from 1; 0 for none.
@@ -147,6 +151,8 @@ bool fill(dictionary& d, const options& opt);
 
 // Makes every entry's output bytes for the settled output form.
 void encode(dictionary& d, codec::form out);
+// Writes a character copied from the input, in normal form C when `nfc`.
+void putletter(codec::output& out, bool nfc, lchar c);
 
 // A Latin letter directly followed by combining marks is read as the
 // canonical composition (NFC) of the letter and its marks, when there are

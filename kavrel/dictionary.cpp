@@ -158,6 +158,38 @@ convnode* install(dictionary& d, const convrec& r, char32_t flag)
     return node;
 }
 
+namespace {
+
+// The consonant of a nukta letter that normal form C writes as consonant
+// and nukta sign; 0 for any other character.
+lchar decomposednukta(lchar c)
+{
+    for (const vocab::nuktapair& p : vocab::nuktapairs)
+        if (p.joined == c && !p.composes)
+            return p.plain;
+    return 0;
+}
+
+// Adds one character of an entry's output in the form (in normal form C
+// when `nfc`); false when it does not fit.
+bool append(codec::shortbytes& s, codec::form f, bool nfc, lchar c)
+{
+    if (lchar plain = nfc ? decomposednukta(c) : 0)
+        return codec::append(s, f, plain) && codec::append(s, f, vocab::nukta);
+    return codec::append(s, f, c);
+}
+
+} // namespace
+
+void putletter(codec::output& out, bool nfc, lchar c)
+{
+    if (lchar plain = nfc ? decomposednukta(c) : 0) {
+        codec::putuch(out, plain);
+        c = vocab::nukta;
+    }
+    codec::putuch(out, c);
+}
+
 void encode(dictionary& d, codec::form out)
 {
     for (int i = 0; i < d.used; ++i) {
@@ -165,14 +197,14 @@ void encode(dictionary& d, codec::form out)
         e.out[0] = e.out[1] = {};
         // After a consonant, a consonant closes it with the virama.
         if (e.consonant)
-            codec::append(e.out[1], out, virama);
+            append(e.out[1], out, d.nfc, virama);
         for (int k = 0; k < e.nindep; ++k) {
-            codec::append(e.out[0], out, e.indep[k]);
+            append(e.out[0], out, d.nfc, e.indep[k]);
             if (e.consonant)
-                codec::append(e.out[1], out, e.indep[k]);
+                append(e.out[1], out, d.nfc, e.indep[k]);
         }
         for (int k = 0; k < e.ndep; ++k)
-            codec::append(e.out[1], out, e.dep[k]);
+            append(e.out[1], out, d.nfc, e.dep[k]);
     }
 }
 
@@ -319,6 +351,7 @@ bool fill(dictionary& d, const options& opt)
     std::fill(std::begin(d.convtab), std::end(d.convtab), nullptr);
     std::fill(std::begin(d.lone), std::end(d.lone), 0);
     d.used = 0;
+    d.nfc = opt.nfc;
     if (opt.scheme != vocab::scheme::iso)
         return fillscheme(d, opt, schemes::all[static_cast<std::size_t>(opt.scheme)]);
     for (const convrec& r : composedlist())

@@ -48,9 +48,9 @@ bool start(state& st, const options& opt, vocab::sink out)
 
 const vocabulary* vocabularyfor(const options& opt, codec::form out)
 {
-    // One for each scheme, -s, -n and output form, made when first asked
+    // One for each scheme, -s, -n, --nfc and output form, made when first asked
     // for; the options of the input form do not change it.
-    constexpr std::size_t kinds = schemes::count * 2 * 2 * std::size(codec::forms);
+    constexpr std::size_t kinds = schemes::count * 2 * 2 * 2 * std::size(codec::forms);
     static std::once_flag once[kinds];
     static std::unique_ptr<vocabulary> made[kinds];
     // Once made, a vocabulary is found with one atomic load, not through
@@ -58,7 +58,8 @@ const vocabulary* vocabularyfor(const options& opt, codec::form out)
     // a word asks twice.
     static std::atomic<const vocabulary*> ready[kinds];
     std::size_t form = static_cast<std::size_t>(&codec::rowof(out) - codec::forms);
-    std::size_t k = ((static_cast<std::size_t>(opt.scheme) * 2 + opt.sanskrit) * 2 + opt.numerals) * std::size(codec::forms) + form;
+    std::size_t k = (((static_cast<std::size_t>(opt.scheme) * 2 + opt.sanskrit) * 2 + opt.numerals) * 2 + opt.nfc) *
+                        std::size(codec::forms) + form;
     if (k >= kinds)
         return nullptr;
     if (const vocabulary* v = ready[k].load(std::memory_order_acquire))

@@ -166,7 +166,7 @@ int writeunit(codec::output& out, lchar& sylstate, const dictionary& d, const tc
     if (u.c[0] == codec::endofinput)
         return -1;
     for (int i = 0; i < u.n; ++i)
-        codec::putuch(out, u.c[i]);
+        putletter(out, d.nfc, u.c[i]);
     sylstate = SYL_OTHER;
     return 1;
 }

@@ -53,8 +53,12 @@ bool known(form f) { return !nameof(f).empty(); }
 
 vocab::romanoptions internal(const romanoptions& o)
 {
-    return {o.sanskrit, o.numerals, static_cast<vocab::form>(o.input), static_cast<vocab::form>(o.output),
-            static_cast<vocab::scheme>(o.scheme)};
+    return {.sanskrit = o.sanskrit,
+            .numerals = o.numerals,
+            .nfc = o.nfc,
+            .input = static_cast<vocab::form>(o.input),
+            .output = static_cast<vocab::form>(o.output),
+            .scheme = static_cast<vocab::scheme>(o.scheme)};
 }
 
 bool known(const romanoptions& o) { return known(o.scheme) && known(o.input) && known(o.output); }

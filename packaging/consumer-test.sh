@@ -3,7 +3,7 @@
 # find_package(lipisetu) against the shared and the static library, and
 # with pkg-config; each must print the same. It does so twice: against the
 # build installed by `cmake --install` under a prefix of its own in
-# DESTDIR, and against the Debian packages liblipisetu1 and liblipisetu-dev
+# DESTDIR, and against the Debian packages liblipisetuN and liblipisetu-dev
 # unpacked into a folder (where dpkg-deb is installed), the programs run
 # with the loader pointed into that folder.
 #
@@ -49,7 +49,9 @@ consume() {
         got=$(printf 'namaste\n' | LD_LIBRARY_PATH="$lib" "$p" 2>&1 || true)
         [ "$got" = "$expected" ] || fail "$1: $(basename "$p") printed:"$'\n'"$got"
     done
-    [ "$(readlink "$lib/liblipisetu.so")" = liblipisetu.so.1 ] || fail "$1: liblipisetu.so does not point at the soname"
+    soname=$(objdump -p "$lib/liblipisetu.so" | awk '$1 == "SONAME" { print $2 }')
+    [ -n "$soname" ] && [ "$(readlink "$lib/liblipisetu.so")" = "$soname" ] ||
+        fail "$1: liblipisetu.so does not point at the soname"
     echo "$1: $(echo "$programs" | wc -w) programs built and run"
 }
 
@@ -59,7 +61,7 @@ consume installed "$scratch/root$prefix" "$libdir"
 
 if command -v dpkg-deb >/dev/null 2>&1; then
     build_debs "$cpack" "$build" "$scratch/debs"
-    for package in liblipisetu1 liblipisetu-dev; do
+    for package in $(cd "$src/packaging" && ls -d liblipisetu[0-9]*) liblipisetu-dev; do
         run dpkg-deb -x "$(ls "$scratch/debs/${package}_"*.deb)" "$scratch/packaged"
     done
     multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH) || { echo "dpkg-architecture (dpkg-dev) is needed"; exit 1; }

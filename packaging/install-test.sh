@@ -34,7 +34,7 @@ for prog in kavrel sonwick pellam; do
     [ -x "$root/bin/$prog" ] || fail "missing or not executable: bin/$prog"
 done
 check_manpages "$root/share" "$src" "$suffix"
-packages="lipisetu liblipisetu1 liblipisetu-dev"
+packages="lipisetu $(cd "$src/packaging" && ls -d liblipisetu[0-9]*) liblipisetu-dev"
 [ -z "$python" ] || packages="$packages python3-lipisetu"
 for package in $packages; do
     check_docs "$root/share/doc/$package" "$src" "$suffix"
@@ -45,12 +45,13 @@ stray=$(cd "$scratch/root" && find . -type f ! -path ".$prefix/*")
 [ -z "$stray" ] || fail "files outside the prefix: $stray"
 # The shared library is named by the whole version and linked to by its
 # first number, the soname.
-shared=$(cd "$root/$libdir" 2>/dev/null && ls liblipisetu.so.1.*.* 2>/dev/null | head -n 1 || true)
-for f in include/lipisetu.hpp include/lipisetu_schemes.hpp "$libdir/liblipisetu.a" "$libdir/${shared:-liblipisetu.so.1.x.y}" \
+shared=$(cd "$root/$libdir" 2>/dev/null && ls liblipisetu.so.*.*.* 2>/dev/null | head -n 1 || true)
+soname=${shared%.*.*}
+for f in include/lipisetu.hpp include/lipisetu_schemes.hpp "$libdir/liblipisetu.a" "$libdir/${shared:-liblipisetu.so.x.y.z}" \
     "$libdir/pkgconfig/lipisetu.pc" "$libdir/cmake/lipisetu/lipisetuConfig.cmake"; do
     [ -f "$root/$f" ] || fail "missing: $f"
 done
-[ -n "$shared" ] && [ "$(readlink "$root/$libdir/liblipisetu.so.1")" = "$shared" ] || fail "no link liblipisetu.so.1"
+[ -n "$shared" ] && [ "$(readlink "$root/$libdir/$soname")" = "$shared" ] || fail "no link $soname to $shared"
 want=21
 if [ -n "$python" ]; then
     # Under a prefix of its own the module goes where that prefix's

@@ -16,6 +16,9 @@ if [ $# -ne 7 ] && [ $# -ne 8 ]; then
     exit 2
 fi
 cpack=$1 build=$2 scratch=$3 src=$4 suffix=$5 name=$6 version=$7 python=${8:-}
+# The soname, and the library package named after it, change with the
+# first number of the version.
+major=${version%%.*} libpackage=liblipisetu${version%%.*}
 # shellcheck source=packaging/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -36,8 +39,8 @@ build_debs "$cpack" "$build" "$scratch"
 # package, section, and a pattern (extended regular expression) its Depends
 # must match.
 table="$name text libc6.*libutf8proc2
-liblipisetu1 libs libc6 .*libstdc\+\+6 .*libutf8proc2
-liblipisetu-dev libdevel ^liblipisetu1 \(= $version\), libutf8proc-dev$"
+$libpackage libs libc6 .*libstdc\+\+6 .*libutf8proc2
+liblipisetu-dev libdevel ^$libpackage \(= $version\), libutf8proc-dev$"
 [ -z "$python" ] || table="$table
 python3-lipisetu python ^python3 \(>= 3.*libc6"
 
@@ -47,7 +50,7 @@ expected() {
     case $1 in
         "$name") printf '%s\n' ./usr/bin/kavrel ./usr/bin/sonwick ./usr/bin/pellam \
             ./usr/share/man/man1/{kavrel,sonwick,pellam}.1"$suffix" ;;
-        liblipisetu1) printf '%s\n' "$lib/liblipisetu.so.1" "$lib/liblipisetu.so.$version" ;;
+        "$libpackage") printf '%s\n' "$lib/liblipisetu.so.$major" "$lib/liblipisetu.so.$version" ;;
         liblipisetu-dev) printf '%s\n' ./usr/include/lipisetu{,_schemes}.hpp "$lib/liblipisetu.a" "$lib/liblipisetu.so" \
             "$lib/pkgconfig/lipisetu.pc" "$lib"/cmake/lipisetu/lipisetu{Config,ConfigVersion,Targets}.cmake \
             "$lib/cmake/lipisetu/lipisetuTargets-*.cmake" ;;
@@ -95,16 +98,16 @@ done
 
 # The shared library has its soname, and its package the control files
 # that tell dpkg what the library gives and that run ldconfig.
-objdump -p "$root/$lib/liblipisetu.so.$version" 2>/dev/null | grep -Eq 'SONAME +liblipisetu\.so\.1$' ||
-    fail "liblipisetu.so.$version has not the soname liblipisetu.so.1"
-dpkg-deb -e "$scratch/liblipisetu1_${version}_"*.deb "$scratch/control"
-cmp -s "$scratch/control/symbols" "$src/packaging/liblipisetu1/symbols" ||
-    fail "the symbols file of liblipisetu1 is missing or is not packaging/liblipisetu1/symbols"
-grep -qx "liblipisetu 1 liblipisetu1 (>= $version)" "$scratch/control/shlibs" ||
-    fail "the shlibs file of liblipisetu1 is missing or wrong"
-grep -qx 'activate-noawait ldconfig' "$scratch/control/triggers" || fail "liblipisetu1 does not trigger ldconfig"
+objdump -p "$root/$lib/liblipisetu.so.$version" 2>/dev/null | grep -Eq "SONAME +liblipisetu\\.so\\.$major\$" ||
+    fail "liblipisetu.so.$version has not the soname liblipisetu.so.$major"
+dpkg-deb -e "$scratch/${libpackage}_${version}_"*.deb "$scratch/control"
+cmp -s "$scratch/control/symbols" "$src/packaging/$libpackage/symbols" ||
+    fail "the symbols file of $libpackage is missing or is not packaging/$libpackage/symbols"
+grep -qx "liblipisetu $major $libpackage (>= $version)" "$scratch/control/shlibs" ||
+    fail "the shlibs file of $libpackage is missing or wrong"
+grep -qx 'activate-noawait ldconfig' "$scratch/control/triggers" || fail "$libpackage does not trigger ldconfig"
 [ ! -e "$scratch/control/postinst" ] && [ ! -e "$scratch/control/postrm" ] ||
-    fail "liblipisetu1 has maintainer scripts, where the ldconfig trigger is enough"
+    fail "$libpackage has maintainer scripts, where the ldconfig trigger is enough"
 
 if [ -n "$python" ]; then
     site=$root/usr/lib/python3/dist-packages

@@ -26,7 +26,6 @@ struct program {
     std::string unable;           // the message for a file that cannot be opened
     std::string helphead;         // how the --help text begins
     std::string standard;         // the second line of --version
-    long helplines;               // the lines of the --help text
     std::string numerals;         // kavrel's output for the sample with -n
     std::string hk;               // the output for the sample with --scheme hk
 };
@@ -34,14 +33,14 @@ struct program {
 const program programs[] = {
     {"pellam", PELLAM_BIN, harness::bytes({0xB3, 0xDA, ' ', 0xB3, 0xE9, '\n'}),
      harness::utf8(U"\u0915\u093E \u0958\n"), harness::bytes({0xB3, 0xDA, ' '}),
-     "\nUnable to open file\n", "   Pellam converts from 8-bit ISCII", "ISCII: IS 13194:1991 (ISCII-91)\n", 15, "", ""},
+     "\nUnable to open file\n", "   Pellam converts from 8-bit ISCII", "ISCII: IS 13194:1991 (ISCII-91)\n", "", ""},
     {"kavrel", KAVREL_BIN, harness::utf8(U"k\u0101 qa1\n"), harness::utf8(U"\u0915\u093E \u09581\n"),
      harness::utf8(U"k\u0101 "), "Unable to open file\n", "   Kavrel converts from Unicode Roman",
-     "Transliteration: ISO 15919:2001\n", 33, harness::utf8(U"\u0915\u093E \u0958\u0967\n"),
+     "Transliteration: ISO 15919:2001\n", harness::utf8(U"\u0915\u093E \u0958\u0967\n"),
      harness::utf8(U"\u0915\u094D\u0101 \u09581\n")}, // no long a in hk
     {"sonwick", SONWICK_BIN, harness::utf8(U"\u0915\u093E \u0958\n"), harness::utf8(U"k\u0101 qa\n"),
      harness::utf8(U"\u0915\u093E "), "Unable to open file\n", "   Sonwick converts from Unicode Devanagari",
-     "Transliteration: ISO 15919:2001\n", 13, "", "kA qa\n"},
+     "Transliteration: ISO 15919:2001\n", "", "kA qa\n"},
 };
 
 // A named pipe that is unlinked halfway through the writing: what was
@@ -89,7 +88,6 @@ TEST(CommandLine, EachProgram)
         const std::string help = harness::run(p.bin, {"--help"}).out;
         EXPECT_TRUE(!kavrel || help.starts_with(kavrelusage)) << help;
         EXPECT_TRUE(help.starts_with(p.helphead)) << p.name << ": " << help;
-        EXPECT_EQ(std::count(help.begin(), help.end(), '\n'), p.helplines) << p.name;
         EXPECT_TRUE(!kavrel || help.find("\n      -s   --  text is Sanskrit: handle space and avagraha characters\n"
                                          "               appropriately\n") != std::string::npos);
         const std::string version = p.name + " (" LIPISETU_PACKAGE ") " LIPISETU_VERSION "\n" + p.standard;

@@ -148,8 +148,12 @@ std::string kavrelconvert(const lipisetu::romanoptions& opt, const std::string& 
     static const auto st = std::make_unique<kavrel::state>();
     std::string out;
     kavrel::start(*st,
-                  {opt.sanskrit, opt.numerals, static_cast<vocab::form>(opt.input), static_cast<vocab::form>(opt.output),
-                   static_cast<vocab::scheme>(opt.scheme)},
+                  {.sanskrit = opt.sanskrit,
+                   .numerals = opt.numerals,
+                   .nfc = opt.nfc,
+                   .input = static_cast<vocab::form>(opt.input),
+                   .output = static_cast<vocab::form>(opt.output),
+                   .scheme = static_cast<vocab::scheme>(opt.scheme)},
                   {tostring, &out});
     st->fastlane = fastlane;
     feedall(*st, in, chunk);

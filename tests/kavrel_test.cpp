@@ -234,3 +234,30 @@ TEST(Kavrel, CapitalRecordsFollowTheirRows)
 }
 
 } // namespace
+
+// --nfc: every scheme's spellings, alone and after a consonant, in each
+// output form, come out as the output without it does once put in normal
+// form C; a nukta letter copied from the input is written in it too.
+TEST(Kavrel, NormalFormC)
+{
+    using lipisetu::form;
+    for (std::size_t k = 0; k < schemes::count; ++k) {
+        std::u32string text;
+        for (const schemes::row& r : schemes::all[k].rows)
+            for (int i = 0; i < schemes::spellingcount(r); ++i)
+                if (schemes::read(r, i, false) && r.k != schemes::kind::nukta)
+                    text.append(schemes::spelling(r, i)).append(U" k").append(schemes::spelling(r, i)).append(U" ");
+        const std::string in = utf8(text + U"\u0958\u0915\u093C\n");
+        for (form out : {form::utf8, form::utf16le}) {
+            const lipisetu::romanoptions plain{.output = out, .scheme = static_cast<lipisetu::scheme>(k)};
+            lipisetu::romanoptions nfc = plain;
+            nfc.nfc = true;
+            std::string want = harness::kavrelconvert({.scheme = plain.scheme}, in);
+            ASSERT_NE(want, harness::nfc(want)) << "no nukta letter in " << k;
+            want = harness::nfc(want);
+            if (out == form::utf16le)
+                want = harness::utf16(want, true, true);
+            EXPECT_EQ(harness::everyway(true, nfc, in, want), "") << schemes::all[k].name;
+        }
+    }
+}
