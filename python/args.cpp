@@ -81,6 +81,8 @@ struct keyword {
 const keyword keywords[] = {
         {"sanskrit", sanskritarg, [](PyObject* v, options& o) { return readflag(v, o.roman.sanskrit); }},
         {"numerals", numeralsarg, [](PyObject* v, options& o) { return readflag(v, o.roman.numerals); }},
+        {"nfc", nfcarg, [](PyObject* v, options& o) { return readflag(v, o.roman.nfc); }},
+        {"atr", atrarg, [](PyObject* v, options& o) { return readflag(v, o.iscii.atr); }},
         {"input", formsarg, [](PyObject* v, options& o) { return formnamed(v, o.roman.input); }},
         {"output", formsarg, [](PyObject* v, options& o) { return formnamed(v, o.roman.output); }},
         {"on_message", onmessagearg, [](PyObject* v, options& o) { o.onmessage = v; return true; }},

@@ -198,7 +198,7 @@ PyObject* convertbatch(direction d, const options& o, PyObject* batch, const cha
     });
 }
 
-PyObject* decodebatch(PyObject* batch, const char* name)
+PyObject* decodebatch(PyObject* batch, const lipisetu::isciioptions& opt, const char* name)
 {
     py::object items = itemsof(batch, false, name);
     std::size_t n = count(items);
@@ -213,7 +213,7 @@ PyObject* decodebatch(PyObject* batch, const char* name)
     runparts(before, parts, [&](part& p) {
         p.messageends.reserve(p.to - p.from);
         for (std::size_t i = p.from; i < p.to; ++i) {
-            decodeiscii(data[i].data, p.text, p.messages);
+            decodeiscii(data[i].data, opt, p.text, p.messages);
             p.ends.push_back(p.text.size());
             p.messageends.push_back(p.messages.size());
         }

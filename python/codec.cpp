@@ -1,6 +1,7 @@
-// The codec "iscii-devanagari", decoding only: its incremental decoder
-// over the library's, with the standard error handlers and any registered
-// one, and its registration with codecs.
+// The codecs "iscii-devanagari" and "iscii" (whose ATR codes switch the
+// script), decoding only: their incremental decoder over the library's,
+// with the standard error handlers and any registered one, and their
+// registration with codecs.
 #include "module.hpp"
 
 #include <algorithm>
@@ -17,14 +18,17 @@ namespace {
 struct decoder {
     lipisetu::isciidecoder d;
     std::string errors;
+    bool atr;
     std::uint64_t fed = 0;     // bytes given to the library's decoder since its start
     std::uint64_t written = 0; // UTF-8 bytes it gave back
-    decoder() : d(lipisetu::newisciidecoder())
+    explicit decoder(bool atr) : d(lipisetu::newisciidecoder(lipisetu::isciioptions{.atr = atr})), atr(atr)
     {
         if (!d)
             throw std::bad_alloc();
     }
 };
+
+const char* codecname(const decoder& dec) { return dec.atr ? atrencodingname : encodingname; }
 
 void restart(decoder& dec, long line)
 {
@@ -103,7 +107,7 @@ std::size_t replace(const decoder& dec, handling& h, const lipisetu::isciimessag
     if (!h.bytes)
         h.bytes = py::bytes(h.object.data(), h.object.size());
     py::object error =
-        py::reinterpret_borrow<py::object>(PyExc_UnicodeDecodeError)(encodingname, h.bytes, start, end, reason(m));
+        py::reinterpret_borrow<py::object>(PyExc_UnicodeDecodeError)(codecname(dec), h.bytes, start, end, reason(m));
     if (dec.errors == "strict") {
         PyErr_SetObject(PyExc_UnicodeDecodeError, error.ptr());
         throw py::error_already_set();
@@ -212,24 +216,27 @@ py::str decodebytes(decoder& dec, py::handle input, bool final)
 // The codec's encoder, which has nothing to keep.
 struct encoder {};
 
-// The codec's search function: the one name, however it is spelled.
-py::object search(const std::string& name, py::object info)
+// The codecs' search function: their names, however they are spelled.
+py::object search(const std::string& name, py::object info, py::object atrinfo)
 {
     std::string n;
     for (char c : name)
         n += c == '_' || c == ' ' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return n == encodingname ? info : py::none();
+    return n == encodingname ? info : n == atrencodingname ? atrinfo : py::none();
 }
+
+constexpr const char* decodesonly = "the codecs 'iscii-devanagari' and 'iscii' decode only";
 
 void adddecoderclass(py::module_& m)
 {
-    py::class_<decoder>(m, "IsciiIncrementalDecoder", "The incremental decoder of the codec 'iscii-devanagari'.")
-        .def(py::init([](const std::string& errors) {
-                 auto d = std::make_unique<decoder>();
+    py::class_<decoder>(m, "IsciiIncrementalDecoder",
+                        "The incremental decoder of the codecs 'iscii-devanagari' and, with atr, 'iscii'.")
+        .def(py::init([](const std::string& errors, bool atr) {
+                 auto d = std::make_unique<decoder>(atr);
                  d->errors = errors;
                  return d;
              }),
-             py::arg("errors") = "strict")
+             py::arg("errors") = "strict", py::kw_only(), py::arg("atr") = false)
         .def_readwrite("errors", &decoder::errors)
         .def("decode", &decodebytes, py::arg("input"), py::arg("final") = false)
         .def("reset", [](decoder& d) { restart(d, 1); })
@@ -256,7 +263,7 @@ void addencoderclass(py::module_& m)
             [](encoder&, py::handle input, bool) -> py::bytes {
                 if (py::len(input) == 0)
                     return py::bytes();
-                throw py::value_error("the codec 'iscii-devanagari' decodes only");
+                throw py::value_error(decodesonly);
             },
             py::arg("input"), py::arg("final") = false)
         .def("reset", [](encoder&) {})
@@ -271,24 +278,29 @@ void addcodec(py::module_& m)
     adddecoderclass(m);
     addencoderclass(m);
     py::object codecs = py::module_::import("codecs");
-    py::cpp_function decode(
-        [](py::handle input, const std::string& errors) {
-            decoder d;
-            d.errors = errors;
-            py::str text = decodebytes(d, input, true);
-            return py::make_tuple(text, py::len(input));
-        },
-        py::arg("input"), py::arg("errors") = "strict");
-    py::cpp_function encode(
-        [](py::handle, const std::string&) -> py::tuple {
-            throw py::value_error("the codec 'iscii-devanagari' decodes only");
-        },
-        py::arg("input"), py::arg("errors") = "strict");
-    py::object info = codecs.attr("CodecInfo")(encode, decode, py::arg("name") = encodingname,
-                                               py::arg("incrementaldecoder") = m.attr("IsciiIncrementalDecoder"),
-                                               py::arg("incrementalencoder") = m.attr("IsciiIncrementalEncoder"));
+    py::cpp_function encode([](py::handle, const std::string&) -> py::tuple { throw py::value_error(decodesonly); },
+                            py::arg("input"), py::arg("errors") = "strict");
+    auto infoof = [&](const char* name, bool atr) {
+        py::cpp_function decode(
+            [atr](py::handle input, const std::string& errors) {
+                decoder d(atr);
+                d.errors = errors;
+                py::str text = decodebytes(d, input, true);
+                return py::make_tuple(text, py::len(input));
+            },
+            py::arg("input"), py::arg("errors") = "strict");
+        py::object incremental = m.attr("IsciiIncrementalDecoder");
+        if (atr)
+            incremental = py::module_::import("functools").attr("partial")(incremental, py::arg("atr") = true);
+        return codecs.attr("CodecInfo")(encode, decode, py::arg("name") = name,
+                                        py::arg("incrementaldecoder") = incremental,
+                                        py::arg("incrementalencoder") = m.attr("IsciiIncrementalEncoder"));
+    };
+    py::object info = infoof(encodingname, false), atrinfo = infoof(atrencodingname, true);
     m.attr("codec_info") = info;
-    codecs.attr("register")(py::cpp_function([info](const std::string& name) { return search(name, info); }));
+    m.attr("atr_codec_info") = atrinfo;
+    codecs.attr("register")(
+        py::cpp_function([info, atrinfo](const std::string& name) { return search(name, info, atrinfo); }));
 }
 
 } // namespace binding

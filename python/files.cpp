@@ -189,10 +189,11 @@ PyObject* convertfile(direction d, const options& o, PyObject* src, PyObject* ds
     Py_RETURN_NONE;
 }
 
-PyObject* isciifile(PyObject* src, PyObject* dst, PyObject* onmessage)
+PyObject* isciifile(PyObject* src, PyObject* dst, const options& o)
 {
-    reporting r{onmessage, 0, std::nullopt};
-    convertfiles(src, dst, [&](lipisetu::source s, lipisetu::sink t) { return lipisetu::convertiscii(s, t, report, &r); });
+    reporting r{o.onmessage, 0, std::nullopt};
+    convertfiles(src, dst,
+                 [&](lipisetu::source s, lipisetu::sink t) { return lipisetu::convertiscii(s, t, o.iscii, report, &r); });
     if (r.failure)
         throw std::move(*r.failure);
     return PyLong_FromSize_t(r.count);

@@ -62,15 +62,17 @@ std::string represent(const lipisetu::isciimessage& x)
            kindname(x.kind) + "', offset=" + std::to_string(x.offset) + ", span=" + std::to_string(x.span) + ")";
 }
 
-// This thread's ISCII decoder, for the one-shot decoding of the functions.
-lipisetu::isciistate& threaddecoder()
+// This thread's ISCII decoders, for the one-shot decoding of the
+// functions: one reads ATR codes, the other not.
+lipisetu::isciistate& threaddecoder(const lipisetu::isciioptions& opt)
 {
-    thread_local lipisetu::isciidecoder d;
-    if (!d)
-        d = lipisetu::newisciidecoder();
-    if (!d)
+    thread_local lipisetu::isciidecoder d[2];
+    lipisetu::isciidecoder& mine = d[opt.atr];
+    if (!mine)
+        mine = lipisetu::newisciidecoder(opt);
+    if (!mine)
         throw std::bad_alloc();
-    return *d;
+    return *mine;
 }
 
 } // namespace
@@ -83,9 +85,10 @@ std::string reason(const lipisetu::isciimessage& m)
     return s;
 }
 
-void decodeiscii(std::string_view in, std::string& text, std::vector<lipisetu::isciimessage>& messages)
+void decodeiscii(std::string_view in, const lipisetu::isciioptions& opt, std::string& text,
+                 std::vector<lipisetu::isciimessage>& messages)
 {
-    lipisetu::isciistate& d = threaddecoder();
+    lipisetu::isciistate& d = threaddecoder(opt);
     lipisetu::reset(d);
     lipisetu::decode(d, in, true, text, messages);
 }
@@ -115,7 +118,7 @@ bool bytesof(PyObject* obj, bytesref& r)
 }
 
 // A short input through this thread's buffers, a long one without the GIL.
-PyObject* decodeone(PyObject* data)
+PyObject* decodeone(PyObject* data, const lipisetu::isciioptions& opt)
 {
     bytesref b;
     if (!bytesof(data, b))
@@ -125,14 +128,14 @@ PyObject* decodeone(PyObject* data)
         thread_local std::vector<lipisetu::isciimessage> messages;
         text.clear();
         messages.clear();
-        decodeiscii(b.data, text, messages);
+        decodeiscii(b.data, opt, text, messages);
         return isciiresult(text, messages.data(), messages.size());
     }
     std::string text;
     std::vector<lipisetu::isciimessage> messages;
     {
         py::gil_scoped_release free;
-        decodeiscii(b.data, text, messages);
+        decodeiscii(b.data, opt, text, messages);
     }
     return isciiresult(text, messages.data(), messages.size());
 }

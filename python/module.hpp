@@ -38,7 +38,10 @@ namespace binding {
 // Past this many bytes (or characters) a conversion lets other threads run.
 constexpr std::size_t gilfree = std::size_t{1} << 16;
 
+// The codecs: ISCII in Devanagari, and ISCII whose ATR codes switch among
+// its nine scripts.
 inline constexpr const char* encodingname = "iscii-devanagari";
+inline constexpr const char* atrencodingname = "iscii";
 
 // ---------------------------------------------------------------- arguments
 
@@ -47,6 +50,7 @@ inline constexpr const char* encodingname = "iscii-devanagari";
 // function called with each message.
 struct options {
     lipisetu::romanoptions roman;
+    lipisetu::isciioptions iscii;
     PyObject* onmessage = Py_None; // borrowed from the call
 };
 
@@ -58,7 +62,9 @@ enum : unsigned {
     formsarg = 4, // input and output
     onmessagearg = 8,
     schemearg = 16,
-    romanargs = sanskritarg | numeralsarg | schemearg,
+    nfcarg = 32,
+    atrarg = 64,
+    romanargs = sanskritarg | numeralsarg | nfcarg | schemearg,
 };
 
 // A function's parameters: those that come by position or by name, then
@@ -172,10 +178,11 @@ bool bytesof(PyObject* obj, bytesref& r); // false with the error set
 
 // ISCII decoded as from_iscii decodes it, the text and messages appended.
 // Runs without the GIL.
-void decodeiscii(std::string_view in, std::string& text, std::vector<lipisetu::isciimessage>& messages);
+void decodeiscii(std::string_view in, const lipisetu::isciioptions& opt, std::string& text,
+                 std::vector<lipisetu::isciimessage>& messages);
 // from_iscii's result, the text and the list of messages; or null.
 PyObject* isciiresult(std::string_view text, const lipisetu::isciimessage* m, std::size_t count);
-PyObject* decodeone(PyObject* data);
+PyObject* decodeone(PyObject* data, const lipisetu::isciioptions& opt);
 // The message without its line feed: its str, and the reason of a
 // UnicodeDecodeError.
 std::string reason(const lipisetu::isciimessage& m);
@@ -186,19 +193,28 @@ void addmessageclass(py::module_& m);
 
 // `name` is the function's, for its messages.
 PyObject* convertbatch(direction d, const options& o, PyObject* batch, const char* name);
-PyObject* decodebatch(PyObject* batch, const char* name);
+PyObject* decodebatch(PyObject* batch, const lipisetu::isciioptions& opt, const char* name);
 
 // ---------------------------------------------------------------- files
 
 // Source and target are paths or binary file objects; these return None,
 // and iscii_file the number of messages, or null with the error set.
 PyObject* convertfile(direction d, const options& o, PyObject* src, PyObject* dst);
-PyObject* isciifile(PyObject* src, PyObject* dst, PyObject* onmessage);
+PyObject* isciifile(PyObject* src, PyObject* dst, const options& o);
 
 // ---------------------------------------------------------------- codec
 
-// The classes of the codec's incremental decoder and encoder, its
-// CodecInfo as codec_info, and the codec registered.
+// ---------------------------------------------------------------- detect
+
+// detect's result, a named tuple (scheme, score); or null.
+PyObject* detectone(PyObject* text);
+// The named tuple's class, which must be there before detect is called.
+void adddetectionclass(py::module_& m);
+
+// ---------------------------------------------------------------- codec
+
+// The classes of the codecs' incremental decoders and encoder, their
+// CodecInfo as codec_info and atr_codec_info, and the codecs registered.
 void addcodec(py::module_& m);
 
 } // namespace binding

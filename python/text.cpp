@@ -1,6 +1,7 @@
-// The conversions of one str: to_devanagari and to_roman.
+// The conversions of one str, to_devanagari and to_roman, and detect.
 #include "module.hpp"
 
+#include <algorithm>
 #include <new>
 
 namespace binding {
@@ -58,6 +59,51 @@ PyObject* convertone(direction d, const options& o, PyObject* text)
         convertchars(d, o, t, room, out);
     }
     return newstr(out.data(), out.size());
+}
+
+namespace {
+
+// The class of detect's results, made once on import and kept for the
+// module's life.
+PyObject* detectionclass = nullptr;
+
+// The name detect's result gives what the text is written in.
+std::string_view writingname(const lipisetu::detection& d)
+{
+    switch (d.found) {
+    case lipisetu::writing::roman:
+        return lipisetu::nameof(d.scheme);
+    case lipisetu::writing::devanagari:
+        return "devanagari";
+    default:
+        return "unknown";
+    }
+}
+
+} // namespace
+
+void adddetectionclass(py::module_& m)
+{
+    py::object cls = py::module_::import("collections").attr("namedtuple")("Detection", "scheme score",
+                                                                           py::arg("module") = "lipisetu");
+    m.attr("Detection") = cls;
+    detectionclass = cls.release().ptr();
+}
+
+// Only the first block is read: as many characters as its bytes are
+// enough, each being one byte at least.
+PyObject* detectone(PyObject* text)
+{
+    strref t;
+    if (!charsof(text, t))
+        return nullptr;
+    t.chars.len = std::min(t.chars.len, lipisetu::detectblock);
+    utf8room room;
+    lipisetu::detection d = lipisetu::detect(utf8of(t, room));
+    std::string_view name = writingname(d);
+    py::str scheme(name.data(), name.size());
+    py::float_ score(d.score);
+    return PyObject_CallFunctionObjArgs(detectionclass, scheme.ptr(), score.ptr(), nullptr);
 }
 
 } // namespace binding

@@ -41,15 +41,19 @@ ROMAN = [(SAMPLES / "roman.txt").read_text(), "tat tvam asi\nso'ham", ""] + \
     [random_text(s, 400, ROMAN_PIECES) for s in range(4)] + [random_text(9, 70000, ROMAN_PIECES)]
 DEVANAGARI = [(SAMPLES / "devanagari.txt").read_text(), ""] + [random_text(s, 400, DEVA_PIECES) for s in range(4)]
 ISCII = [(SAMPLES / "hindi.iscii").read_bytes(), b"a\xa0b\xef\nc\xb3\xe9\xf0", b"\xb3\xef\xb3\xe9\xa1\n\xa1",
-         bytes(range(256)), b""] + [random.Random(s).randbytes(300) for s in range(3)]
+         bytes(range(256)), b"", bytes.fromhex("b3dacce8b3da ef43 b3dacce8b3da ef45 b3dacc ef4a b3e9 ef\n b3")] + \
+    [random.Random(s).randbytes(300) for s in range(3)]
+# The codecs, and the options of pellam each decodes as.
+CODECS = [("iscii-devanagari", {}, []), ("iscii", {"atr": True}, ["--atr"])]
 
 
 @pytest.mark.parametrize("convert, program, texts, options", [
     (lipisetu.to_devanagari, "KAVREL", ROMAN, {}), (lipisetu.to_devanagari, "KAVREL", ROMAN, {"sanskrit": True}),
-    (lipisetu.to_devanagari, "KAVREL", ROMAN, {"numerals": True}), (lipisetu.to_roman, "SONWICK", DEVANAGARI, {})])
+    (lipisetu.to_devanagari, "KAVREL", ROMAN, {"numerals": True}), (lipisetu.to_devanagari, "KAVREL", ROMAN, {"nfc": True}),
+    (lipisetu.to_roman, "SONWICK", DEVANAGARI, {})])
 def test_str_in_and_out_as_the_programs(convert, program, texts, options):
     # Short texts, results past 1 KiB and a text past 64 Ki characters, read in blocks.
-    flags = ["-s"] * ("sanskrit" in options) + ["-n"] * ("numerals" in options)
+    flags = ["-s"] * ("sanskrit" in options) + ["-n"] * ("numerals" in options) + ["--nfc"] * ("nfc" in options)
     for text in texts:
         want = run(program, text.encode("utf-8", "surrogatepass"), *flags)[0]
         assert convert(text, **options) == want.decode("utf-8", "surrogatepass")
@@ -86,6 +90,7 @@ def test_batches_as_single_calls():
     iscii = ISCII + [bytearray(ISCII[1]), memoryview(ISCII[2]), bytes(range(256)) * 600]
     for batch in [iscii, numpy.array(iscii, dtype=object), ()]:
         assert lipisetu.from_iscii_batch(batch) == [lipisetu.from_iscii(d) for d in batch]
+        assert lipisetu.from_iscii_batch(batch, atr=True) == [lipisetu.from_iscii(d, atr=True) for d in batch]
 
 
 def test_pandas_columns():
@@ -115,6 +120,8 @@ def test_pandas_columns():
     (lambda: lipisetu.to_roman_file(source="x"), TypeError, "missing required argument 'target'"),
     (lambda: lipisetu.to_devanagari_file(io.BytesIO(), io.BytesIO(), input="latin-1"), ValueError, "'utf-16be'"),
     (lambda: lipisetu.to_devanagari_file(io.BytesIO(), io.BytesIO(), output=8), TypeError, "form must be a str"),
+    (lambda: lipisetu.to_roman("क", nfc=True), TypeError, "unexpected keyword argument 'nfc'"),
+    (lambda: lipisetu.detect(b"ka"), TypeError, "expected str"),
 ])
 def test_argument_errors(call, error, match):
     with pytest.raises(error, match=match):
@@ -150,17 +157,18 @@ def test_files_as_the_programs(tmp_path, source):
         return tmp_path / "in"
 
     out = io.BytesIO()
-    lipisetu.to_devanagari_file(opened(roman), out, sanskrit=True, output="utf-16le")
-    assert out.getvalue() == run("KAVREL", roman, "-s", "-ol")[0]
+    lipisetu.to_devanagari_file(opened(roman), out, sanskrit=True, nfc=True, output="utf-16le")
+    assert out.getvalue() == run("KAVREL", roman, "-s", "--nfc", "-ol")[0]
     target = tmp_path / "out"
     lipisetu.to_roman_file(opened(deva), target)
     assert target.read_bytes() == run("SONWICK", deva)[0]
-    out, seen = io.BytesIO(), []
-    count = lipisetu.iscii_file(opened(iscii), out, on_message=seen.append)
-    text, messages = run("PELLAM", iscii)
-    assert out.getvalue() == text
-    assert "".join(f"{m}\n" for m in seen) == messages
-    assert count == len(seen) == messages.count("\n")
+    for _, options, flags in CODECS:
+        out, seen = io.BytesIO(), []
+        count = lipisetu.iscii_file(opened(iscii), out, on_message=seen.append, **options)
+        text, messages = run("PELLAM", iscii, *flags)
+        assert out.getvalue() == text
+        assert "".join(f"{m}\n" for m in seen) == messages
+        assert count == len(seen) == messages.count("\n")
 
 
 def test_file_errors(tmp_path):
@@ -179,24 +187,25 @@ def test_file_errors(tmp_path):
         lipisetu.to_devanagari_file(io.BytesIO(b"ka" * 100000), "/dev/full")
 
 
+@pytest.mark.parametrize("name, options, flags", CODECS, ids=[c[0] for c in CODECS])
 @pytest.mark.parametrize("data", ISCII, ids=range(len(ISCII)))
-def test_codec_handlers(data):
-    text, messages = run("PELLAM", data)
-    found = lipisetu.from_iscii(data)[1]
+def test_codec_handlers(data, name, options, flags):
+    text, messages = run("PELLAM", data, *flags)
+    found = lipisetu.from_iscii(data, **options)[1]
     assert "".join(f"{m}\n" for m in found) == messages
-    assert data.decode("iscii-devanagari", "ignore") == text.decode()
-    assert data.decode("iscii-devanagari", "replace").count("\ufffd") == len(found)
+    assert data.decode(name, "ignore") == text.decode()
+    assert data.decode(name, "replace").count("\ufffd") == len(found)
     if found:
         with pytest.raises(UnicodeDecodeError) as e:
-            data.decode("iscii-devanagari")
+            data.decode(name)
         first = found[0]
         assert (e.value.encoding, e.value.object, e.value.start, e.value.end) == \
-            ("iscii-devanagari", data, first.offset, first.offset + first.span)
+            (name, data, first.offset, first.offset + first.span)
         assert e.value.reason == str(first)
     else:
-        assert data.decode("iscii-devanagari") == text.decode()
+        assert data.decode(name) == text.decode()
     # The standard handlers see exactly the bytes dropped.
-    back = data.decode("iscii-devanagari", "backslashreplace")
+    back = data.decode(name, "backslashreplace")
     assert back.count("\\x") == sum(m.span for m in found)
 
 
@@ -223,13 +232,14 @@ def test_custom_handlers():
         data.decode("iscii-devanagari", "lipisetu-test-far")
 
 
-@pytest.mark.parametrize("data", ISCII[:4], ids=range(4))
-def test_incremental_decoder_in_every_split(data):
-    whole = data.decode("iscii-devanagari", "replace")
+@pytest.mark.parametrize("name, options, flags", CODECS, ids=[c[0] for c in CODECS])
+@pytest.mark.parametrize("data", ISCII[1:6], ids=range(1, 6))
+def test_incremental_decoder_in_every_split(data, name, options, flags):
+    whole = data.decode(name, "replace")
     for cut in range(len(data) + 1):
-        d = codecs.getincrementaldecoder("iscii-devanagari")("replace")
+        d = codecs.getincrementaldecoder(name)("replace")
         assert d.decode(data[:cut]) + d.decode(data[cut:], final=True) == whole
-    d = lipisetu.IsciiIncrementalDecoder("replace")
+    d = lipisetu.IsciiIncrementalDecoder("replace", **options)
     assert "".join(d.decode(data[i:i + 1]) for i in range(len(data))) + d.decode(b"", True) == whole
 
 
@@ -250,6 +260,18 @@ def test_text_streams(tmp_path, chunk):
         rest = f.read()
         f.seek(at)
         assert f.read() == rest
+
+
+def test_detect_as_kavrel_auto():
+    default = lipisetu.SCHEMES[0]
+    said = {f"the text is in Devanagari; reading {default}": "devanagari",
+            f"no scheme fits the text; reading {default}": "unknown"}
+    for text in ["saṃskṛtam kṛṣṇaḥ", "kRSNa saMskRtam zivAya namaH", "नमस्ते दुनिया", "Hello, world", "",
+                 "ab " * 3000 + "kṛṣṇa"]:
+        message = run("KAVREL", text.encode(), "--scheme", "auto")[1].split(": ", 2)[2].strip()
+        found = lipisetu.detect(text)
+        assert found.scheme == said.get(message, message.removeprefix("reading ")), text
+        assert 0 <= found.score <= 1
 
 
 def test_threads_convert_at_once():
