@@ -38,9 +38,11 @@ namespace {
 // Kinds of stream.
 constexpr unsigned romankind = 0, devanagarikind = 1, isciikind = 2;
 
-// Option bits: -s, -n, then the input form (two bits: detect, UTF-8,
-// UTF-16LE, UTF-16BE) and the output form.
-constexpr unsigned sanskritbit = 1, numeralsbit = 2;
+// Option bits of a Roman conversion: -s, -n, then the input form (two
+// bits: detect, UTF-8, UTF-16LE, UTF-16BE), the output form, and --nfc;
+// of an ISCII one: --atr.
+constexpr unsigned sanskritbit = 1, numeralsbit = 2, nfcbit = 64;
+constexpr unsigned atrbit = 1;
 
 lipisetu::form formof(unsigned two)
 {
@@ -60,6 +62,7 @@ lipisetu::romanoptions optionsof(unsigned flags, lipisetu::scheme s)
     lipisetu::romanoptions o;
     o.sanskrit = flags & sanskritbit;
     o.numerals = flags & numeralsbit;
+    o.nfc = flags & nfcbit;
     o.input = formof(flags >> 2);
     o.output = formof(flags >> 4);
     o.scheme = s;
@@ -119,15 +122,15 @@ unsigned char* lipisetu_input(std::size_t size) { return room(input, size); }
 
 const unsigned char* lipisetu_result(void) { return reinterpret_cast<const unsigned char*>(result.data()); }
 
-// Roman (UTF-8) to Devanagari (UTF-8) with the option bits (-s, -n) in the
-// scheme; the count of bytes at lipisetu_result().
+// Roman (UTF-8) to Devanagari (UTF-8) with the option bits (-s, -n, --nfc)
+// in the scheme; the count of bytes at lipisetu_result().
 std::size_t lipisetu_todevanagari(std::size_t size, unsigned flags, unsigned scheme)
 {
     result.clear();
     lipisetu::scheme s;
     if (size > input.size() || !schemeof(scheme, s))
         return 0;
-    lipisetu::todevanagari(std::string_view(input.data(), size), result, optionsof(flags & 3, s));
+    lipisetu::todevanagari(std::string_view(input.data(), size), result, optionsof(flags & (sanskritbit | numeralsbit | nfcbit), s));
     return result.size();
 }
 
@@ -189,7 +192,7 @@ stream* lipisetu_open(unsigned kind, unsigned flags, unsigned scheme)
     else if (kind == devanagarikind)
         st->devanagari = lipisetu::newdevanagaridecoder(s);
     else
-        st->iscii = lipisetu::newisciidecoder();
+        st->iscii = lipisetu::newisciidecoder({.atr = (flags & atrbit) != 0});
     if (!st->roman && !st->devanagari && !st->iscii) {
         delete st;
         return nullptr;

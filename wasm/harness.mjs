@@ -36,13 +36,14 @@ WebAssembly.instantiate = instantiate;
 export const moduleMemory = () => memory.buffer.byteLength;
 
 export const schemes = L.schemes;
-export const optionSets = [{}, { sanskrit: true }, { numerals: true }, { sanskrit: true, numerals: true }];
+export const optionSets = [{}, { sanskrit: true }, { numerals: true }, { sanskrit: true, numerals: true, nfc: true }];
 
 // The program's arguments for those options and scheme.
 export function args(options = {}, scheme = 'iso') {
   const a = [];
   if (options.sanskrit) a.push('-s');
   if (options.numerals) a.push('-n');
+  if (options.nfc) a.push('--nfc');
   if (scheme !== 'iso') a.push('--scheme', scheme);
   return a;
 }

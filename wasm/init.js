@@ -131,7 +131,7 @@ function loaded() {
 
 // The option bits of the module: -s, -n, then the input form and the
 // output form, two bits each.
-const SANSKRIT = 1, NUMERALS = 2;
+const SANSKRIT = 1, NUMERALS = 2, NFC = 64, ATR = 1;
 
 function schemeIndex(scheme) {
   // Seven names: a scan costs no more than a look-up.
@@ -152,9 +152,18 @@ function flag(name, value) {
   return value;
 }
 
-// The module's option bits of kavrel's -s and -n.
-function romanFlags(sanskrit, numerals) {
-  return (flag('sanskrit', sanskrit) ? SANSKRIT : 0) | (flag('numerals', numerals) ? NUMERALS : 0);
+// The module's option bits of kavrel's -s, -n and --nfc.
+function romanFlags(sanskrit, numerals, nfc) {
+  return (flag('sanskrit', sanskrit) ? SANSKRIT : 0) | (flag('numerals', numerals) ? NUMERALS : 0) |
+    (flag('nfc', nfc) ? NFC : 0);
+}
+
+// The module's option bit of pellam's --atr.
+function isciiFlags(options, call) {
+  if (options === undefined) return 0;
+  checkKeys(options, isciiKeys, call);
+  const { atr = false } = options;
+  return flag('atr', atr) ? ATR : 0;
 }
 
 function describe(value) {
@@ -171,8 +180,9 @@ function checkKeys(options, known, call) {
       throw new TypeError(`lipisetu: ${call} has no option '${key}'; its options are ${known.join(', ')}`);
 }
 
-const devanagariKeys = ['sanskrit', 'numerals', 'scheme'];
-const streamKeys = ['sanskrit', 'numerals', 'scheme', 'input', 'output'];
+const devanagariKeys = ['sanskrit', 'numerals', 'nfc', 'scheme'];
+const streamKeys = ['sanskrit', 'numerals', 'nfc', 'scheme', 'input', 'output'];
+const isciiKeys = ['atr'];
 const romanKeys = ['scheme'];
 
 function checkText(text, call) {
@@ -310,7 +320,9 @@ function unitsText(u, n) {
  * Roman in the scheme (ISO 15919 by default) to Unicode Devanagari, as
  * kavrel converts it: `sanskrit` closes up the spaces after a consonant
  * and reads the apostrophe as avagraha (kavrel -s), `numerals` writes
- * digits as Devanagari numerals (kavrel -n).
+ * digits as Devanagari numerals (kavrel -n), `nfc` writes Unicode's
+ * normal form C (kavrel --nfc: the nukta letters U+0958..095F as
+ * consonant and nukta sign).
  */
 export function toDevanagari(text, options) {
   loaded();
@@ -318,8 +330,8 @@ export function toDevanagari(text, options) {
   let flags = 0, scheme = 0;
   if (options !== undefined) {
     checkKeys(options, devanagariKeys, 'toDevanagari');
-    const { sanskrit = false, numerals = false, scheme: name = 'iso' } = options;
-    flags = romanFlags(sanskrit, numerals);
+    const { sanskrit = false, numerals = false, nfc = false, scheme: name = 'iso' } = options;
+    flags = romanFlags(sanskrit, numerals, nfc);
     scheme = schemeIndex(name);
   }
   if (text.length > PART_UNITS) return inParts(text, new Conversion(ROMAN, flags, scheme), 'ToDevanagariStream');
@@ -381,12 +393,13 @@ function joined(a, b, stream) {
 
 /**
  * ISCII to Unicode as pellam converts it: the text, and a message for each
- * byte pellam drops, in input order.
+ * byte pellam drops, in input order; `atr` reads the ATR codes that switch
+ * the script (pellam --atr).
  */
-export function fromIscii(bytes) {
+export function fromIscii(bytes, options) {
   loaded();
   const input = bytesOf(bytes, 'fromIscii');
-  const conversion = new Conversion(ISCII, 0, 0);
+  const conversion = new Conversion(ISCII, isciiFlags(options, 'fromIscii'), 0);
   try {
     const messages = [];
     let text = '';
@@ -598,8 +611,9 @@ export class ToDevanagariStream extends TransformStream {
   constructor(options = {}) {
     loaded();
     checkKeys(options, streamKeys, 'ToDevanagariStream');
-    const { sanskrit = false, numerals = false, scheme = 'iso', input = 'detect', output = 'detect' } = options;
-    const flags = romanFlags(sanskrit, numerals) |
+    const { sanskrit = false, numerals = false, nfc = false, scheme = 'iso', input = 'detect', output = 'detect' } =
+      options;
+    const flags = romanFlags(sanskrit, numerals, nfc) |
       (formIndex('input', input) << 2) | (formIndex('output', output) << 4);
     const conversion = new Conversion(ROMAN, flags, schemeIndex(scheme));
     super(transformer(conversion, 'ToDevanagariStream'));
@@ -618,19 +632,20 @@ export class ToRomanStream extends TransformStream {
 }
 
 /**
- * ISCII to UTF-8 as a byte stream, as pellam converts a file; each message
- * goes to `onMessage` as it is found, and is kept in `messages`.
+ * ISCII to UTF-8 as a byte stream, as pellam converts a file (`atr`: as
+ * pellam --atr); each message goes to `onMessage` as it is found, and is
+ * kept in `messages`.
  */
 export class FromIsciiStream extends TransformStream {
   #messages;
 
   constructor(options = {}) {
     loaded();
-    checkKeys(options, ['onMessage'], 'FromIsciiStream');
-    const { onMessage } = options;
+    checkKeys(options, ['onMessage', ...isciiKeys], 'FromIsciiStream');
+    const { onMessage, ...rest } = options;
     if (onMessage !== undefined && typeof onMessage !== 'function')
       throw new TypeError(`lipisetu: onMessage must be a function, not ${describe(onMessage)}`);
-    const conversion = new Conversion(ISCII, 0, 0);
+    const conversion = new Conversion(ISCII, isciiFlags(rest, 'FromIsciiStream'), 0);
     const seen = [];
     super(transformer(conversion, 'FromIsciiStream', (m) => {
       seen.push(m);

@@ -63,6 +63,7 @@ function settingsOf(form) {
     scheme: f.scheme.value,
     sanskrit: f.sanskrit.checked,
     numerals: f.numerals.checked,
+    nfc: f.nfc.checked,
   };
   if (f.input) {
     s.input = f.input.value;
@@ -95,7 +96,7 @@ function convertText(asked = false) {
   $('copy-note').textContent = '';
   if (live) {
     textOutput.value = toDeva
-      ? toDevanagari(text, { scheme: s.scheme, sanskrit: s.sanskrit, numerals: s.numerals })
+      ? toDevanagari(text, { scheme: s.scheme, sanskrit: s.sanskrit, numerals: s.numerals, nfc: s.nfc })
       : toRoman(text, { scheme: s.scheme });
   } else {
     textOutput.value = '';
@@ -171,6 +172,7 @@ function keep(s, text) {
     if (s.direction !== 'devanagari') q.set('dir', s.direction);
     if (s.sanskrit) q.set('sanskrit', '1');
     if (s.numerals) q.set('numerals', '1');
+    if (s.nfc) q.set('nfc', '1');
     const query = q.toString();
     history.replaceState(null, '', query ? `?${query}` : location.pathname);
     try {
@@ -191,17 +193,18 @@ function restore() {
     // Nothing kept, or not ours.
   }
   const q = new URLSearchParams(location.search);
-  const shared = [...q.keys()].some((k) => ['text', 'scheme', 'dir', 'sanskrit', 'numerals'].includes(k));
+  const shared = [...q.keys()].some((k) => ['text', 'scheme', 'dir', 'sanskrit', 'numerals', 'nfc'].includes(k));
   const flag = (name) => ['1', 'true', 'yes'].includes(q.get(name));
   const s = shared
     ? { text: q.get('text') ?? '', scheme: q.get('scheme'), direction: q.get('dir'), sanskrit: flag('sanskrit'),
-      numerals: flag('numerals') }
+      numerals: flag('numerals'), nfc: flag('nfc') }
     : kept;
   const f = textForm.elements;
   if (schemes.includes(s.scheme)) f.scheme.value = s.scheme;
   if (['devanagari', 'roman'].includes(s.direction)) f.direction.value = s.direction;
   f.sanskrit.checked = s.sanskrit === true;
   f.numerals.checked = s.numerals === true;
+  f.nfc.checked = s.nfc === true;
   if (typeof s.text === 'string') textInput.value = s.text;
 }
 
@@ -382,7 +385,7 @@ fileForm.addEventListener('submit', async (e) => {
   const s = settingsOf(fileForm);
   const conversion = s.direction === 'devanagari'
     ? new ToDevanagariStream({
-      scheme: s.scheme, sanskrit: s.sanskrit, numerals: s.numerals, input: s.input, output: s.output,
+      scheme: s.scheme, sanskrit: s.sanskrit, numerals: s.numerals, nfc: s.nfc, input: s.input, output: s.output,
     })
     : new ToRomanStream({ scheme: s.scheme });
   const sink = blobSink();
@@ -452,6 +455,10 @@ function messageRow(m) {
   row.dataset.kind = m.kind;
 }
 
+// Reading the script codes or not changes the text: the file is read again.
+$('iscii-atr').addEventListener('change', () => {
+  if (isciiInput.files[0]) isciiInput.dispatchEvent(new Event('change'));
+});
 isciiInput.addEventListener('change', async () => {
   const file = isciiInput.files[0];
   if (!file) return;
@@ -469,6 +476,7 @@ isciiInput.addEventListener('change', async () => {
   const decoder = new TextDecoder('utf-8', { ignoreBOM: true });
   const sink = blobSink();
   const conversion = new FromIsciiStream({
+    atr: $('iscii-atr').checked,
     onMessage(m) {
       if (run !== isciiRun) return;
       if (count < SHOWN_MESSAGES) messageRow(m);

@@ -93,7 +93,7 @@ def run(program, args, data=b''):
     return done.stdout, done.stderr
 
 
-def kavrel_args(scheme='iso', sanskrit=False, numerals=False, input='detect', output='detect'):
+def kavrel_args(scheme='iso', sanskrit=False, numerals=False, input='detect', output='detect', nfc=False):
     args = []
     if input != 'detect':
         args.append('-i' + FORM_FLAGS[input])
@@ -103,6 +103,8 @@ def kavrel_args(scheme='iso', sanskrit=False, numerals=False, input='detect', ou
         args.append('-n')
     if sanskrit:
         args.append('-s')
+    if nfc:
+        args.append('--nfc')
     return [*args, '--scheme', scheme]
 
 
@@ -221,14 +223,15 @@ def shows(driver, want, id='text-output'):
         assert value(driver, id) == want
 
 
-def choose(driver, form, direction=None, scheme=None, sanskrit=None, numerals=None, input=None, output=None):
+def choose(driver, form, direction=None, scheme=None, sanskrit=None, numerals=None, input=None, output=None,
+           nfc=None):
     """Sets the form's controls as a reader would, by clicks and choices."""
     f = driver.find_element(By.ID, form)
     if direction is not None:
         f.find_element(By.CSS_SELECTOR, f'input[name="direction"][value="{direction}"]').click()
     if scheme is not None:
         Select(f.find_element(By.NAME, 'scheme')).select_by_value(scheme)
-    for name, want in (('sanskrit', sanskrit), ('numerals', numerals)):
+    for name, want in (('sanskrit', sanskrit), ('numerals', numerals), ('nfc', nfc)):
         if want is not None:
             box = f.find_element(By.NAME, name)
             if box.is_selected() != want:
@@ -245,8 +248,8 @@ def type_text(driver, text):
     box.send_keys(text)
 
 
-def kavrel(text, scheme='iso', sanskrit=False, numerals=False):
-    return run(KAVREL, kavrel_args(scheme, sanskrit, numerals), text.encode())[0].decode()
+def kavrel(text, scheme='iso', sanskrit=False, numerals=False, nfc=False):
+    return run(KAVREL, kavrel_args(scheme, sanskrit, numerals, nfc=nfc), text.encode())[0].decode()
 
 
 # ---------------------------------------------------------------- Text
@@ -274,23 +277,24 @@ def test_text_typed(driver, direction, text, scheme, sanskrit, numerals):
 
 def test_each_control_changes_the_result(driver):
     # The result follows each control without another keystroke.
-    choose(driver, 'text-form', direction='devanagari', scheme='iso', sanskrit=False, numerals=False)
-    type_text(driver, 'tat tvam asi 12 kRSNa')
-    for settings in ({'scheme': 'hk'}, {'sanskrit': True}, {'numerals': True}):
+    choose(driver, 'text-form', direction='devanagari', scheme='iso', sanskrit=False, numerals=False, nfc=False)
+    text = 'tat tvam asi 12 kRSNa qalam'
+    type_text(driver, text)
+    for settings in ({'scheme': 'hk'}, {'sanskrit': True}, {'numerals': True}, {'nfc': True}):
         choose(driver, 'text-form', **settings)
-        s = settings_of(driver)
-        shows(driver, kavrel('tat tvam asi 12 kRSNa', s['scheme'], s['sanskrit'], s['numerals']))
+        shows(driver, kavrel(text, **settings_of(driver)))
 
 
 def settings_of(driver):
     return driver.execute_script(
         "const f = document.getElementById('text-form').elements;"
-        "return { scheme: f.scheme.value, sanskrit: f.sanskrit.checked, numerals: f.numerals.checked }")
+        "return { scheme: f.scheme.value, sanskrit: f.sanskrit.checked, numerals: f.numerals.checked,"
+        " nfc: f.nfc.checked }")
 
 
 def test_swap(driver):
     # Swapping turns the direction and takes the result as the new text.
-    choose(driver, 'text-form', direction='devanagari', scheme='hk', sanskrit=False, numerals=False)
+    choose(driver, 'text-form', direction='devanagari', scheme='hk', sanskrit=False, numerals=False, nfc=False)
     type_text(driver, 'bhArata kRSNa')
     devanagari = kavrel('bhArata kRSNa', 'hk')
     shows(driver, devanagari)
@@ -304,7 +308,7 @@ def test_swap(driver):
 def test_scheme_hint(driver):
     # IAST typed under the default scheme keeps Latin letters in the
     # result: the hint names IAST, and its button reads the text so.
-    choose(driver, 'text-form', direction='devanagari', scheme='iso', sanskrit=False, numerals=False)
+    choose(driver, 'text-form', direction='devanagari', scheme='iso', sanskrit=False, numerals=False, nfc=False)
     text = 'sa\u1e43sk\u1e5btam k\u1e5b\u1e63\u1e47a'  # samskrtam krsna in IAST
     type_text(driver, text)
     shows(driver, kavrel(text))
@@ -320,7 +324,7 @@ def test_scheme_hint(driver):
 def test_long_text_converted_when_asked(driver):
     # Past the live preview's limit, the text waits for the reader's word,
     # with a pointer to the file converter.
-    choose(driver, 'text-form', direction='devanagari', scheme='iso', sanskrit=False, numerals=False)
+    choose(driver, 'text-form', direction='devanagari', scheme='iso', sanskrit=False, numerals=False, nfc=False)
     text = 'satyameva jayate\n' * 6000
     driver.execute_script("const box = document.getElementById('text-input'); box.value = arguments[0];"
                           "box.dispatchEvent(new Event('input'))", text)
@@ -333,18 +337,18 @@ def test_long_text_converted_when_asked(driver):
 def test_shared_address_and_kept_state(driver, url):
     # A shared link opens with its text and settings; a change is written
     # back into the address, and a reload without a query keeps it all.
-    text = "tat tvam asi so'ham 108"
-    query = f'?text={urllib.parse.quote(text)}&scheme=iast&dir=devanagari&sanskrit=1&numerals=1'
+    text = "tat tvam asi so'ham 108 qalam"
+    query = f'?text={urllib.parse.quote(text)}&scheme=iast&dir=devanagari&sanskrit=1&numerals=1&nfc=1'
     open_page(driver, url + query, forget=True)
     assert value(driver, 'text-input') == text
-    assert settings_of(driver) == {'scheme': 'iast', 'sanskrit': True, 'numerals': True}
-    shows(driver, kavrel(text, 'iast', True, True))
+    assert settings_of(driver) == {'scheme': 'iast', 'sanskrit': True, 'numerals': True, 'nfc': True}
+    shows(driver, kavrel(text, 'iast', True, True, True))
     choose(driver, 'text-form', scheme='velthuis')
     WebDriverWait(driver, WAIT).until(lambda d: 'scheme=velthuis' in d.current_url)
     open_page(driver, url)
     assert value(driver, 'text-input') == text
-    assert settings_of(driver) == {'scheme': 'velthuis', 'sanskrit': True, 'numerals': True}
-    shows(driver, kavrel(text, 'velthuis', True, True))
+    assert settings_of(driver) == {'scheme': 'velthuis', 'sanskrit': True, 'numerals': True, 'nfc': True}
+    shows(driver, kavrel(text, 'velthuis', True, True, True))
 
 
 def test_dropped_file(driver, url):
@@ -419,7 +423,8 @@ def wait_download(folder, name):
 # conversion in many chunks), the settings and the name of the result.
 FILE_CASES = [
     ('roman.txt', lambda: b'\xff\xfe' + repeated((SAMPLES / 'roman.txt').read_bytes(), 1 << 20).decode().encode('utf-16-le'),
-     'devanagari', {'scheme': 'iso', 'sanskrit': True, 'numerals': True, 'input': 'detect', 'output': 'utf-8'},
+     'devanagari', {'scheme': 'iso', 'sanskrit': True, 'numerals': True, 'nfc': True, 'input': 'detect',
+                    'output': 'utf-8'},
      'roman-devanagari.txt'),
     ('devanagari.txt', lambda: repeated((SAMPLES / 'devanagari.txt').read_bytes(), 1 << 20), 'roman',
      {'scheme': 'hk'}, 'devanagari-hk.txt'),
@@ -463,6 +468,10 @@ def test_iscii_opened(driver, workdir, downloads):
     assert [r[2] for r in rows] == ['no character', 'ATR code', 'EXT code', 'no character', 'no character', 'ATR code']
     driver.find_element(By.ID, 'iscii-download').click()
     assert wait_download(downloads, 'made-up.txt') == text
+    # Reading the script codes reads the file again.
+    text, _ = run(PELLAM, ['--atr', str(source)])
+    driver.find_element(By.ID, 'iscii-atr').click()
+    WebDriverWait(driver, FILE_WAIT).until(lambda d: value(d, 'iscii-text') == text.decode())
 
 
 # ---------------------------------------------------------------- The page as a whole

@@ -85,6 +85,8 @@ const mistakes = [
   ['an unknown input form', () => new L.ToDevanagariStream({ input: 'latin-1' }), RangeError, /unknown input form/],
   ['a form in a stream of Roman', () => new L.ToRomanStream({ output: 'utf-8' }), TypeError, /no option 'output'/],
   ['onMessage not a function', () => new L.FromIsciiStream({ onMessage: 5 }), TypeError, /onMessage must be/],
+  ['atr as a string', () => L.fromIscii(new Uint8Array(1), { atr: 'yes' }), TypeError, /atr must be true or false/],
+  ['a Roman option for ISCII', () => new L.FromIsciiStream({ nfc: true }), TypeError, /no option 'nfc'/],
 ];
 
 test("a caller's mistakes throw", () => {

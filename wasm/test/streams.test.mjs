@@ -96,20 +96,25 @@ const iscii = [
   ['a nukta byte after ATR', Buffer.from('\xb3\xef\xb3\xe9\xa1\n\xa1', 'latin1')],
   ['every byte', Buffer.from(Array.from({ length: 256 }, (_, i) => i))],
   ['random', isciiBytes(15, 3000)],
+  ['ATR to Bengali and Telugu, a bad code, back', Buffer.from('b3dacce8b3daef43b3dacce8b3daef45b3dacc ef4a b3e9 ef0a b3'
+    .replaceAll(' ', ''), 'hex')],
 ];
 
-test('FromIsciiStream in chunks, its messages as pellam', async () => {
+test('FromIsciiStream in chunks, its messages as pellam, with and without --atr', async () => {
   for (const [name, bytes] of iscii) {
-    const { stdout, stderr } = run('PELLAM', bytes);
-    const whole = L.fromIscii(bytes);
-    for (const size of [Infinity, ...sizes]) {
-      const heard = [];
-      const stream = new L.FromIsciiStream({ onMessage: (m) => heard.push(m) });
-      const got = await through(stream, bytes, size);
-      assert.ok(got.equals(stdout), `${name}, chunks of ${size}`);
-      assert.deepEqual(heard, whole.messages, `${name}, chunks of ${size}`);
-      assert.deepEqual(stream.messages, whole.messages);
-      assert.equal(heard.map((m) => `${m.message}\n`).join(''), stderr);
+    for (const atr of [false, true]) {
+      const { stdout, stderr } = run('PELLAM', bytes, atr ? ['--atr'] : []);
+      const whole = L.fromIscii(bytes, { atr });
+      assert.equal(Buffer.from(whole.text).toString('hex'), stdout.toString('hex'), `${name}, atr ${atr}`);
+      for (const size of [Infinity, ...sizes]) {
+        const heard = [];
+        const stream = new L.FromIsciiStream({ onMessage: (m) => heard.push(m), atr });
+        const got = await through(stream, bytes, size);
+        assert.ok(got.equals(stdout), `${name}, atr ${atr}, chunks of ${size}`);
+        assert.deepEqual(heard, whole.messages, `${name}, atr ${atr}, chunks of ${size}`);
+        assert.deepEqual(stream.messages, whole.messages);
+        assert.equal(heard.map((m) => `${m.message}\n`).join(''), stderr);
+      }
     }
   }
 });
