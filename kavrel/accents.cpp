@@ -34,6 +34,11 @@ void prepareaccents(accenting& a, const dictionary& d, const schemes::scheme& s)
         lchar run[4] = {c};
         if (takeaccents(d, a, run, 1) == 1 && bare(run[0]) != c)
             a.letters[c] = {bare(run[0]), static_cast<std::uint8_t>(accentsof(run[0]))};
+        lchar decomposed[4 * compose::maxcomposed];
+        int k = compose::nfd(&c, 1, decomposed, static_cast<int>(std::size(decomposed)));
+        for (int i = 0; i < k; ++i)
+            if (decomposed[i] >= 0x0300 && decomposed[i] < 0x0370 && a.accentof[decomposed[i] - 0x0300])
+                a.letters[c].marked = true;
     }
 }
 

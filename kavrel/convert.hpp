@@ -300,6 +300,7 @@ constexpr lchar accentlimit = 0x2000;
 struct accentletter {
     lchar letter = 0; // 0: the character is no vowel with an accent
     std::uint8_t accents = 0;
+    bool marked = false; // its decomposition holds an accent mark
 };
 struct accenting {
     bool marks = false; // the scheme writes accents as marks
