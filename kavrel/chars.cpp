@@ -314,7 +314,24 @@ std::size_t decodeform(state& st, bool ended)
         made = decode<ucs2form<false>>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
     else
         made = decode<utf8form>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
-    return st.accents ? takeaccents(st, o, so, made) : made;
+    if (!st.accents)
+        return made;
+    // Most blocks hold no vowel's letter with accents, and no mark that
+    // is an accent or follows a letter with one in it (as r with acute
+    // before the ring below): they lose nothing. Each character's slot
+    // tells, or for a mark the mark and the letter before it.
+    const accenting& a = *st.accents;
+    unsigned seen = 0;
+    for (std::size_t k = 0; k < made; ++k)
+        seen |= a.changes[so[k]];
+    if (seen == 2) {
+        // Marks, but no letter that changes alone.
+        auto marked = [&a](lchar c) { return c >= accentlimit || (c >= 0x00C0 && a.letters[c].marked); };
+        seen = 0;
+        for (std::size_t k = 0; k < made && !seen; ++k)
+            seen = so[k] == 1 && ((o[k] < 0x0370 && a.accentof[o[k] - 0x0300]) || (k > 0 && marked(o[k - 1])));
+    }
+    return seen ? takeaccents(st, o, so, made) : made;
 }
 
 } // namespace
