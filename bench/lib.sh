@@ -434,6 +434,12 @@ bench_sanscript() {
         "$sanscript_mod/package.json"), node $(node --version)"
 }
 
+# bench_sanscript_has SCHEME: whether sanscript.js (made ready by
+# bench_sanscript) has a scheme of that name.
+bench_sanscript_has() {
+    node -e 'process.exit(process.argv[2] in require(process.argv[1]).schemes ? 0 : 1)' "$sanscript_mod" "$1"
+}
+
 # bench_sanscript_time FROM TO N FILE: the best of N runs of sanscript.js
 # converting FILE from scheme FROM to scheme TO, in microseconds (see
 # bench/sanscript.js for what is timed).
@@ -443,24 +449,32 @@ bench_sanscript_time() {
 
 # --------------------------------------------------------- schemes ---
 
-# The Roman schemes that kavrel and sonwick take with --scheme besides the
-# default, ISO 15919 (iso); sanscript.js calls them by the same names.
+# bench_scheme_check BINARY...: asks each BINARY for the Roman schemes it
+# takes with --scheme (the list its message for an unknown scheme gives)
+# and sets bench_default to the first, the default, and bench_schemes to
+# the others; sanscript.js calls its schemes by the same names where it has
+# them. Returns 1, with the reason in scheme_why, unless every BINARY takes
+# --scheme (binaries built before the option name no schemes) and all name
+# the same ones.
 # shellcheck disable=SC2034 # for the scripts
-bench_schemes=(iast hk itrans slp1 velthuis wx)
-
-# bench_scheme_check BINARY...: returns 1, with the reason in scheme_why,
-# unless every BINARY takes --scheme (binaries built before the option
-# read it as a bad option or as a file name, and fail).
-# shellcheck disable=SC2034 # scheme_why is for the scripts
 bench_scheme_check() {
-    local b
+    local b names first=
     scheme_why=
     for b; do
-        if ! "$b" --scheme iast /dev/null >/dev/null 2>&1; then
+        names=$("$b" --scheme '?' /dev/null 2>&1 >/dev/null | sed -n 's/.*; the schemes are //p' | tr -d ,) || true
+        if [ -z "$names" ]; then
             scheme_why="$b does not take --scheme"
             return 1
         fi
+        if [ -n "$first" ] && [ "$names" != "$first" ]; then
+            scheme_why="the binaries name different schemes ($first; $names)"
+            return 1
+        fi
+        first=$names
     done
+    read -r -a names <<<"$first"
+    bench_default=${names[0]}
+    bench_schemes=("${names[@]:1}")
 }
 
 # ----------------------------------------- instructions and cycles ---

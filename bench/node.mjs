@@ -104,7 +104,7 @@ const rows = [];
 for (const arg of schemeFiles) {
   const [scheme, file] = arg.split('=');
   const text = readFileSync(file, 'utf8');
-  const peer = Sanscript && scheme !== 'iso';
+  const peer = Sanscript && scheme !== 'iso' && scheme in Sanscript.schemes;
   const options = { scheme };
   rows.push([scheme, 'read', measure((s) => L.toDevanagari(s, options),
     peer && ((s) => Sanscript.t(s, scheme, 'devanagari')), text, words(text))]);

@@ -34,10 +34,14 @@ if [ ! -f "$package/lipisetu.wasm" ]; then
     echo "node: skipped, no package in $package (make builds it where emscripten and node are)"
     exit 0
 fi
+if ! bench_scheme_check "$KAVREL" "$SONWICK"; then
+    echo "node: skipped, $scheme_why"
+    exit 0
+fi
 bench_text roman
 dev=$tmp/dev.txt
 "$KAVREL" "$in" >"$dev"
-texts=("iso=$in")
+texts=("$bench_default=$in")
 for s in "${bench_schemes[@]}"; do
     "$SONWICK" --scheme "$s" "$dev" >"$tmp/$s.txt"
     texts+=("$s=$tmp/$s.txt")

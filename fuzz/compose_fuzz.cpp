@@ -1,8 +1,10 @@
 // Roman text drawn from the fuzz bytes (ASCII, Latin letters, combining
 // marks after a letter) converts to the same bytes in Unicode normal form C
-// and in normal form D, under every option set and input form.
+// and in normal form D, under every option set and input form, in every
+// scheme (accent marks on vowels among them).
 #include "harness.hpp"
 #include "kavrel/convert.hpp"
+#include "schemes.hpp"
 
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +17,7 @@ constexpr char32_t letters[] = {
     U'a', U'i', U'u', U'e', U'o', U'k', U'g', U'h', U't', U'd', U'r', U'l', U'm', U'n', U's',
     0x0101, 0x012B, 0x016B, 0x1E6D, 0x1E0D, 0x1E47, 0x015B, 0x1E63, 0x1E41, 0x1E25, 0x00F1,
     0x1E45, 0x013A, 0x0155, 0x00EA, 0x00F4, 0x1E49, 0x1E3B, 0x1E8F, 0x00E1, 0x01D6, 0x01EF,
+    0x0113, 0x014D, 0x1E43, 0x1E37, 0x1E5B, 0x1E5F, 0x00ED, 0x00E0, 0x2019,
 };
 
 // The most marks that follow a letter in normal form D.
@@ -38,12 +41,14 @@ int longestrun(const std::string& text)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size < 1)
+    // The first byte draws the options, the second the scheme.
+    if (size < 2)
         return 0;
     lipisetu::romanoptions opt = harness::optionsof(data[0]);
+    opt.scheme = static_cast<lipisetu::scheme>(data[1] % schemes::count);
     std::u32string text;
     bool afterletter = false;
-    for (std::size_t i = 1; i + 1 < size; i += 2) {
+    for (std::size_t i = 2; i + 1 < size; i += 2) {
         unsigned kind = data[i] & 3, v = data[i + 1];
         char32_t c;
         if (kind == 0) {
@@ -70,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string fromnfc = harness::kavrelconvert(opt, asinput(composed));
     std::string fromnfd = harness::kavrelconvert(opt, asinput(decomposed));
     if (fromnfc != fromnfd) {
-        std::fprintf(stderr, "nfc: %s\nnfd: %s\n", harness::hex(composed).c_str(), harness::hex(decomposed).c_str());
+        std::fprintf(stderr, "scheme: %s\nnfc: %s\nnfd: %s\n", std::string(lipisetu::nameof(opt.scheme)).c_str(),
+                     harness::hex(composed).c_str(), harness::hex(decomposed).c_str());
         std::abort();
     }
     return 0;

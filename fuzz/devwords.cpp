@@ -34,6 +34,7 @@ constexpr char32_t vowelsigns[] = {
 };
 
 constexpr char32_t signs[] = {0x0901, 0x0902, 0x0903}; // candrabindu, anusvara, visarga
+constexpr char32_t accents[] = {0x0951, 0x0952};       // udatta, anudatta
 constexpr char32_t virama = 0x094D;
 constexpr char32_t nukta = 0x093C;
 
@@ -76,8 +77,9 @@ bool more(const chooser& ch) { return ch.rng || ch.n > 0; }
 
 // A word is one to four syllables. A syllable is an independent vowel, or a
 // cluster of consonants joined by the virama with a vowel sign or its
-// inherent vowel; either may take a sign. The last cluster of a word may
-// instead end in the virama.
+// inherent vowel; either may take a sign, and then an accent, where the
+// schemes that write accents put it. The last cluster of a word may instead
+// end in the virama.
 void addword(chooser& ch, text& t)
 {
     unsigned syllables = 1 + pick(ch, 4);
@@ -102,6 +104,8 @@ void addword(chooser& ch, text& t)
         }
         if (pick(ch, 5) == 0)
             add(t, choose(ch, signs));
+        if (pick(ch, 6) == 0)
+            add(t, choose(ch, accents));
     }
     add(t, pick(ch, 6) == 0 ? U'\n' : U' ');
 }

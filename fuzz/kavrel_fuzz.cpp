@@ -7,6 +7,7 @@
 #include "schemes.hpp"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -22,7 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string whole = harness::kavrelconvert(opt, in);
     std::string pieces = harness::kavrelconvert(opt, in, chunk);
     std::string general = harness::kavrelconvert(opt, in, codec::bufsize, false);
-    if (whole != pieces || whole != general)
+    if (whole != pieces || whole != general) {
+        std::fprintf(stderr, "scheme: %s\nwhole:   %s\npieces:  %s\ngeneral: %s\n",
+                     std::string(lipisetu::nameof(opt.scheme)).c_str(), harness::hex(whole).c_str(),
+                     harness::hex(pieces).c_str(), harness::hex(general).c_str());
         std::abort();
+    }
     return 0;
 }

@@ -40,13 +40,26 @@ template <class D> bool sameinpieces(D& d, std::string_view in, harness::pieces&
     return out == want;
 }
 
+// The number of schemes, as the library lists them.
+std::size_t schemecount()
+{
+    std::size_t n = 0;
+    while (!lipisetu::nameof(static_cast<lipisetu::scheme>(n)).empty())
+        ++n;
+    return n;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     // The first byte draws the conversion and kavrel's options (or whether
-    // ISCII's ATR code is read), the next eight the sizes of the pieces.
+    // ISCII's ATR code is read), the next eight the sizes of the pieces
+    // (their low five bits) and the scheme (the high three bits of the
+    // first two).
     if (size < 9)
         return 0;
+    static const std::size_t count = schemecount();
     unsigned draw = data[0];
+    auto scheme = static_cast<lipisetu::scheme>((data[1] >> 5 | data[2] >> 5 << 3) % count);
     std::string_view in(reinterpret_cast<const char*>(data) + 9, size - 9);
     harness::pieces p{.in = in, .sizes = data + 1, .nsizes = 8};
     std::size_t cut = in.empty() ? 0 : data[1] % in.size();
@@ -55,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         using lipisetu::form;
         const form forms[] = {form::detect, form::utf8, form::utf16le, form::utf16be};
         lipisetu::romanoptions o{.sanskrit = (draw & 4) != 0, .numerals = (draw & 8) != 0, .nfc = (draw & 2) != 0,
-                                 .input = forms[draw >> 4 & 3], .output = forms[draw >> 6 & 3]};
+                                 .input = forms[draw >> 4 & 3], .output = forms[draw >> 6 & 3], .scheme = scheme};
         if (!ok(lipisetu::convertroman(p.source(), p.sink(), o)) ||
             p.out != lipisetu::todevanagari(in, o))
             std::abort();
@@ -78,11 +91,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     }
     case 1: {
-        if (!ok(lipisetu::convertdevanagari(p.source(), p.sink())) || p.out != lipisetu::toroman(in))
+        if (!ok(lipisetu::convertdevanagari(p.source(), p.sink(), scheme)) || p.out != lipisetu::toroman(in, scheme))
             std::abort();
-        if (!sameafter(in, cut, p.out, [](std::string_view s, std::string& out) { lipisetu::toroman(s, out); }))
+        auto oneshot = [scheme](std::string_view s, std::string& out) { lipisetu::toroman(s, out, scheme); };
+        if (!sameafter(in, cut, p.out, oneshot))
             std::abort();
-        lipisetu::devanagaridecoder d = lipisetu::newdevanagaridecoder();
+        lipisetu::devanagaridecoder d = lipisetu::newdevanagaridecoder(scheme);
         if (!d || !sameinpieces(*d, in, p, p.out))
             std::abort();
         break;

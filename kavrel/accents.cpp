@@ -6,6 +6,7 @@
 // end of its syllable. The accent marks are the spellings of the scheme's
 // accent rows that are combining marks.
 #include "convert.hpp"
+#include "slots.hpp"
 
 #include <algorithm>
 #include <iterator>
@@ -28,12 +29,24 @@ void prepareaccents(accenting& a, const dictionary& d, const schemes::scheme& s)
         }
     }
     std::fill(std::begin(a.letters), std::end(a.letters), accentletter{});
+    std::fill(std::begin(a.changes), std::end(a.changes), 0);
     if (!a.marks)
         return;
     for (lchar c = 0x00C0; c < accentlimit; ++c) {
         lchar run[4] = {c};
         if (takeaccents(d, a, run, 1) == 1 && bare(run[0]) != c)
             a.letters[c] = {bare(run[0]), static_cast<std::uint8_t>(accentsof(run[0]))};
+        lchar decomposed[4 * compose::maxcomposed];
+        int k = compose::nfd(&c, 1, decomposed, static_cast<int>(std::size(decomposed)));
+        for (int i = 0; i < k; ++i)
+            if (decomposed[i] >= 0x0300 && decomposed[i] < 0x0370 && a.accentof[decomposed[i] - 0x0300])
+                a.letters[c].marked = true;
+    }
+    a.changes[0] = 1;
+    a.changes[1] = 2;
+    for (int slot = 2; slot < lane::slotsof.used; ++slot) {
+        lchar c = lane::slotsof.chars[slot];
+        a.changes[slot] = c >= 0x00C0 && c < accentlimit && a.letters[c].letter;
     }
 }
 

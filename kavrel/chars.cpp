@@ -252,16 +252,40 @@ std::size_t takeaccents(const state& st, lchar* c, std::uint8_t* slot, std::size
     const accenting& a = *st.accents;
     std::size_t o = 0;
     for (std::size_t i = 0; i < n;) {
+        if (o == i) {
+            // Up to the next character that changes, nothing moves: a
+            // character below U+00C0 or no vowel's with accents, with no
+            // mark after it (none lies below U+0300, where most text is).
+            while (i + 1 < n && c[i + 1] < 0x0300 &&
+                   (c[i] < 0x00C0 || (c[i] < accentlimit && !a.letters[c[i]].letter)))
+                ++i;
+            o = i;
+        }
         lchar ch = c[i];
         std::size_t j = i + 1;
-        while (j < n && j - i <= static_cast<std::size_t>(maxmarks) && combiningclass(c[j]) != 0)
-            ++j;
+        if (j < n && c[j] >= 0x0300)
+            while (j < n && j - i <= static_cast<std::size_t>(maxmarks) && combiningclass(c[j]) != 0)
+                ++j;
         if (j - i == 1) {
-            const accentletter* l = ch >= 0 && ch < accentlimit ? &a.letters[ch] : nullptr;
+            // A letter with no mark after it: with its accents taken off
+            // if it is a vowel's with accents (all such lie from U+00C0 up).
+            const accentletter* l = ch >= 0x00C0 && ch < accentlimit ? &a.letters[ch] : nullptr;
             c[o] = l && l->letter ? l->letter | static_cast<lchar>(l->accents) << accentshift : ch;
             slot[o] = l && l->letter ? 0 : slot[i];
             ++o;
             ++i;
+            continue;
+        }
+        // A letter and marks with no accent mark among them, nor in the
+        // letter's own decomposition, stay as they are (r with ring below).
+        bool marked = ch >= accentlimit || (ch >= 0x00C0 && a.letters[ch].marked);
+        for (std::size_t k = i + 1; k < j && !marked; ++k)
+            marked = c[k] >= 0x0300 && c[k] < 0x0370 && a.accentof[c[k] - 0x0300];
+        if (!marked) {
+            for (; i < j; ++i, ++o) {
+                c[o] = c[i];
+                slot[o] = slot[i];
+            }
             continue;
         }
         lchar run[maxcomposed + 1];
@@ -290,7 +314,24 @@ std::size_t decodeform(state& st, bool ended)
         made = decode<ucs2form<false>>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
     else
         made = decode<utf8form>(st.in.bytes, ch, ended, o, so, ch.c + charcap);
-    return st.accents ? takeaccents(st, o, so, made) : made;
+    if (!st.accents)
+        return made;
+    // Most blocks hold no vowel's letter with accents, and no mark that
+    // is an accent or follows a letter with one in it (as r with acute
+    // before the ring below): they lose nothing. Each character's slot
+    // tells, or for a mark the mark and the letter before it.
+    const accenting& a = *st.accents;
+    unsigned seen = 0;
+    for (std::size_t k = 0; k < made; ++k)
+        seen |= a.changes[so[k]];
+    if (seen == 2) {
+        // Marks, but no letter that changes alone.
+        auto marked = [&a](lchar c) { return c >= accentlimit || (c >= 0x00C0 && a.letters[c].marked); };
+        seen = 0;
+        for (std::size_t k = 0; k < made && !seen; ++k)
+            seen = so[k] == 1 && ((o[k] < 0x0370 && a.accentof[o[k] - 0x0300]) || (k > 0 && marked(o[k - 1])));
+    }
+    return seen ? takeaccents(st, o, so, made) : made;
 }
 
 } // namespace

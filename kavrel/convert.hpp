@@ -306,11 +306,17 @@ constexpr lchar accentlimit = 0x2000;
 struct accentletter {
     lchar letter = 0; // 0: the character is no vowel with an accent
     std::uint8_t accents = 0;
+    bool marked = false; // its decomposition holds an accent mark
 };
 struct accenting {
     bool marks = false; // the scheme writes accents as marks
     std::uint8_t accentof[0x70] = {}; // U+0300..U+036F: 1 udatta, 2 anudatta, 0 none
     accentletter letters[accentlimit];
+    // For each of the fast lane's slots, whether a character of it may
+    // lose accents: 1 for a vowel's letter with accents and for a
+    // character that no table knows (slot 0), 2 for the marks' slot, where
+    // the mark and the letter before it tell, 0 for none.
+    std::uint8_t changes[lane::slots] = {};
 };
 
 struct vocabulary {

@@ -307,7 +307,11 @@ bool fillscheme(dictionary& d, const options& opt, const schemes::scheme& s)
     if (!installnukta(d, s))
         return false;
     if (!s.separator.empty()) {
+        // Of no vowel's kind: an accent mark right after the separator is
+        // not taken off it as if off a vowel's letter, but read as a
+        // spelling of its own, which the separator then stands before.
         convrec r{};
+        r.kind = schemes::kind::punctuation;
         std::copy(s.separator.begin(), s.separator.end(), r.roman);
         convnode* e = install(d, r);
         if (!e)

@@ -389,12 +389,18 @@ void longestrun(state& st)
 
 void fastlane(state& st)
 {
+    std::size_t from = st.ch.pos;
     if (st.opt.scheme != vocab::scheme::iso)
         longestrun(st);
     else if (st.opt.sanskrit)
         convertrun<true>(st);
     else
         convertrun<false>(st);
+    // The lane takes no mark at the start of a unit, so a unit it took
+    // after a line feed that the general way read was no mark of the line
+    // feed's: the marks after it are no longer the line feed's to take.
+    if (st.ch.pos != from)
+        st.afterlinefeed = false;
 }
 
 } // namespace kavrel

@@ -5,6 +5,7 @@
 
 #include "convert.hpp"
 #include "letters.hpp"
+#include "schemes.hpp"
 #include "tables.hpp"
 
 #include <algorithm>
@@ -15,8 +16,9 @@ namespace kavrel::lane {
 // The slots of the characters below lonemax, and one more for all from
 // lonemax up: 0 for a character that no table knows, 1 for the marks, and
 // one of its own for every ASCII character, every first letter of a listed
-// unit and every second letter of a diphthong. Made at compile time from
-// the tables.
+// unit, every second letter of a diphthong, and the first letter of every
+// spelling of every scheme (with its capital where the scheme reads
+// capitals). Made at compile time from the tables.
 struct slotindex {
     std::uint8_t of[lonemax + 1] = {};
     lchar chars[slots] = {}; // the character of each slot from 2
@@ -45,6 +47,14 @@ constexpr slotindex makeslots()
     for (const secondletters& s : diphthongseconds)
         for (lchar c : s.forms)
             add(c);
+    for (const schemes::scheme& s : schemes::all)
+        for (const schemes::row& r : s.rows)
+            for (int i = 0; i < schemes::spellingcount(r); ++i) {
+                lchar c = static_cast<lchar>(schemes::spelling(r, i)[0]);
+                add(c);
+                if (s.caps != schemes::capitals::none)
+                    add(schemes::capital(c));
+            }
     return x;
 }
 

@@ -124,6 +124,7 @@ constexpr std::size_t columnof(lchar c)
 
 constexpr std::size_t maxcontexts = 48;
 constexpr std::size_t maxclasses = 32;
+constexpr std::uint8_t nocls = 0xFF; // a class not yet found
 constexpr std::size_t maxrows = 128;
 // A class: the continuations of a last spelling, each zero-terminated.
 constexpr std::size_t maxcontinuations = 32;
@@ -145,6 +146,9 @@ struct writer {
     continuation classes[maxclasses][maxcontinuations] = {};
     int nclasses = 1;
     std::uint8_t acls = 0; // the class of an inherent a
+    // The class of each ASCII character copied, found when first needed
+    // (nocls before): the same for every context that copies it.
+    std::uint8_t copycls[0x80] = {};
     context contexts[maxcontexts];
     int ncontexts = 0;
     std::uint8_t neutral = 0, unspelt = 0;
@@ -457,8 +461,11 @@ constexpr daction makeaction(writer& w, const schemes::scheme& s, lchar c, std::
             a.next = w.unspelt;
         } else if (c >= 0 && c < 0x80) {
             // Copied text may read on into the spelling after it.
-            const char32_t t[1] = {static_cast<char32_t>(c)};
-            a.next = contextfor(w, false, classof(w, s, {t, 1}));
+            if (w.copycls[c] == nocls) {
+                const char32_t t[1] = {static_cast<char32_t>(c)};
+                w.copycls[c] = classof(w, s, {t, 1});
+            }
+            a.next = contextfor(w, false, w.copycls[c]);
         } else {
             a.next = w.neutral;
         }
@@ -570,6 +577,8 @@ constexpr void makewriter(writer& w, const schemes::scheme& s)
     if (w.nuktatext.len)
         w.nuktatext.cls = classof(w, s, w.nuktatext.spelling());
     w.acls = classof(w, s, U"a");
+    for (std::uint8_t& cls : w.copycls)
+        cls = nocls;
 
     // The contexts: neutral first, then those the actions lead to, found
     // as the actions are made.

@@ -318,6 +318,12 @@ const limit limitlist[] = {
     // WX: a consonant closed by the virama before the avagraha reads as
     // the consonant with nukta (kZ).
     {scheme::wx, true, U"", U"\u094D", U"\u093D"},
+    // The anudatta, copied where no vowel's letter takes it as a mark,
+    // goes into the marks of a spelling that ends in a mark of a higher
+    // class (r with ring below and macron, m with candrabindu) when the
+    // reader composes them.
+    {scheme::iso, false, U"\u0944\u0960\u0961\u0963\u0901", U"", U"\u0952"},
+    {scheme::iast, false, U"\u0945\u0949\u090D\u0911", U"\u0901", U"\u0952"},
 };
 
 // Whether c is a consonant that the scheme spells.
@@ -329,11 +335,8 @@ bool spelt(scheme s, char32_t c)
     return false;
 }
 
-} // namespace
-
-const std::span<const limit> limits = limitlist;
-
-bool carries(scheme s, std::u32string_view text)
+// Whether the text holds none of the runs that the scheme cannot carry.
+bool runsheld(scheme s, std::u32string_view text)
 {
     // In every scheme, a consonant closed by the virama before a vowel's
     // letter reads as the consonant with the vowel's sign: the virama
@@ -346,7 +349,7 @@ bool carries(scheme s, std::u32string_view text)
     // IAST writes om as o with anusvara, which it reads as those two.
     if (s == scheme::iast && text.find(U'\u0950') != text.npos)
         return false;
-    for (const limit& l : limits)
+    for (const limit& l : limitlist)
         for (std::size_t i = 0; l.s == s && i + 1 + l.between.size() < text.size(); ++i) {
             char32_t c = text[i];
             bool before = l.before.find(c) != l.before.npos || (l.aftera && (c == 0x0905 || spelt(s, c)));
@@ -354,6 +357,26 @@ bool carries(scheme s, std::u32string_view text)
                 l.after.find(text[i + 1 + l.between.size()]) != l.after.npos)
                 return false;
         }
+    return true;
+}
+
+} // namespace
+
+const std::span<const limit> limits = limitlist;
+
+bool carries(scheme s, std::u32string_view accented)
+{
+    // The runs below are looked for with the accents taken out: written
+    // as marks on a vowel's letter (IAST, ISO 15919), accents part no
+    // spellings; where a scheme writes them between two spellings, a word
+    // is at worst left out that would have come back.
+    std::u32string bare;
+    for (char32_t c : accented)
+        if (c != 0x0951 && c != 0x0952)
+            bare += c;
+    for (std::u32string_view text : {accented, std::u32string_view(bare)})
+        if (!runsheld(s, text))
+            return false;
     return true;
 }
 

@@ -61,6 +61,7 @@ TEST(Kavrel, Golden)
         // Marks after a line feed are its unit's, copied with it.
         {U"x\n\u035FA \n\u0301a \n\u0301\u0300\u0316\u0317a", def,
          U"x\n\u035FA \n\u0301\u0905 \n\u0301\u0300\u0316\u0317\u0905"},
+        {U"\nkh\u035FU", def, U"\n\u0916\u094D\u035F\u0909"}, // no mark after the line feed
         {U". 'b", skt, U". \u093D\u092C\u094D"},
         {U"a'\u1E40", skt, U"\u0905\u0902\u093D"},
         {U"a\u2019\u1E41\u0301", skt, U"\u0905\u093D\u1E41\u0301"},

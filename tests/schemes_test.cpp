@@ -179,7 +179,7 @@ TEST(SchemeGolden, Rules)
         // longer one, and only there.
         {scheme::itrans, reads, U"k_ k__a _", U"\u0915\u094D \u0915 "},
         {scheme::velthuis, reads, U"{} { k{ha", U" { \u0915\u094D{\u0939"},
-        {scheme::iso15919, reads, U"ka:i k:ha a: b :\u2019 :", U"\u0915\u0907 \u0915\u094D\u0939 \u0905: \u092C\u094D \u093D :"},
+        {scheme::iso15919, reads, U"ka:i k:ha a: b :\u2019 : a:\u0300", U"\u0915\u0907 \u0915\u094D\u0939 \u0905: \u092C\u094D \u093D : \u0905\u0952"},
         {scheme::itrans, both, U"ka_i k_ha aA a.N R_Ri |_|",
          U"\u0915\u0907 \u0915\u094D\u0939 \u0905\u0906 \u0905\u0901 \u0931\u094D\u0931\u093F \u0964\u0964"},
         {scheme::velthuis, both, U"ka{}i k{}ha a{}aa .d{}ha", U"\u0915\u0907 \u0915\u094D\u0939 \u0905\u0906 \u0921\u094D\u0939"},
