@@ -15,8 +15,15 @@ ending in .md and in roff (for tbl) otherwise:
     ...                                               ...
     <!-- end of scheme table -->                      .\\" end of scheme table
 
---check exits 1 and shows the difference when a file's table is not the
-one the rows make now; --update rewrites what lies between the markers."""
+In roff, the line after each line
+
+    .\\" scheme list: made by schemes/doc.py
+
+names the schemes in the table's order, `.BR "iso, iast, ..."` and what
+punctuation follows.
+
+--check exits 1 and shows the difference when a file's table or a list is
+not the one the rows make now; --update rewrites them."""
 
 import difflib
 import os
@@ -35,6 +42,9 @@ MARKERS = {
     "markdown": ("<!-- scheme table: made by schemes/doc.py -->", "<!-- end of scheme table -->"),
     "roff": ('.\\" scheme table: made by schemes/doc.py', '.\\" end of scheme table'),
 }
+
+LISTMARK = '.\\" scheme list: made by schemes/doc.py'
+LISTLINE = re.compile(r'^\.BR "[^"]*"(.*)$')
 
 # The project's own dialect, which the table shows by the spelling it
 # writes, beside the other schemes' spellings for comparison.
@@ -127,6 +137,18 @@ def block(path, lines):
     return lines.index(begin), lines.index(end)
 
 
+def withlists(path, lines):
+    """The lines with each scheme list after its marker made anew."""
+    schemes, _, _ = readtable(TABLE)
+    lines = list(lines)
+    for i in [i for i, line in enumerate(lines) if line == LISTMARK]:
+        m = LISTLINE.match(lines[i + 1]) if i + 1 < len(lines) else None
+        if not m:
+            sys.exit(f"{path}:{i + 2}: no line .BR \"...\" after {LISTMARK!r}")
+        lines[i + 1] = f'.BR "{", ".join(schemes)}"{m.group(1)}'
+    return lines
+
+
 def main():
     args = sys.argv[1:]
     if len(args) == 1 and args[0] in FORMATS:
@@ -139,20 +161,19 @@ def main():
         with open(path, encoding="utf-8") as f:
             lines = f.read().split("\n")
         begin, end = block(path, lines)
-        table = FORMATS[formatof(path)]()
-        if lines[begin + 1 : end] == table:
+        made = lines[: begin + 1] + FORMATS[formatof(path)]() + lines[end:]
+        if formatof(path) == "roff":
+            made = withlists(path, made)
+        if lines == made:
             continue
         if args[0] == "--update":
-            lines[begin + 1 : end] = table
             with open(path, "w", encoding="utf-8") as f:
-                f.write("\n".join(lines))
-            print(f"{path}: table updated")
+                f.write("\n".join(made))
+            print(f"{path}: table and lists updated")
         else:
             status = 1
-            print(f"{path}: the table is not the one schemes/doc.py makes (doc.py --update {path}):")
-            sys.stdout.writelines(
-                line + "\n" for line in difflib.unified_diff(lines[begin + 1 : end], table, path, "doc.py", lineterm="")
-            )
+            print(f"{path}: the table or a list is not the one schemes/doc.py makes (doc.py --update {path}):")
+            sys.stdout.writelines(line + "\n" for line in difflib.unified_diff(lines, made, path, "doc.py", lineterm=""))
     return status
 
 
