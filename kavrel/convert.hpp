@@ -6,8 +6,10 @@
 #include "compose.hpp"
 #include "engine.hpp"
 #include "romanisation.hpp"
+#include "scripts.hpp"
 
 #include <cstdint>
+#include <memory>
 
 namespace kavrel {
 
@@ -326,6 +328,27 @@ void prepareaccents(accenting& a, const dictionary& d, const schemes::scheme& s)
 // first character; the new length, n when nothing was taken off.
 int takeaccents(const dictionary& d, const accenting& a, lchar* run, int n);
 
+// Another script than Devanagari: the conversion writes its Devanagari to
+// st.out in UTF-8, as for Devanagari output, and st.out's sink takes each
+// block of it through the scripts' writer to `out`, the output in the form
+// asked for (see scripted.cpp).
+struct scriptstage {
+    scripts::writer w;
+    codec::output out;
+    // The code points of a block of Devanagari, and what the writer makes
+    // of them.
+    static constexpr std::size_t block = 1024;
+    char32_t in[block];
+    char32_t written[scripts::writeroom(block)];
+};
+
+// Starts the stage for a conversion into script `s`, writing to `out`;
+// false when there is no memory for it.
+bool startstage(std::unique_ptr<scriptstage>& g, scripts::script s, vocab::sink out);
+// The sink of st.out while a stage is on: the Devanagari goes through the
+// writer; the call that ends the output (size 0) ends the script's text.
+std::ptrdiff_t writestage(void* context, const unsigned char* buf, std::size_t size);
+
 // Everything one conversion needs, so each run starts fresh.
 struct state {
     options opt;
@@ -338,6 +361,10 @@ struct state {
     const lane::pairtables* pairs = nullptr;
     const accenting* accents = nullptr; // null where the scheme writes no accent marks
     const schemes::scheme* sch = nullptr;
+    // Where the Devanagari is written in another script: made at the first
+    // conversion that asks for one, and kept for the next.
+    std::unique_ptr<scriptstage> stage;
+    bool scripted = false; // the stage is on: st.out holds Devanagari for it
     chars ch;
     tchar queuedtch; // a unit the syllable writer read ahead
     bool queued = false;

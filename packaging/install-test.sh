@@ -46,12 +46,12 @@ stray=$(cd "$scratch/root" && find . -type f ! -path ".$prefix/*")
 # The shared library is named by the whole version and linked to by its
 # first number, the soname.
 shared=$(cd "$root/$libdir" 2>/dev/null && ls liblipisetu.so.1.*.* 2>/dev/null | head -n 1 || true)
-for f in include/lipisetu.hpp include/lipisetu_schemes.hpp "$libdir/liblipisetu.a" "$libdir/${shared:-liblipisetu.so.1.x.y}" \
+for f in include/lipisetu.hpp include/lipisetu_schemes.hpp include/lipisetu_scripts.hpp "$libdir/liblipisetu.a" "$libdir/${shared:-liblipisetu.so.1.x.y}" \
     "$libdir/pkgconfig/lipisetu.pc" "$libdir/cmake/lipisetu/lipisetuConfig.cmake"; do
     [ -f "$root/$f" ] || fail "missing: $f"
 done
 [ -n "$shared" ] && [ "$(readlink "$root/$libdir/liblipisetu.so.1")" = "$shared" ] || fail "no link liblipisetu.so.1"
-want=21
+want=22
 if [ -n "$python" ]; then
     # Under a prefix of its own the module goes where that prefix's
     # interpreter looks: site-packages of its version.
@@ -61,7 +61,7 @@ if [ -n "$python" ]; then
     for f in __init__.pyi py.typed; do
         [ -f "$site/lipisetu/$f" ] || fail "no lipisetu/$f in $site"
     done
-    want=26 # the module, its stub, py.typed, its copyright and changelog
+    want=27 # the module, its stub, py.typed, its copyright and changelog
 fi
 count=$(find "$root" -type f | wc -l)
 [ "$count" -eq $want ] || fail "expected $want installed files, found $count: $(cd "$root" && find . -type f)"

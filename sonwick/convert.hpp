@@ -4,6 +4,7 @@
 
 #include "codec.hpp"
 #include "engine.hpp"
+#include "scripts.hpp"
 #include "tables.hpp"
 
 #include <cstddef>
@@ -26,6 +27,10 @@ struct state {
     // wherever a piece runs out, and the next piece goes on from there.
     codec::lchar held = codec::endofinput;
     bool done = false; // the input has ended, all is written and the sink flushed
+    // Text in the other scripts' blocks is read as the Devanagari it stands
+    // for, which then goes the way Devanagari goes; while the reader keeps
+    // characters back, every character goes through it, in turn.
+    scripts::reader reader;
 };
 
 // Converts the input as far as the pieces so far allow, and to its end
