@@ -270,6 +270,10 @@ constexpr unsigned statebit(unsigned offset) { return 1u << (offset / stepsize);
 // Makes the tables from the filled and encoded dictionary.
 void prepare(tables& t, const dictionary& d, const options& opt, codec::form out);
 
+// The syllable state the lane's unit k (an entry's number, or a copied
+// ASCII character's place from `copies`) leaves.
+lchar afterunit(const dictionary& d, unsigned k);
+
 // The fast way of a scheme read by longest match, made by the unit
 // reader's own longest() on each character and each pair of characters
 // with a slot: the lane's unit (as in `charrow`) of a character alone, with
@@ -316,6 +320,53 @@ struct vocabulary {
     accenting accents;
 };
 const vocabulary* vocabularyfor(const options& opt, codec::form out);
+
+namespace lane {
+
+// The fast lane writing another script. Its state is the syllable state
+// with what the scripts' writer keeps back after the units written so far;
+// the step of a unit from a state is what the writer then writes, in the
+// output's form, and the state it leaves. The steps are made from the
+// Devanagari lane's steps (the UTF-8 vocabulary's), each put through the
+// writer from each state; the states are those the steps lead to, from the
+// writer that keeps nothing back (see scripted.cpp).
+//
+// A consonant that the writer keeps back only for what few units would
+// change (a nukta that would join it, a Gurmukhi addak) is written ahead,
+// as the end of the text would write it: its state is the one after it,
+// but for those units, which the lane leaves to the general way; wherever
+// the lane ends, it takes the consonant back and gives it to the writer.
+constexpr std::uint8_t unsafe = 0xFF; // a step's n: the general way's
+struct alignas(32) scriptstep {
+    unsigned char b[16];
+    std::uint8_t n;    // the bytes to write, or unsafe
+    std::uint32_t row; // the state after it, as the offset of its row in bytes
+};
+static_assert(sizeof(scriptstep) == 32, "a step is a power of two");
+constexpr std::size_t maxscriptstates = 128;
+struct scriptstate {
+    lchar sylstate = SYL_VOWEL;
+    std::uint8_t sylbit = 0; // the same, as statebit
+    scripts::writer w;       // the writer in this state, settled
+    // A consonant written ahead: its bytes, taken back where the lane ends,
+    // and the writer after it, whose state this one is but for the units
+    // that would change it.
+    codec::shortbytes ahead;
+    scripts::writer after;
+};
+struct scripttables {
+    std::size_t nstates = 0;
+    scriptstate states[maxscriptstates];
+    std::unique_ptr<scriptstep[]> steps; // a row of `units` steps for each state
+};
+constexpr std::size_t scriptrow = units * sizeof(scriptstep);
+
+} // namespace lane
+
+// The fast lane's tables for writing the script of the options in the
+// output form; null when the Devanagari vocabulary they are made from
+// could not be, or there was no memory for them.
+const lane::scripttables* scriptlanesfor(const options& opt, codec::form out);
 
 // Notes the accents that the scheme writes as marks, and the letters below
 // accentlimit that are a vowel's letter with accents, from the filled
@@ -365,6 +416,7 @@ struct state {
     // conversion that asks for one, and kept for the next.
     std::unique_ptr<scriptstage> stage;
     bool scripted = false; // the stage is on: st.out holds Devanagari for it
+    const lane::scripttables* slanes = nullptr; // the fast lane's in the script, where made
     chars ch;
     tchar queuedtch; // a unit the syllable writer read ahead
     bool queued = false;

@@ -156,6 +156,8 @@ bool begin(state& st)
     st.dict = &v->dict;
     st.lanes = &v->lanes;
     st.pairs = &v->pairs;
+    // The script's own lane, where it could be made; else the general way.
+    st.slanes = st.scripted ? scriptlanesfor(st.opt, final.f) : nullptr;
     st.accents = v->accents.marks ? &v->accents : nullptr;
     const codec::formrow& out = codec::rowof(final.f);
     if (out.width == 2) {

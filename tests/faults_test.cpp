@@ -37,7 +37,7 @@ const program programs[] = {
      "\nUnable to open file\n", "   Pellam converts from 8-bit ISCII", "ISCII: IS 13194:1991 (ISCII-91)\n", 15, "", ""},
     {"kavrel", KAVREL_BIN, harness::utf8(U"k\u0101 qa1\n"), harness::utf8(U"\u0915\u093E \u09581\n"),
      harness::utf8(U"k\u0101 "), "Unable to open file\n", "   Kavrel converts from Unicode Roman",
-     "Transliteration: ISO 15919:2001\n", 33, harness::utf8(U"\u0915\u093E \u0958\u0967\n"),
+     "Transliteration: ISO 15919:2001\n", 36, harness::utf8(U"\u0915\u093E \u0958\u0967\n"),
      harness::utf8(U"\u0915\u094D\u0101 \u09581\n")}, // no long a in hk
     {"sonwick", SONWICK_BIN, harness::utf8(U"\u0915\u093E \u0958\n"), harness::utf8(U"k\u0101 qa\n"),
      harness::utf8(U"\u0915\u093E "), "Unable to open file\n", "   Sonwick converts from Unicode Devanagari",
