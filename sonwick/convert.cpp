@@ -72,6 +72,7 @@ bool start(state& st, vocab::scheme s, vocab::sink out)
         keep.bits[1] = st.w->unspellable[1];
         scripts::start(st.reader, keep);
     }
+    st.scheme = static_cast<std::uint8_t>(k);
     return !st.done;
 }
 

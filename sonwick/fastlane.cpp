@@ -7,8 +7,16 @@
 // is left to the general way.
 #include "convert.hpp"
 
+#include "schemes.hpp"
+#include "scripttables.hpp"
+
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <vector>
 
 namespace sonwick {
 
@@ -51,40 +59,140 @@ struct lanepos {
     std::size_t row;
     const lanestep* last = &nostep;
     std::size_t lastrow = 0;
+    std::uint8_t starts = 0; // over another block: what after it reads with it
+    // Over another block, the character before the last one, which a Tamil
+    // superscript after a stop and its sign changes too.
+    const lanestep* last2 = &nostep;
+    std::size_t lastrow2 = 0;
+    unsigned lastslot = 0, lastslot2 = 0; // their slots, for a Tamil superscript
 };
 
-// Takes back the last character when a nukta sign could still join it,
+// In a block lane's starts: a Tamil stop, whose letter a superscript after
+// it selects (stopbit); and a vowel sign or virama after one, after which
+// the superscript does (signbit). The lane takes both back where it ends.
+constexpr std::uint8_t stopbit = 0x40, signbit = 0x80, viramabit = 0x20, followerbits = 0x1F;
+
+// Takes back the last character when a nukta sign could still join it, or
+// (over another block) a character after it still make one letter with it,
 // leaving it to the general way, which reads the character after it: its
 // bytes are unwritten and the context is the one it was written from.
 inline void takeback(lanepos& p)
 {
-    if (p.last->joined) {
+    if (p.starts & signbit) {
+        p.o -= p.last->n + p.last2->n;
+        p.ip -= 6;
+        p.row = p.lastrow2;
+        p.last = &nostep;
+        p.starts = 0;
+    } else if (p.last->joined || p.starts) {
         p.o -= p.last->n;
         p.ip -= 3;
         p.row = p.lastrow;
         p.last = &nostep;
+        p.starts = 0;
+    }
+}
+
+// What the lane over another script's block adds to the Devanagari one:
+// the block's bytes, the Devanagari steps that a joined letter takes, and
+// the characters that read with the one before.
+struct blockread {
+    std::uint32_t bits;        // the block's first two bytes, as blockbits
+    const lanestep* devanagari; // the Devanagari lane, same contexts
+    const std::uint8_t* starts;
+    const std::uint8_t* follows;
+    const std::uint8_t* signs;
+    const std::uint8_t (*supers)[4];
+};
+
+// The superscript (1 to 4) that the bytes of w begin with, or 0: U+00B9,
+// U+00B2, U+00B3, U+2074.
+inline unsigned superscriptof(std::uint32_t w)
+{
+    switch (w & 0xFFFF) {
+    case 0xB9C2: return 1;
+    case 0xB2C2: return 2;
+    case 0xB3C2: return 3;
+    default: return (w & 0xFFFFFF) == 0xB481E2 ? 4 : 0;
     }
 }
 
 // Converts the characters that start at p.ip up to `stop`, the output
 // having room for them all; false when it stops at one the lane does not
-// read.
-template <bool stops> bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat)
+// read. Over another block (b), a character that makes one letter with
+// the one before stops it too, and that one is taken back.
+template <bool stops, bool other = false, bool tamil = false>
+bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const blockread* b = nullptr)
 {
     const unsigned char* ip = p.ip;
     unsigned char* o = p.o;
     std::size_t row = p.row;
     const lanestep* last = p.last;
     std::size_t lastrow = p.lastrow;
+    std::uint8_t starts = p.starts;
+    const lanestep* last2 = p.last2;
+    std::size_t lastrow2 = p.lastrow2;
+    unsigned lastslot = p.lastslot, lastslot2 = p.lastslot2;
     bool whole = true;
     while (ip <= stopat) {
         std::uint32_t w = fourbytes(ip);
         std::uint32_t high = (w >> 7) & 1; // 0 for ASCII, 1 for anything else
-        if (((w & blockmask) ^ blockbits) & (0u - high)) {
+        if (((w & blockmask) ^ (other ? b->bits : blockbits)) & (0u - high)) {
+            if constexpr (tamil) {
+                // A superscript after a stop, or after the vowel sign of
+                // one, selects the letter of the stop's row: the stop (and
+                // the sign) written again. After the virama the general
+                // way's, which sees whether vocalic r follows.
+                unsigned d = superscriptof(w);
+                bool afterstop = starts & stopbit;
+                if (d && (afterstop || (starts & (signbit | viramabit)) == signbit)) {
+                    const lanestep* letter = afterstop ? last : last2;
+                    std::size_t from = afterstop ? lastrow : lastrow2;
+                    unsigned selected = b->supers[afterstop ? lastslot : lastslot2][d - 1];
+                    if (selected) {
+                        o -= last->n + (afterstop ? 0 : letter->n);
+                        const lanestep* s = stepat(&b->devanagari[selected], from);
+                        last2 = s;
+                        lastrow2 = from;
+                        std::memcpy(o, s, sizeof *s);
+                        o += s->n;
+                        row = s->nextrow;
+                        last = s;
+                        lastrow = from;
+                        if (!afterstop) {
+                            const lanestep* t = stepat(&lanes[lastslot], row);
+                            std::memcpy(o, t, sizeof *t);
+                            o += t->n;
+                            last = t;
+                            lastrow = row;
+                            row = t->nextrow;
+                        }
+                        // Nothing to take back or join after it: the letter
+                        // is settled.
+                        last = last2 = &nostep;
+                        starts = 0;
+                        ip += 2 + (d == 4);
+                        continue;
+                    }
+                }
+            }
             whole = false;
             break;
         }
         unsigned slot = ((w >> (high << 4)) & 0xFF) | ((w >> 2) & (high << 6));
+        if constexpr (other) {
+            if (b->follows[slot] & starts & followerbits) {
+                // It and the character before read as one letter: the
+                // general way reads them, the one before taken back.
+                o -= last->n;
+                ip -= 3;
+                row = lastrow;
+                last = &nostep;
+                starts = 0;
+                whole = false;
+                break;
+            }
+        }
         const lanestep* s = stepat(&lanes[slot], row);
         if (slot == nuktaslot && last->joined) {
             // The consonant just written and this nukta sign are one
@@ -92,7 +200,7 @@ template <bool stops> bool run(const lanestep* lanes, lanepos& p, const unsigned
             // the consonant was written from.
             o -= last->n;
             row = lastrow;
-            s = stepat(&lanes[last->joined], row);
+            s = stepat(other ? &b->devanagari[last->joined] : &lanes[last->joined], row);
         }
         // A step the lane cannot take (an accent put on the vowel before)
         // is the general way's.
@@ -102,17 +210,206 @@ template <bool stops> bool run(const lanestep* lanes, lanepos& p, const unsigned
                 break;
             }
         }
+        if constexpr (other) {
+            last2 = last;
+            lastrow2 = lastrow;
+        }
+        if constexpr (tamil) {
+            lastslot2 = lastslot;
+            lastslot = slot;
+        }
         last = s;
         lastrow = row;
         std::memcpy(o, s, sizeof *s);
         o += s->n;
         row = s->nextrow;
+        if constexpr (other)
+            starts = static_cast<std::uint8_t>(b->starts[slot] | (b->signs[slot] & (0u - ((starts >> 6) & 1u))));
         // Tested on the byte itself, the step to the next character waits
         // on nothing but the load.
         ip = (w & 0x80) ? ip + 3 : ip + 1;
     }
-    p = {ip, o, row, last, lastrow};
+    p = {ip, o, row, last, lastrow, starts, last2, lastrow2, lastslot, lastslot2};
     return whole;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- The other scripts
+
+// The lane over another block reads each of its characters as the
+// Devanagari it stands for, as the scripts' reader reads it alone: the
+// steps of that Devanagari, one after the other (a chillu or khanda ta
+// stands for two), from each context. A letter and the script's nukta
+// that make a Devanagari nukta letter are joined as Devanagari's are. A
+// character that a following one may make another letter with (a vowel
+// sign whose second part may follow, a letter before Gurmukhi's virama
+// and ha, one before a nukta that makes another letter than sonwick's
+// join would) is written at once and taken back when one of those
+// follows. Tamil's stops, whose superscript may come after their sign,
+// Gurmukhi's addak, a letter the scheme cannot spell and one the reader
+// does not know are the general way's.
+namespace {
+
+using scripts::tables::reading;
+
+// The block's lane for writer w: its steps, and the followers.
+void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t block)
+{
+    scripts::keepset keep;
+    keep.bits[0] = w.unspellable[0];
+    keep.bits[1] = w.unspellable[1];
+    const char32_t first = static_cast<char32_t>(blockstart) + static_cast<char32_t>(block * blocksize);
+    auto in = [](char32_t c) { return c - scripts::blocksfirst < scripts::tables::blocksize; };
+    std::vector<char32_t> followers; // each has the bit of its place, from 1
+    bool usable[blocksize] = {};
+    for (std::size_t i = 0; i < blocksize; ++i) {
+        char32_t c = first + static_cast<char32_t>(i);
+        const scripts::tables::rentry& r = reading.at[c - scripts::blocksfirst];
+        bool ok = r.set && r.p != scripts::tables::pass::slow && inblock(static_cast<lchar>(r.dev[0])) &&
+                  !scripts::kept(keep, r.dev[0]) && (r.n == 1 || inblock(static_cast<lchar>(r.dev[1])));
+        if (r.stop)
+            l.starts[laneblock + i] |= stopbit;
+        scripts::kind k = scripts::tables::kindof(r.dev[0]);
+        if (r.n == 1 && (k == scripts::kind::vowelsign || k == scripts::kind::virama))
+            l.signs[laneblock + i] = k == scripts::kind::virama ? signbit | viramabit : signbit;
+        for (int d = 1; r.stop && d <= 4; ++d) {
+            char32_t sel = scripts::tables::stopletter(c, d);
+            if (sel && inblock(static_cast<lchar>(sel)) && !scripts::kept(keep, sel))
+                l.supers[laneblock + i][d - 1] = static_cast<std::uint8_t>(laneslot(static_cast<lchar>(sel)));
+            l.tamil = true;
+        }
+        for (std::size_t k = r.key0; ok && k < std::size_t(r.key0 + r.nkeys); ++k) {
+            const scripts::tables::key& key = reading.keys[k];
+            char32_t f = key.cp[1];
+            if (r.stop && scripts::tables::superdigit(f))
+                continue; // a Tamil stop's superscript: see run
+            const scripts::tables::rentry* fr = in(f) ? &reading.at[f - scripts::blocksfirst] : nullptr;
+            // A nukta that makes the letter sonwick's join makes.
+            if (key.n == 2 && r.n == 1 && fr && fr->set && fr->n == 1 && fr->dev[0] == static_cast<char32_t>(nukta) &&
+                static_cast<char32_t>(w.at[r.dev[0] - static_cast<char32_t>(blockstart)].nuktaform) == key.dev)
+                continue;
+            std::size_t bit = std::find(followers.begin(), followers.end(), f) - followers.begin();
+            if (f - first >= blocksize || (bit == followers.size() && followers.size() == 6)) {
+                ok = false; // one the lane cannot take back for
+                break;
+            }
+            if (bit == followers.size())
+                followers.push_back(f);
+            l.starts[laneblock + i] |= static_cast<std::uint8_t>(1u << bit);
+        }
+        usable[i] = ok;
+        if (!ok)
+            l.starts[laneblock + i] = l.signs[laneblock + i] = 0;
+    }
+    for (std::size_t b = 0; b < followers.size(); ++b)
+        l.follows[laneblock + (followers[b] - first)] = static_cast<std::uint8_t>(1u << b);
+    for (int k = 0; k < w.ncontexts; ++k)
+        for (unsigned slot = 0; slot < laneslots; ++slot) {
+            lanestep& st = steps[static_cast<std::size_t>(k) * laneslots + slot];
+            st = w.lanes[static_cast<std::size_t>(k) * laneslots + slot];
+            if (slot < laneblock)
+                continue; // ASCII, as for Devanagari
+            std::size_t i = slot - laneblock;
+            const scripts::tables::rentry& r = reading.at[first + static_cast<char32_t>(i) - scripts::blocksfirst];
+            if (!usable[i]) {
+                st = lanestep{};
+                st.n = stop;
+                continue;
+            }
+            const lanestep& a = stepof(w, static_cast<std::size_t>(k) * rowbytes, laneslot(static_cast<lchar>(r.dev[0])));
+            st = a;
+            if (r.n == 2 && a.n != stop) {
+                // The second from the context the first leaves; written
+                // together, in one padded move, two bytes at most for each
+                // byte read, as every step.
+                const lanestep& b = stepof(w, a.nextrow, laneslot(static_cast<lchar>(r.dev[1])));
+                if (b.n == stop || a.n + b.n > 6) {
+                    st.n = stop;
+                    continue;
+                }
+                for (std::size_t j = 0; j < b.n; ++j)
+                    st.text[a.n + j] = b.text[j];
+                st.n = static_cast<std::uint8_t>(a.n + b.n);
+                st.nextrow = b.nextrow;
+                st.joined = 0;
+            }
+        }
+}
+
+} // namespace
+
+const blocklane* blocklanefor(std::size_t scheme, std::size_t block)
+{
+    static std::once_flag once[schemes::count][otherblocks];
+    static std::unique_ptr<blocklane> made[schemes::count][otherblocks];
+    static std::unique_ptr<lanestep[]> steps[schemes::count][otherblocks];
+    if (scheme >= schemes::count || block < 1 || block > otherblocks)
+        return nullptr;
+    std::call_once(once[scheme][block - 1], [scheme, block] {
+        const writer& w = writerfor(scheme);
+        std::unique_ptr<blocklane> l(new (std::nothrow) blocklane);
+        std::unique_ptr<lanestep[]> s(new (std::nothrow) lanestep[static_cast<std::size_t>(w.ncontexts) * laneslots]);
+        if (!l || !s)
+            return;
+        makeblocklane(*l, s.get(), w, block);
+        l->lanes = s.get();
+        steps[scheme][block - 1] = std::move(s);
+        made[scheme][block - 1] = std::move(l);
+    });
+    return made[scheme][block - 1].get();
+}
+
+namespace {
+
+// The other block whose character starts at in.pos (1 to 8), or 0.
+std::size_t blockat(const codec::bytein& in)
+{
+    if (in.len - in.pos < 3 || in.buf[in.pos] != 0xE0)
+        return 0;
+    unsigned second = in.buf[in.pos + 1];
+    return second >= 0xA6 && second <= 0xB5 ? (second - 0xA4) / 2 : 0;
+}
+
+// The lane over another block from in.pos, as fastlane runs the
+// Devanagari one.
+void blockfastlane(state& st, const blocklane& l, std::size_t block)
+{
+    codec::bytein& in = st.in.bytes;
+    codec::byteout& out = st.out.bytes;
+    constexpr std::size_t readsize = 4;
+    const unsigned char* ilast;
+    if (in.eof && in.len > in.pos && codec::bufsize - in.len >= readsize - 1) {
+        std::memset(in.buf + in.len, 0, readsize - 1);
+        ilast = in.buf + in.len - 1;
+    } else if (in.len - in.pos >= readsize) {
+        ilast = in.buf + in.len - readsize;
+    } else {
+        return;
+    }
+    unsigned char* const olast = out.buf + codec::bufsize - sizeof(lanestep);
+    const blockread b{blockbits + static_cast<std::uint32_t>(block * 2) * 0x100, st.w->lanes, l.starts, l.follows,
+                      l.signs, l.supers};
+    lanepos p{in.buf + in.pos, out.buf + out.len, st.ctx * rowbytes};
+    while (p.ip <= ilast) {
+        if (p.o > olast) {
+            takeback(p);
+            out.len = static_cast<std::size_t>(p.o - out.buf);
+            bool ok = codec::drain(out);
+            p.o = out.buf + out.len;
+            if (!ok)
+                break;
+        }
+        std::size_t room = static_cast<std::size_t>(olast - p.o) / 2;
+        std::size_t left = static_cast<std::size_t>(ilast - p.ip);
+        const unsigned char* until = p.ip + (room < left ? room : left);
+        if (!(l.tamil ? run<true, true, true>(l.lanes, p, until, &b) : run<true, true>(l.lanes, p, until, &b)))
+            break;
+    }
+    takeback(p);
+    in.pos = static_cast<std::size_t>(p.ip - in.buf);
+    out.len = static_cast<std::size_t>(p.o - out.buf);
+    st.ctx = static_cast<std::uint8_t>(p.row / rowbytes);
 }
 
 } // namespace
@@ -160,6 +457,16 @@ void fastlane(state& st)
     in.pos = static_cast<std::size_t>(p.ip - in.buf);
     out.len = static_cast<std::size_t>(p.o - out.buf);
     st.ctx = static_cast<std::uint8_t>(p.row / rowbytes);
+    // Stopped at a character of another script: the lane over its block
+    // goes on from there, and so on while the text keeps to the blocks.
+    for (std::size_t block; (block = blockat(in)) != 0;) {
+        const blocklane* l = blocklanefor(st.scheme, block);
+        std::size_t from = in.pos;
+        if (l)
+            blockfastlane(st, *l, block);
+        if (!l || in.pos == from)
+            break;
+    }
 }
 
 } // namespace sonwick
