@@ -43,7 +43,8 @@ template <class D> bool sameinpieces(D& d, std::string_view in, harness::pieces&
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     // The first byte draws the conversion and kavrel's options (or whether
-    // ISCII's ATR code is read), the next eight the sizes of the pieces.
+    // ISCII's ATR code is read), the next eight the sizes of the pieces (the
+    // third also kavrel's script).
     if (size < 9)
         return 0;
     unsigned draw = data[0];
@@ -55,6 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         using lipisetu::form;
         const form forms[] = {form::detect, form::utf8, form::utf16le, form::utf16be};
         lipisetu::romanoptions o{(draw & 4) != 0, (draw & 8) != 0, forms[draw >> 4 & 3], forms[draw >> 6 & 3]};
+        o.script = static_cast<lipisetu::script>(data[2] % harness::scriptcount());
         if (!ok(lipisetu::convertroman(p.source(), p.sink(), o)) ||
             p.out != lipisetu::todevanagari(in, o))
             std::abort();

@@ -15,17 +15,20 @@ namespace sonwick {
 // steps as the Devanagari lane's are laid out (the same contexts, the ASCII
 // characters' the same), the block's characters in place of Devanagari's,
 // each writing what the Devanagari it stands for writes; and for each
-// slot, the characters that after it make one letter with it (its bits
+// slot, the characters that after it make one letter with it (their bits
 // in `starts`) and its own bit among those (`follows`). See fastlane.cpp.
+struct slotbits {
+    std::uint8_t starts = 0, follows = 0;
+    std::uint8_t signs = 0; // for a vowel sign or virama (see fastlane.cpp)
+};
 struct blocklane {
     const lanestep* lanes = nullptr; // contexts * laneslots steps
-    std::uint8_t starts[laneslots] = {};
-    std::uint8_t follows[laneslots] = {};
-    std::uint8_t signs[laneslots] = {}; // signbit for a vowel sign or virama (see fastlane.cpp)
+    slotbits bits[laneslots];
     // A Tamil stop with a superscript 1 to 4 after it or its sign: the
     // Devanagari slot of the letter it reads as, or 0.
     std::uint8_t supers[laneslots][4] = {};
     bool tamil = false; // a superscript is read in the lane
+    bool nukta = false; // the block has a nukta, at Devanagari's place
 };
 // The eight other blocks, U+0980 to U+0D7F, each 128 code points.
 constexpr std::size_t otherblocks = 8;

@@ -65,12 +65,15 @@ struct lanepos {
     const lanestep* last2 = &nostep;
     std::size_t lastrow2 = 0;
     unsigned lastslot = 0, lastslot2 = 0; // their slots, for a Tamil superscript
+    std::size_t lastbytes = 3;            // the last character's bytes, with a superscript after it
 };
 
 // In a block lane's starts: a Tamil stop, whose letter a superscript after
 // it selects (stopbit); and a vowel sign or virama after one, after which
 // the superscript does (signbit). The lane takes both back where it ends.
-constexpr std::uint8_t stopbit = 0x40, signbit = 0x80, viramabit = 0x20, followerbits = 0x1F;
+// A letter that Devanagari's nukta after it joins, as the reader and the
+// general way read them (dotbit), is taken back too.
+constexpr std::uint8_t stopbit = 0x40, signbit = 0x80, viramabit = 0x20, dotbit = 0x10, followerbits = 0x0F;
 
 // Takes back the last character when a nukta sign could still join it, or
 // (over another block) a character after it still make one letter with it,
@@ -86,7 +89,7 @@ inline void takeback(lanepos& p)
         p.starts = 0;
     } else if (p.last->joined || p.starts) {
         p.o -= p.last->n;
-        p.ip -= 3;
+        p.ip -= p.lastbytes;
         p.row = p.lastrow;
         p.last = &nostep;
         p.starts = 0;
@@ -99,10 +102,9 @@ inline void takeback(lanepos& p)
 struct blockread {
     std::uint32_t bits;        // the block's first two bytes, as blockbits
     const lanestep* devanagari; // the Devanagari lane, same contexts
-    const std::uint8_t* starts;
-    const std::uint8_t* follows;
-    const std::uint8_t* signs;
+    const slotbits* slots;
     const std::uint8_t (*supers)[4];
+    bool nukta; // the block has a nukta, at Devanagari's place
 };
 
 // The superscript (1 to 4) that the bytes of w begin with, or 0: U+00B9,
@@ -133,6 +135,7 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
     const lanestep* last2 = p.last2;
     std::size_t lastrow2 = p.lastrow2;
     unsigned lastslot = p.lastslot, lastslot2 = p.lastslot2;
+    std::size_t lastbytes = p.lastbytes;
     bool whole = true;
     while (ip <= stopat) {
         std::uint32_t w = fourbytes(ip);
@@ -167,10 +170,13 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
                             lastrow = row;
                             row = t->nextrow;
                         }
-                        // Nothing to take back or join after it: the letter
-                        // is settled.
-                        last = last2 = &nostep;
-                        starts = 0;
+                        // After the sign the letter is settled; right after
+                        // the letter, Devanagari's nukta may still join it.
+                        last2 = &nostep;
+                        if (!afterstop)
+                            last = &nostep;
+                        starts = last->joined ? dotbit : 0;
+                        lastbytes = 3 + 2 + (d == 4);
                         ip += 2 + (d == 4);
                         continue;
                     }
@@ -180,21 +186,18 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
             break;
         }
         unsigned slot = ((w >> (high << 4)) & 0xFF) | ((w >> 2) & (high << 6));
+        [[maybe_unused]] slotbits sb;
         if constexpr (other) {
-            if (b->follows[slot] & starts & followerbits) {
+            sb = b->slots[slot];
+            if (sb.follows & starts & followerbits) {
                 // It and the character before read as one letter: the
-                // general way reads them, the one before taken back.
-                o -= last->n;
-                ip -= 3;
-                row = lastrow;
-                last = &nostep;
-                starts = 0;
+                // general way reads them, that one taken back at the end.
                 whole = false;
                 break;
             }
         }
         const lanestep* s = stepat(&lanes[slot], row);
-        if (slot == nuktaslot && last->joined) {
+        if (slot == nuktaslot && last->joined && (!other || b->nukta)) {
             // The consonant just written and this nukta sign are one
             // letter, written in place of the consonant from the context
             // the consonant was written from.
@@ -210,26 +213,27 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
                 break;
             }
         }
-        if constexpr (other) {
+        if constexpr (tamil) {
             last2 = last;
             lastrow2 = lastrow;
-        }
-        if constexpr (tamil) {
             lastslot2 = lastslot;
             lastslot = slot;
+            lastbytes = 3;
         }
         last = s;
         lastrow = row;
         std::memcpy(o, s, sizeof *s);
         o += s->n;
         row = s->nextrow;
-        if constexpr (other)
-            starts = static_cast<std::uint8_t>(b->starts[slot] | (b->signs[slot] & (0u - ((starts >> 6) & 1u))));
+        if constexpr (tamil)
+            starts = static_cast<std::uint8_t>(sb.starts | (sb.signs & (0u - ((starts >> 6) & 1u))));
+        else if constexpr (other)
+            starts = sb.starts;
         // Tested on the byte itself, the step to the next character waits
         // on nothing but the load.
         ip = (w & 0x80) ? ip + 3 : ip + 1;
     }
-    p = {ip, o, row, last, lastrow, starts, last2, lastrow2, lastslot, lastslot2};
+    p = {ip, o, row, last, lastrow, starts, last2, lastrow2, lastslot, lastslot2, lastbytes};
     return whole;
 }
 
@@ -260,50 +264,66 @@ void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t b
     keep.bits[0] = w.unspellable[0];
     keep.bits[1] = w.unspellable[1];
     const char32_t first = static_cast<char32_t>(blockstart) + static_cast<char32_t>(block * blocksize);
-    auto in = [](char32_t c) { return c - scripts::blocksfirst < scripts::tables::blocksize; };
     std::vector<char32_t> followers; // each has the bit of its place, from 1
-    bool usable[blocksize] = {};
+    // The block's nukta, where it has one that reads as Devanagari's.
+    const char32_t dot = first + (nuktaslot - laneblock);
+    const scripts::tables::rentry& n = reading.at[dot - scripts::blocksfirst];
+    const bool hasnukta = n.set && n.n == 1 && n.dev[0] == static_cast<char32_t>(nukta);
+    l.nukta = hasnukta;
+    bool usable[blocksize] = {}, joins[blocksize] = {};
     for (std::size_t i = 0; i < blocksize; ++i) {
         char32_t c = first + static_cast<char32_t>(i);
         const scripts::tables::rentry& r = reading.at[c - scripts::blocksfirst];
         bool ok = r.set && r.p != scripts::tables::pass::slow && inblock(static_cast<lchar>(r.dev[0])) &&
                   !scripts::kept(keep, r.dev[0]) && (r.n == 1 || inblock(static_cast<lchar>(r.dev[1])));
         if (r.stop)
-            l.starts[laneblock + i] |= stopbit;
+            l.bits[laneblock + i].starts |= stopbit;
         scripts::kind k = scripts::tables::kindof(r.dev[0]);
         if (r.n == 1 && (k == scripts::kind::vowelsign || k == scripts::kind::virama))
-            l.signs[laneblock + i] = k == scripts::kind::virama ? signbit | viramabit : signbit;
+            l.bits[laneblock + i].signs = k == scripts::kind::virama ? signbit | viramabit : signbit;
         for (int d = 1; r.stop && d <= 4; ++d) {
             char32_t sel = scripts::tables::stopletter(c, d);
             if (sel && inblock(static_cast<lchar>(sel)) && !scripts::kept(keep, sel))
                 l.supers[laneblock + i][d - 1] = static_cast<std::uint8_t>(laneslot(static_cast<lchar>(sel)));
             l.tamil = true;
         }
+        // The lane joins it and the nukta where sonwick joins what the
+        // reader reads them as: the letter of their reading (the key's) is
+        // the one sonwick joins its reading and the nukta into, or with no
+        // key they read apart and the nukta as Devanagari's.
+        char32_t joined = r.n == 1 && inblock(static_cast<lchar>(r.dev[0]))
+                              ? static_cast<char32_t>(w.at[r.dev[0] - static_cast<char32_t>(blockstart)].nuktaform)
+                              : 0;
+        bool keyed = false;
+        for (std::size_t k = r.key0; k < std::size_t(r.key0 + r.nkeys); ++k)
+            keyed = keyed || (reading.keys[k].n == 2 && reading.keys[k].cp[1] == dot);
+        joins[i] = hasnukta && joined && !(keyed ? false : scripts::kept(keep, n.dev[0]));
         for (std::size_t k = r.key0; ok && k < std::size_t(r.key0 + r.nkeys); ++k) {
             const scripts::tables::key& key = reading.keys[k];
             char32_t f = key.cp[1];
             if (r.stop && scripts::tables::superdigit(f))
                 continue; // a Tamil stop's superscript: see run
-            const scripts::tables::rentry* fr = in(f) ? &reading.at[f - scripts::blocksfirst] : nullptr;
-            // A nukta that makes the letter sonwick's join makes.
-            if (key.n == 2 && r.n == 1 && fr && fr->set && fr->n == 1 && fr->dev[0] == static_cast<char32_t>(nukta) &&
-                static_cast<char32_t>(w.at[r.dev[0] - static_cast<char32_t>(blockstart)].nuktaform) == key.dev)
-                continue;
+            if (key.n == 2 && f == dot && joins[i] && key.dev == joined && !scripts::kept(keep, key.dev))
+                continue; // joined in the lane
+            if (f == dot)
+                joins[i] = false;
             std::size_t bit = std::find(followers.begin(), followers.end(), f) - followers.begin();
-            if (f - first >= blocksize || (bit == followers.size() && followers.size() == 6)) {
+            if (f - first >= blocksize || (bit == followers.size() && followers.size() == 4)) {
                 ok = false; // one the lane cannot take back for
                 break;
             }
             if (bit == followers.size())
                 followers.push_back(f);
-            l.starts[laneblock + i] |= static_cast<std::uint8_t>(1u << bit);
+            l.bits[laneblock + i].starts |= static_cast<std::uint8_t>(1u << bit);
         }
+        if (joined)
+            l.bits[laneblock + i].starts |= dotbit;
         usable[i] = ok;
         if (!ok)
-            l.starts[laneblock + i] = l.signs[laneblock + i] = 0;
+            l.bits[laneblock + i].starts = l.bits[laneblock + i].signs = 0;
     }
     for (std::size_t b = 0; b < followers.size(); ++b)
-        l.follows[laneblock + (followers[b] - first)] = static_cast<std::uint8_t>(1u << b);
+        l.bits[laneblock + (followers[b] - first)].follows = static_cast<std::uint8_t>(1u << b);
     for (int k = 0; k < w.ncontexts; ++k)
         for (unsigned slot = 0; slot < laneslots; ++slot) {
             lanestep& st = steps[static_cast<std::size_t>(k) * laneslots + slot];
@@ -319,6 +339,8 @@ void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t b
             }
             const lanestep& a = stepof(w, static_cast<std::size_t>(k) * rowbytes, laneslot(static_cast<lchar>(r.dev[0])));
             st = a;
+            if (!joins[i])
+                st.joined = 0;
             if (r.n == 2 && a.n != stop) {
                 // The second from the context the first leaves; written
                 // together, in one padded move, two bytes at most for each
@@ -388,8 +410,8 @@ void blockfastlane(state& st, const blocklane& l, std::size_t block)
         return;
     }
     unsigned char* const olast = out.buf + codec::bufsize - sizeof(lanestep);
-    const blockread b{blockbits + static_cast<std::uint32_t>(block * 2) * 0x100, st.w->lanes, l.starts, l.follows,
-                      l.signs, l.supers};
+    const blockread b{blockbits + static_cast<std::uint32_t>(block * 2) * 0x100, st.w->lanes, l.bits, l.supers,
+                      l.nukta};
     lanepos p{in.buf + in.pos, out.buf + out.len, st.ctx * rowbytes};
     while (p.ip <= ilast) {
         if (p.o > olast) {
