@@ -40,9 +40,9 @@ static const char usage[] =
     "   not currently supported, since it is not clear what its Unicode\n"
     "   representation should be).\n";
 
-// Further lines of the --help text: the option that the usage text above
-// does not name, with the names of the schemes after it, then what auto
-// does.
+// Further lines of the --help text: the options that the usage text above
+// does not name, --scheme with the names of the schemes after it and what
+// auto does, then --script.
 static const char schemehelp[] =
     "   Further options: --scheme NAME (or --scheme=NAME) reads the\n"
     "   romanisation NAME, the default being the first of these:\n";
@@ -56,6 +56,11 @@ static std::string autohelp()
            "   leaves out of composition (U+0958 to U+095F) as consonant and nukta.\n";
 }
 
+// And the option that writes another script, with their names.
+static const char scripthelp[] =
+    "   --script NAME (or --script=NAME) writes the Devanagari in the script\n"
+    "   NAME, the default being the first of these:\n";
+
 // What kavrel converts with: its options, and whether --scheme auto takes
 // the scheme from the text.
 struct run {
@@ -64,7 +69,7 @@ struct run {
 };
 
 // What a command line asks for: a conversion, or one of the answers.
-enum class request { convert, help, version, badoption, badscheme };
+enum class request { convert, help, version, badoption, badname };
 
 // The options -n, -s and --nfc, matched as whole arguments.
 struct flagrow {
@@ -120,9 +125,12 @@ static request parseargs(int argc, char** argv, run& r, const char*& file)
             return request::help;
         if (!std::strcmp(a, "--version"))
             return request::version;
-        if (int took = shell::schemeoption("kavrel", argc, argv, i, opt.scheme, &r.automatic)) {
+        int took = shell::schemeoption("kavrel", argc, argv, i, opt.scheme, &r.automatic);
+        if (!took)
+            took = shell::scriptoption("kavrel", argc, argv, i, opt.script);
+        if (took) {
             if (took < 0)
-                return request::badscheme;
+                return request::badname;
             i += took - 1;
             continue;
         }
@@ -176,14 +184,15 @@ int main(int argc, char** argv)
     case request::convert:
         break;
     case request::help:
-        return shell::tell(
-            "kavrel", (std::string(usage) + schemehelp + "      " + shell::schemelist() + "\n" + autohelp()).c_str());
+        return shell::tell("kavrel", (std::string(usage) + schemehelp + "      " + shell::schemelist() + "\n" +
+                                      autohelp() + scripthelp + "      " + shell::scriptlist() + "\n")
+                                         .c_str());
     case request::version:
         return shell::version("kavrel", "Transliteration: ISO 15919:2001\n");
     case request::badoption:
         std::fputs(usage, stderr);
         return 1;
-    case request::badscheme:
+    case request::badname:
         return 1;
     }
     return shell::convertfile("kavrel", file ? file : "-", "Unable to open file\n", convert, &r);

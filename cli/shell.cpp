@@ -64,21 +64,56 @@ int version(const char* prog, const char* standards)
     return flushed(prog, std::printf("%s (%s) %s\n%s", prog, LIPISETU_PACKAGE, LIPISETU_VERSION, standards) >= 0);
 }
 
+namespace {
+
+// The value of the option at argv[i], "--NAME VALUE" or "--NAME=VALUE": the
+// arguments it takes (0 when argv[i] is not the option), and the value, or
+// null when none follows.
+int optionvalue(const char* option, int argc, char** argv, int i, const char*& value)
+{
+    const char* a = argv[i];
+    std::size_t n = std::strlen(option);
+    value = nullptr;
+    if (!std::strcmp(a, option)) {
+        value = i + 1 < argc ? argv[i + 1] : nullptr;
+        return 2;
+    }
+    if (!std::strncmp(a, option, n) && a[n] == '=') {
+        value = a + n + 1;
+        return 1;
+    }
+    return 0;
+}
+
+// The message for a value that names nothing, or for none: "unknown
+// scheme 'xx'; the schemes are ..." or "--scheme needs a name; ...".
+int unknown(const char* prog, const char* option, const char* what, const char* value, const std::string& list)
+{
+    if (value)
+        std::fprintf(stderr, "%s: unknown %s '%s'; the %ss are %s\n", prog, what, value, what, list.c_str());
+    else
+        std::fprintf(stderr, "%s: %s needs a name; the %ss are %s\n", prog, option, what, list.c_str());
+    return -1;
+}
+
+// The names the library gives, from the first on, with a comma and a
+// space between two.
+template <class E> std::string namelist()
+{
+    std::string list;
+    for (int k = 0; !lipisetu::nameof(static_cast<E>(k)).empty(); ++k)
+        list.append(k ? ", " : "").append(lipisetu::nameof(static_cast<E>(k)));
+    return list;
+}
+
+} // namespace
+
 int schemeoption(const char* prog, int argc, char** argv, int i, lipisetu::scheme& s, bool* automatic)
 {
-    constexpr const char option[] = "--scheme";
-    const char* a = argv[i];
-    const char* name = nullptr;
-    int took = 0;
-    if (!std::strcmp(a, option)) {
-        name = i + 1 < argc ? argv[i + 1] : nullptr;
-        took = 2;
-    } else if (!std::strncmp(a, option, sizeof option - 1) && a[sizeof option - 1] == '=') {
-        name = a + sizeof option;
-        took = 1;
-    } else {
+    const char* name;
+    int took = optionvalue("--scheme", argc, argv, i, name);
+    if (!took)
         return 0;
-    }
     if (name && automatic && !std::strcmp(name, autoscheme)) {
         *automatic = true;
         return took;
@@ -88,20 +123,20 @@ int schemeoption(const char* prog, int argc, char** argv, int i, lipisetu::schem
             *automatic = false;
         return took;
     }
-    if (name)
-        std::fprintf(stderr, "%s: unknown scheme '%s'; the schemes are %s\n", prog, name, schemelist().c_str());
-    else
-        std::fprintf(stderr, "%s: --scheme needs a name; the schemes are %s\n", prog, schemelist().c_str());
-    return -1;
+    return unknown(prog, "--scheme", "scheme", name, schemelist());
 }
 
-std::string schemelist()
+int scriptoption(const char* prog, int argc, char** argv, int i, lipisetu::script& s)
 {
-    std::string list;
-    for (int k = 0; !lipisetu::nameof(static_cast<lipisetu::scheme>(k)).empty(); ++k)
-        list.append(k ? ", " : "").append(lipisetu::nameof(static_cast<lipisetu::scheme>(k)));
-    return list;
+    const char* name;
+    int took = optionvalue("--script", argc, argv, i, name);
+    if (!took || (name && lipisetu::scriptnamed(name, s)))
+        return took;
+    return unknown(prog, "--script", "script", name, scriptlist());
 }
+
+std::string schemelist() { return namelist<lipisetu::scheme>(); }
+std::string scriptlist() { return namelist<lipisetu::script>(); }
 
 void readstart(readahead& r, lipisetu::source in, std::size_t size)
 {

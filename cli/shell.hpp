@@ -1,6 +1,7 @@
 // What the three programs' main functions share: the standard input named
-// as a file, the answers to --help and --version, the --scheme option,
-// running a conversion and telling the user about a failed read or write.
+// as a file, the answers to --help and --version, the --scheme and
+// --script options, running a conversion and telling the user about a
+// failed read or write.
 #pragma once
 
 #include "lipisetu.hpp"
@@ -36,6 +37,10 @@ int version(const char* prog, const char* standards);
 // leaves `s`); any scheme named clears it.
 int schemeoption(const char* prog, int argc, char** argv, int i, lipisetu::scheme& s, bool* automatic = nullptr);
 
+// The --script option at argv[i], "--script NAME" or "--script=NAME", as
+// schemeoption reads --scheme.
+int scriptoption(const char* prog, int argc, char** argv, int i, lipisetu::script& s);
+
 // The word that asks --scheme to take the scheme from the text.
 constexpr const char* autoscheme = "auto";
 
@@ -56,9 +61,10 @@ struct readahead {
 void readstart(readahead& r, lipisetu::source in, std::size_t size);
 lipisetu::source aheadsource(readahead& r);
 
-// The names of the schemes, in the library's order, with a comma and a
-// space between two.
+// The names of the schemes, and of the scripts, in the library's order,
+// with a comma and a space between two.
 std::string schemelist();
+std::string scriptlist();
 
 // A conversion from a source to a sink, with what it needs besides.
 using convertfn = lipisetu::status (*)(lipisetu::source in, lipisetu::sink out, const void* context);

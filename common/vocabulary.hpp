@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "schemelist.hpp" // vocab::scheme, made from the schemes' table
+#include "scriptlist.hpp" // vocab::script, made from the scripts' table
 
 namespace vocab {
 
@@ -36,7 +37,8 @@ enum class form : std::uint8_t {
     utf16be,
 };
 
-// What kavrel converts with: -s, -n, the forms and the scheme read.
+// What kavrel converts with: -s, -n, the forms, the scheme read and the
+// script written.
 struct romanoptions {
     bool sanskrit = false;
     bool numerals = false;
@@ -44,6 +46,7 @@ struct romanoptions {
     form input = form::detect;
     form output = form::detect;
     vocab::scheme scheme = vocab::scheme::iso;
+    vocab::script script = vocab::script::devanagari;
 };
 
 // Where a conversion's output goes: a function called with a whole buffer

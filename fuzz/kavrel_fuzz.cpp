@@ -1,5 +1,5 @@
-// kavrel on arbitrary bytes under every option combination and in every
-// scheme: no crash, no sanitizer report, and the same output whether the
+// kavrel on arbitrary bytes under every option combination, in every scheme
+// and script: no crash, no sanitizer report, and the same output whether the
 // input is read whole or in small pieces, and whether common units take the
 // fast lane or every unit the general way.
 #include "harness.hpp"
@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 2)
         return 0;
-    // The first byte draws the options, the second the size of the pieces
-    // (its low four bits) and the scheme (its high four).
+    // The first byte draws the options and the script, the second the size
+    // of the pieces (its low four bits) and the scheme (its high four).
     lipisetu::romanoptions opt = harness::optionsof(data[0]);
     opt.scheme = static_cast<lipisetu::scheme>((data[1] >> 4) % schemes::count);
     std::size_t chunk = 1 + data[1] % 16;

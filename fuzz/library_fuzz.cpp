@@ -53,8 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     // The first byte draws the conversion and kavrel's options (or whether
     // ISCII's ATR code is read), the next eight the sizes of the pieces
-    // (their low five bits) and the scheme (the high three bits of the
-    // first two).
+    // (their low five bits), the scheme (the high three bits of the first
+    // two) and kavrel's script (the third, whole).
     if (size < 9)
         return 0;
     static const std::size_t count = schemecount();
@@ -69,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const form forms[] = {form::detect, form::utf8, form::utf16le, form::utf16be};
         lipisetu::romanoptions o{.sanskrit = (draw & 4) != 0, .numerals = (draw & 8) != 0, .nfc = (draw & 2) != 0,
                                  .input = forms[draw >> 4 & 3], .output = forms[draw >> 6 & 3], .scheme = scheme};
+        o.script = static_cast<lipisetu::script>(data[2] % harness::scriptcount());
         if (!ok(lipisetu::convertroman(p.source(), p.sink(), o)) ||
             p.out != lipisetu::todevanagari(in, o))
             std::abort();

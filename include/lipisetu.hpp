@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "lipisetu_schemes.hpp" // enum class scheme, made from the schemes' table
+#include "lipisetu_scripts.hpp" // enum class script, made from the scripts' table
 
 #if defined(LIPISETU_BUILDING) && defined(__GNUC__)
 #define LIPISETU_API __attribute__((visibility("default")))
@@ -112,6 +113,14 @@ LIPISETU_API std::string_view nameof(scheme s);
 // The scheme of that name; false when there is none.
 LIPISETU_API bool schemenamed(std::string_view name, scheme& s);
 
+// ---------------------------------------------------------------- Scripts
+
+// The script's name as kavrel takes it (the enumerator's); empty past the
+// last script, so that the names can be listed from the first on.
+LIPISETU_API std::string_view nameof(script s);
+// The script of that name; false when there is none.
+LIPISETU_API bool scriptnamed(std::string_view name, script& s);
+
 // ---------------------------------------------------------------- Roman to Devanagari
 
 // The forms of kavrel's input and output.
@@ -137,10 +146,16 @@ struct romanoptions {
     form input = form::detect;
     form output = form::detect;
     lipisetu::scheme scheme = lipisetu::scheme::iso; // --scheme: the romanisation read
+    // --script: the script written. The Devanagari is written in it with
+    // the conventions its readers expect (Bengali khanda ta, Malayalam
+    // chillus, Gurmukhi addak and tippi, Tamil's superscripted stops), a
+    // letter the script lacks by the spelling its readers use, or else
+    // copied with its signs; digits with -n in the script's own.
+    lipisetu::script script = lipisetu::script::devanagari;
 };
 
-// Roman to Devanagari, as kavrel with those options writes it (UTF-16
-// output starts with its byte-order mark).
+// Roman to Devanagari, or with opt.script to another script, as kavrel with
+// those options writes it (UTF-16 output starts with its byte-order mark).
 LIPISETU_API std::string todevanagari(std::string_view roman, const romanoptions& opt = {});
 // The same, appended to `out`. A caller converting many short texts (a
 // column of words or titles) clears one string between calls, and no call
@@ -185,7 +200,9 @@ LIPISETU_API detection detect(std::string_view text, form input = form::detect);
 // ---------------------------------------------------------------- Devanagari to Roman
 
 // UTF-8 Devanagari to Roman in the scheme (ISO 15919 when none is named),
-// as sonwick writes it.
+// as sonwick writes it. Text in any of the other eight scripts' blocks is
+// read as the Devanagari it stands for; a letter the scheme cannot spell
+// stays as it stood, in its own script.
 LIPISETU_API std::string toroman(std::string_view devanagari);
 LIPISETU_API std::string toroman(std::string_view devanagari, scheme s);
 // The same, appended to `out`.

@@ -6,8 +6,10 @@
 #include "compose.hpp"
 #include "engine.hpp"
 #include "romanisation.hpp"
+#include "scripts.hpp"
 
 #include <cstdint>
+#include <memory>
 
 namespace kavrel {
 
@@ -274,6 +276,10 @@ constexpr unsigned statebit(unsigned offset) { return 1u << (offset / stepsize);
 // Makes the tables from the filled and encoded dictionary.
 void prepare(tables& t, const dictionary& d, const options& opt, codec::form out);
 
+// The syllable state the lane's unit k (an entry's number, or a copied
+// ASCII character's place from `copies`) leaves.
+lchar afterunit(const dictionary& d, unsigned k);
+
 // The fast way of a scheme read by longest match, made by the unit
 // reader's own longest() on each character and each pair of characters
 // with a slot: the lane's unit (as in `charrow`) of a character alone, with
@@ -327,6 +333,53 @@ struct vocabulary {
 };
 const vocabulary* vocabularyfor(const options& opt, codec::form out);
 
+namespace lane {
+
+// The fast lane writing another script. Its state is the syllable state
+// with what the scripts' writer keeps back after the units written so far;
+// the step of a unit from a state is what the writer then writes, in the
+// output's form, and the state it leaves. The steps are made from the
+// Devanagari lane's steps (the UTF-8 vocabulary's), each put through the
+// writer from each state; the states are those the steps lead to, from the
+// writer that keeps nothing back (see scripted.cpp).
+//
+// A consonant that the writer keeps back only for what few units would
+// change (a nukta that would join it, a Gurmukhi addak) is written ahead,
+// as the end of the text would write it: its state is the one after it,
+// but for those units, which the lane leaves to the general way; wherever
+// the lane ends, it takes the consonant back and gives it to the writer.
+constexpr std::uint8_t unsafe = 0xFF; // a step's n: the general way's
+struct alignas(32) scriptstep {
+    unsigned char b[16];
+    std::uint8_t n;    // the bytes to write, or unsafe
+    std::uint32_t row; // the state after it, as the offset of its row in bytes
+};
+static_assert(sizeof(scriptstep) == 32, "a step is a power of two");
+constexpr std::size_t maxscriptstates = 128;
+struct scriptstate {
+    lchar sylstate = SYL_VOWEL;
+    std::uint8_t sylbit = 0; // the same, as statebit
+    scripts::writer w;       // the writer in this state, settled
+    // A consonant written ahead: its bytes, taken back where the lane ends,
+    // and the writer after it, whose state this one is but for the units
+    // that would change it.
+    codec::shortbytes ahead;
+    scripts::writer after;
+};
+struct scripttables {
+    std::size_t nstates = 0;
+    scriptstate states[maxscriptstates];
+    std::unique_ptr<scriptstep[]> steps; // a row of `units` steps for each state
+};
+constexpr std::size_t scriptrow = units * sizeof(scriptstep);
+
+} // namespace lane
+
+// The fast lane's tables for writing the script of the options in the
+// output form; null when the Devanagari vocabulary they are made from
+// could not be, or there was no memory for them.
+const lane::scripttables* scriptlanesfor(const options& opt, codec::form out);
+
 // Notes the accents that the scheme writes as marks, and the letters below
 // accentlimit that are a vowel's letter with accents, from the filled
 // dictionary.
@@ -337,6 +390,27 @@ void prepareaccents(accenting& a, const dictionary& d, const schemes::scheme& s)
 // letter without them, composed, with the accents in the high bits of its
 // first character; the new length, n when nothing was taken off.
 int takeaccents(const dictionary& d, const accenting& a, lchar* run, int n);
+
+// Another script than Devanagari: the conversion writes its Devanagari to
+// st.out in UTF-8, as for Devanagari output, and st.out's sink takes each
+// block of it through the scripts' writer to `out`, the output in the form
+// asked for (see scripted.cpp).
+struct scriptstage {
+    scripts::writer w;
+    codec::output out;
+    // The code points of a block of Devanagari, and what the writer makes
+    // of them.
+    static constexpr std::size_t block = 1024;
+    char32_t in[block];
+    char32_t written[scripts::writeroom(block)];
+};
+
+// Starts the stage for a conversion into script `s`, writing to `out`;
+// false when there is no memory for it.
+bool startstage(std::unique_ptr<scriptstage>& g, scripts::script s, vocab::sink out);
+// The sink of st.out while a stage is on: the Devanagari goes through the
+// writer; the call that ends the output (size 0) ends the script's text.
+std::ptrdiff_t writestage(void* context, const unsigned char* buf, std::size_t size);
 
 // Everything one conversion needs, so each run starts fresh.
 struct state {
@@ -350,6 +424,11 @@ struct state {
     const lane::pairtables* pairs = nullptr;
     const accenting* accents = nullptr; // null where the scheme writes no accent marks
     const schemes::scheme* sch = nullptr;
+    // Where the Devanagari is written in another script: made at the first
+    // conversion that asks for one, and kept for the next.
+    std::unique_ptr<scriptstage> stage;
+    bool scripted = false; // the stage is on: st.out holds Devanagari for it
+    const lane::scripttables* slanes = nullptr; // the fast lane's in the script, where made
     chars ch;
     tchar queuedtch; // a unit the syllable writer read ahead
     bool queued = false;

@@ -93,13 +93,19 @@ std::uint16_t laneunit(const dictionary& d, const tchar& u, const convnode* e, b
         k = copies + static_cast<unsigned>(u.c[0]);
     if (k == 0)
         return 0;
-    unsigned flags = (u.n == 2 ? two : 0) | stateoffset(e && e->consonant ? SYL_CONSONANT : e ? SYL_VOWEL : SYL_OTHER);
+    unsigned flags = (u.n == 2 ? two : 0) | stateoffset(afterunit(d, k));
     if (!rule)
         flags |= valid;
     return static_cast<std::uint16_t>(k * unitsize | flags);
 }
 
 } // namespace
+
+lchar afterunit(const dictionary& d, unsigned k)
+{
+    const convnode* e = k >= 1 && k <= static_cast<unsigned>(d.used) ? &d.pool[k - 1] : nullptr;
+    return e && e->consonant ? SYL_CONSONANT : e ? SYL_VOWEL : SYL_OTHER;
+}
 
 void prepare(tables& t, const dictionary& d, const options& opt, codec::form out)
 {
@@ -224,14 +230,64 @@ namespace {
 
 using namespace lane;
 
+constexpr std::size_t stepbytes = sizeof(codec::shortbytes::b);
+static_assert(sizeof(scriptstep::b) == stepbytes, "both lanes write a step as one move of the same size");
+
+// What the lane writes for a unit and where that leaves it. The Devanagari
+// lane: the unit's step from the syllable state, which the unit alone
+// decides after it.
+struct devanagaristeps {
+    const unsigned char* steps;
+    unsigned syl; // the syllable state, as its step's offset
+
+    // Writes unit k's step at o; false where the lane stops before it.
+    bool put(unsigned k, unsigned char*& o)
+    {
+        const auto& s = *reinterpret_cast<const step*>(steps + (k & ~(unitsize - 1)) + syl);
+        std::memcpy(o, s.bytes.b, stepbytes);
+        o += s.bytes.n;
+        syl = k & aftermask;
+        return true;
+    }
+    // The syllable state as a statebit, for Sanskrit mode's space.
+    unsigned sylbit() const { return statebit(syl); }
+    // The lane's unit for the second character of a unit of two (k), which
+    // writes nothing and leaves the state as it is.
+    unsigned second(unsigned) const { return valid | syl; }
+    lchar sylstate() const { return -1 - static_cast<lchar>(syl / stepsize); }
+};
+
+// The lane in another script: the unit's step from the state, which leads
+// to the next state.
+struct scriptsteps {
+    const unsigned char* steps;
+    const scriptstate* states;
+    std::uint32_t row; // the state, as the offset of its row
+
+    bool put(unsigned k, unsigned char*& o)
+    {
+        const auto& s = *reinterpret_cast<const scriptstep*>(steps + row + ((k & ~(unitsize - 1)) >> 2));
+        if (s.n == unsafe)
+            return false;
+        std::memcpy(o, s.b, stepbytes);
+        o += s.n;
+        row = s.row;
+        return true;
+    }
+    unsigned sylbit() const { return states[row / scriptrow].sylbit; }
+    unsigned second(unsigned) const { return valid; }
+};
+static_assert((unitsize >> 2) == sizeof(scriptstep), "a unit's place in a row is its number times a step");
+
 // Converts the characters from st.ch.pos; see fastlane. Each character's
 // unit is looked up once, while the character before it is converted.
-template <bool skt> void convertrun(state& st)
+template <bool skt, class Steps> void convertrun(state& st, Steps& lane, codec::byteout& out)
 {
+    // A copy of the lane's state that no write through `o` can reach: it
+    // stays in registers.
+    Steps w = lane;
     const tables& t = *st.lanes;
     const charrow* const chars = t.chars;
-    const auto* const steps = reinterpret_cast<const unsigned char*>(t.steps);
-    codec::byteout& out = st.out.bytes;
     const lchar* const c = st.ch.c;
     std::size_t i = st.ch.pos;
     // Three characters after each one are there to look at: the next,
@@ -249,9 +305,7 @@ template <bool skt> void convertrun(state& st)
             return 0;
         return t.marks[e0 - chars][marksof.of[c[j] - 0x0300]];
     };
-    unsigned syl = stateoffset(st.sylstate);
     unsigned unit = 0;
-    constexpr std::size_t stepbytes = sizeof(codec::shortbytes::b);
     while (i < end && !out.error) {
         if (codec::bufsize - out.len < stepbytes)
             codec::drain(out);
@@ -279,7 +333,7 @@ template <bool skt> void convertrun(state& st)
                     if (e0->rule == static_cast<std::uint8_t>(rule::space)) {
                         if (next == 0)
                             break;
-                        if (t.spacedrops[next / unitsize] & statebit(syl)) {
+                        if (t.spacedrops[next / unitsize] & w.sylbit()) {
                             e0 = e1;
                             e1 = e2;
                             unit = next;
@@ -288,15 +342,11 @@ template <bool skt> void convertrun(state& st)
                     }
                 }
             }
-            if (!(k & valid))
+            if (!(k & valid) || !w.put(k, o))
                 break;
-            const auto& s = *reinterpret_cast<const step*>(steps + (k & ~(unitsize - 1)) + syl);
-            std::memcpy(o, s.bytes.b, stepbytes);
-            o += s.bytes.n;
-            syl = k & aftermask;
             // The second character of a two-character unit writes nothing
             // and leaves the state the unit left.
-            unit = (k & two) ? (valid | syl) : next;
+            unit = (k & two) ? w.second(k) : next;
             e0 = e1;
             e1 = e2;
         }
@@ -309,21 +359,20 @@ template <bool skt> void convertrun(state& st)
     if (unit && unit < unitsize)
         ++i;
     st.ch.pos = i;
-    st.sylstate = -1 - static_cast<lchar>(syl / stepsize);
+    lane = w;
 }
 
 // The fast way of a scheme read by longest match: the unit reader's cut
 // and the syllable writer's general rule, straight from the character
 // buffer, for as long as a unit's longest spelling lies within it; a space
 // in Sanskrit mode, which looks at the unit after it, is the general way's.
-void longestrun(state& st)
+template <class Steps> void longestrun(state& st, Steps& lane, codec::byteout& out)
 {
+    Steps w = lane; // in registers, as in convertrun
     const pairtables& p = *st.pairs;
     const dictionary& d = *st.dict;
     const lchar* const c = st.ch.c;
-    const auto* const steps = reinterpret_cast<const unsigned char*>(st.lanes->steps);
     const std::uint8_t* const slot = st.ch.slot;
-    codec::byteout& out = st.out.bytes;
     std::size_t i = st.ch.pos;
     // The last unit read here, of four characters at most, ends before the
     // character that may mark the end of input. Once that mark is in the
@@ -332,8 +381,6 @@ void longestrun(state& st)
     // fast way to its end).
     const std::size_t filled = st.ch.len;
     const std::size_t end = filled > 0 && c[filled - 1] == codec::endofinput ? filled - 1 : laneend(st, 4);
-    unsigned syl = stateoffset(st.sylstate);
-    constexpr std::size_t stepbytes = sizeof(codec::shortbytes::b);
     while (i < end && !out.error) {
         if (codec::bufsize - out.len < stepbytes)
             codec::drain(out);
@@ -369,12 +416,8 @@ void longestrun(state& st)
                     if (accentsof(c[i + j]))
                         k = 0;
             }
-            if (!(k & valid))
+            if (!(k & valid) || !w.put(k, o))
                 break;
-            const auto& s = *reinterpret_cast<const step*>(steps + (k & ~(unitsize - 1)) + syl);
-            std::memcpy(o, s.bytes.b, stepbytes);
-            o += s.bytes.n;
-            syl = k & aftermask;
             i += len;
         }
         out.len = static_cast<std::size_t>(o - out.buf);
@@ -382,7 +425,50 @@ void longestrun(state& st)
             break;
     }
     st.ch.pos = i;
-    st.sylstate = -1 - static_cast<lchar>(syl / stepsize);
+    lane = w;
+}
+
+template <class Steps> void run(state& st, Steps& w, codec::byteout& out)
+{
+    if (st.opt.scheme != vocab::scheme::iso)
+        longestrun(st, w, out);
+    else if (st.opt.sanskrit)
+        convertrun<true>(st, w, out);
+    else
+        convertrun<false>(st, w, out);
+}
+
+// The lane in another script. What the general way wrote goes through the
+// writer first; the lane then starts from the state the writer is in, when
+// it is one of the lane's (a consonant it keeps back that the lane writes
+// ahead is written ahead now), and gives the writer its state back at the
+// end, with the consonant written ahead taken back.
+void scriptlane(state& st)
+{
+    const scripttables& t = *st.slanes;
+    scriptstage& g = *st.stage;
+    codec::drain(st.out.bytes);
+    if (st.out.bytes.error)
+        return;
+    scripts::writer now = g.w;
+    scripts::settle(now);
+    std::size_t from = 0;
+    while (from < t.nstates && !(t.states[from].sylstate == st.sylstate && t.states[from].w == now))
+        ++from;
+    if (from == t.nstates)
+        return;
+    codec::byteout& out = g.out.bytes;
+    codec::putbytes(out, t.states[from].ahead.b, t.states[from].ahead.n);
+    scriptsteps w{reinterpret_cast<const unsigned char*>(t.steps.get()), t.states,
+                  static_cast<std::uint32_t>(from * scriptrow)};
+    // A drain keeps what may be taken back at the end.
+    out.keep = stepbytes;
+    run(st, w, out);
+    out.keep = 0;
+    const scriptstate& at = t.states[w.row / scriptrow];
+    st.sylstate = at.sylstate;
+    g.w = at.w;
+    out.len -= std::min(out.len, static_cast<std::size_t>(at.ahead.n));
 }
 
 } // namespace
@@ -390,12 +476,14 @@ void longestrun(state& st)
 void fastlane(state& st)
 {
     std::size_t from = st.ch.pos;
-    if (st.opt.scheme != vocab::scheme::iso)
-        longestrun(st);
-    else if (st.opt.sanskrit)
-        convertrun<true>(st);
-    else
-        convertrun<false>(st);
+    if (st.scripted) {
+        if (st.slanes)
+            scriptlane(st);
+    } else {
+        devanagaristeps w{reinterpret_cast<const unsigned char*>(st.lanes->steps), stateoffset(st.sylstate)};
+        run(st, w, st.out.bytes);
+        st.sylstate = w.sylstate();
+    }
     // The lane takes no mark at the start of a unit, so a unit it took
     // after a line feed that the general way read was no mark of the line
     // feed's: the marks after it are no longer the line feed's to take.

@@ -22,7 +22,13 @@ bool start(state& st, const options& opt, vocab::sink out)
     st.in.f = opt.input == codec::form::detect ? codec::form::utf8 : opt.input;
     st.out.f = codec::form::utf8;
     codec::open(st.in.bytes);
-    codec::open(st.out.bytes, out);
+    // Another script: the Devanagari goes through the stage to the sink.
+    auto script = static_cast<scripts::script>(opt.script);
+    bool knownscript = static_cast<std::size_t>(opt.script) < scripts::count;
+    bool other = knownscript && script != scripts::script::devanagari;
+    st.scripted = other && startstage(st.stage, script, out);
+    st.nomemory = other && !st.scripted;
+    codec::open(st.out.bytes, st.scripted ? vocab::sink{writestage, &st} : out);
     st.ch.pos = st.ch.len = 0;
     // The compositions made lately are kept: each is that of its run in
     // any conversion, and clearing them would cost a state reused for
@@ -34,15 +40,14 @@ bool start(state& st, const options& opt, vocab::sink out)
     st.passage = false;
     st.afterlinefeed = false;
     st.accents = nullptr;
-    st.nomemory = false;
     st.flushed = false;
     st.fastlane = true;
     st.dict = nullptr;
     st.lanes = nullptr;
     st.pairs = nullptr;
-    bool known = static_cast<std::size_t>(opt.scheme) < schemes::count;
+    bool known = static_cast<std::size_t>(opt.scheme) < schemes::count && knownscript;
     st.sch = known ? &schemes::all[static_cast<std::size_t>(opt.scheme)] : nullptr;
-    st.at = known ? state::stage::first : state::stage::done;
+    st.at = known && !st.nomemory ? state::stage::first : state::stage::done;
     return known;
 }
 
@@ -135,8 +140,15 @@ bool begin(state& st)
 {
     if (!readfirst(st))
         return false;
-    // Without an output option the output takes the input's form.
+    // Without an output option the output takes the input's form. Written
+    // in another script, the Devanagari stays UTF-8 on its way to the stage,
+    // whose output takes the form.
     st.out.f = st.opt.output == codec::form::detect ? st.in.f : st.opt.output;
+    codec::output& final = st.scripted ? st.stage->out : st.out;
+    if (st.scripted) {
+        final.f = st.out.f;
+        st.out.f = codec::form::utf8;
+    }
     const vocabulary* v = vocabularyfor(st.opt, st.out.f);
     if (!v) {
         st.nomemory = true;
@@ -145,11 +157,13 @@ bool begin(state& st)
     st.dict = &v->dict;
     st.lanes = &v->lanes;
     st.pairs = &v->pairs;
+    // The script's own lane, where it could be made; else the general way.
+    st.slanes = st.scripted ? scriptlanesfor(st.opt, final.f) : nullptr;
     st.accents = v->accents.marks ? &v->accents : nullptr;
-    const codec::formrow& out = codec::rowof(st.out.f);
+    const codec::formrow& out = codec::rowof(final.f);
     if (out.width == 2) {
-        codec::putbyte(st.out.bytes, out.mark[0]);
-        codec::putbyte(st.out.bytes, out.mark[1]);
+        codec::putbyte(final.bytes, out.mark[0]);
+        codec::putbyte(final.bytes, out.mark[1]);
     }
     return true;
 }
@@ -204,7 +218,12 @@ void fed(state& st, std::size_t n, bool last)
     }
 }
 
-void flush(state& st) { codec::drain(st.out.bytes); }
+void flush(state& st)
+{
+    codec::drain(st.out.bytes);
+    if (st.scripted)
+        codec::drain(st.stage->out.bytes);
+}
 
 vocab::outcome outcome(const state& st) { return {st.out.bytes.error, st.nomemory}; }
 

@@ -25,11 +25,14 @@ namespace {
 // The library's enumerations are the engines' own, value for value: both
 // are made from the same table, and the forms are listed once here.
 static_assert(static_cast<int>(scheme::iso) == static_cast<int>(vocab::scheme::iso));
+static_assert(static_cast<int>(script::devanagari) == static_cast<int>(vocab::script::devanagari) &&
+              std::size(vocab::scriptnames) > 1);
 static_assert(static_cast<int>(form::detect) == static_cast<int>(vocab::form::detect) &&
               static_cast<int>(form::utf16be) == static_cast<int>(vocab::form::utf16be));
 static_assert(static_cast<int>(drop::ext) == static_cast<int>(vocab::drop::ext));
 
 using vocab::schemenames;
+using vocab::scriptnames;
 constexpr std::string_view formnames[] = {"detect", "utf-8", "utf-16le", "utf-16be"};
 
 template <class E, std::size_t N> bool named(const std::string_view (&names)[N], std::string_view name, E& e)
@@ -50,6 +53,7 @@ template <class E, std::size_t N> std::string_view nameat(const std::string_view
 
 bool known(scheme s) { return !nameof(s).empty(); }
 bool known(form f) { return !nameof(f).empty(); }
+bool known(script s) { return !nameof(s).empty(); }
 
 vocab::romanoptions internal(const romanoptions& o)
 {
@@ -58,10 +62,11 @@ vocab::romanoptions internal(const romanoptions& o)
             .nfc = o.nfc,
             .input = static_cast<vocab::form>(o.input),
             .output = static_cast<vocab::form>(o.output),
-            .scheme = static_cast<vocab::scheme>(o.scheme)};
+            .scheme = static_cast<vocab::scheme>(o.scheme),
+            .script = static_cast<vocab::script>(o.script)};
 }
 
-bool known(const romanoptions& o) { return known(o.scheme) && known(o.input) && known(o.output); }
+bool known(const romanoptions& o) { return known(o.scheme) && known(o.input) && known(o.output) && known(o.script); }
 
 isciimessage external(const vocab::message& m)
 {
@@ -78,6 +83,8 @@ vocab::message internal(const isciimessage& m)
 std::string_view nameof(scheme s) { return nameat(schemenames, s); }
 bool schemenamed(std::string_view name, scheme& s) { return named(schemenames, name, s); }
 std::string_view nameof(form f) { return nameat(formnames, f); }
+std::string_view nameof(script s) { return nameat(scriptnames, s); }
+bool scriptnamed(std::string_view name, script& s) { return named(scriptnames, name, s); }
 bool formnamed(std::string_view name, form& f) { return named(formnames, name, f); }
 
 // ---------------------------------------------------------------- Sources and sinks

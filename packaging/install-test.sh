@@ -47,12 +47,12 @@ stray=$(cd "$scratch/root" && find . -type f ! -path ".$prefix/*")
 # first number, the soname.
 shared=$(cd "$root/$libdir" 2>/dev/null && ls liblipisetu.so.*.*.* 2>/dev/null | head -n 1 || true)
 soname=${shared%.*.*}
-for f in include/lipisetu.hpp include/lipisetu_schemes.hpp "$libdir/liblipisetu.a" "$libdir/${shared:-liblipisetu.so.x.y.z}" \
+for f in include/lipisetu.hpp include/lipisetu_schemes.hpp include/lipisetu_scripts.hpp "$libdir/liblipisetu.a" "$libdir/${shared:-liblipisetu.so.x.y.z}" \
     "$libdir/pkgconfig/lipisetu.pc" "$libdir/cmake/lipisetu/lipisetuConfig.cmake"; do
     [ -f "$root/$f" ] || fail "missing: $f"
 done
 [ -n "$shared" ] && [ "$(readlink "$root/$libdir/$soname")" = "$shared" ] || fail "no link $soname to $shared"
-want=21
+want=22
 if [ -n "$python" ]; then
     # Under a prefix of its own the module goes where that prefix's
     # interpreter looks: site-packages of its version.
@@ -62,7 +62,7 @@ if [ -n "$python" ]; then
     for f in __init__.pyi py.typed; do
         [ -f "$site/lipisetu/$f" ] || fail "no lipisetu/$f in $site"
     done
-    want=26 # the module, its stub, py.typed, its copyright and changelog
+    want=27 # the module, its stub, py.typed, its copyright and changelog
 fi
 count=$(find "$root" -type f | wc -l)
 [ "$count" -eq $want ] || fail "expected $want installed files, found $count: $(cd "$root" && find . -type f)"

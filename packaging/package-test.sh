@@ -51,7 +51,7 @@ expected() {
         "$name") printf '%s\n' ./usr/bin/kavrel ./usr/bin/sonwick ./usr/bin/pellam \
             ./usr/share/man/man1/{kavrel,sonwick,pellam}.1"$suffix" ;;
         "$libpackage") printf '%s\n' "$lib/liblipisetu.so.$major" "$lib/liblipisetu.so.$version" ;;
-        liblipisetu-dev) printf '%s\n' ./usr/include/lipisetu{,_schemes}.hpp "$lib/liblipisetu.a" "$lib/liblipisetu.so" \
+        liblipisetu-dev) printf '%s\n' ./usr/include/lipisetu{,_schemes,_scripts}.hpp "$lib/liblipisetu.a" "$lib/liblipisetu.so" \
             "$lib/pkgconfig/lipisetu.pc" "$lib"/cmake/lipisetu/lipisetu{Config,ConfigVersion,Targets}.cmake \
             "$lib/cmake/lipisetu/lipisetuTargets-*.cmake" ;;
         python3-lipisetu) printf '%s\n' ./usr/lib/python3/dist-packages/lipisetu/{'__init__.cpython-*.so',__init__.pyi,py.typed} ;;

@@ -5,9 +5,11 @@ time with the system's utf8proc through ctypes for the few Unicode facts the
 conversions need (canonical decompositions, which characters are marks, the
 digit a superscript stands for).
 
-    generate.py TABLE.tsv OUT.hpp
+    generate.py TABLE.tsv OUT.hpp LIST.hpp PUBLIC.hpp
 
-The header holds:
+LIST.hpp is the engines' enumeration of the scripts with their names (in
+the vocabulary they share), PUBLIC.hpp the library's, which its public
+header includes. OUT.hpp holds:
 - the scripts, an enumeration and its names: devanagari first, then the
   table's columns, with assamese after bengali (the Bengali column with its
   own ra and va);
@@ -178,10 +180,39 @@ def hexes(values):
     return ", ".join("0x%04X" % v for v in values)
 
 
+def enumheader(namespace, names, comment, listed=False):
+    """An enumeration of the scripts, and with `listed` their names."""
+    out = [
+        "// Made by scripts/generate.py from scripts/table.tsv: do not edit.",
+        "#pragma once",
+        "",
+        "#include <cstdint>",
+    ]
+    if listed:
+        out.append("#include <string_view>")
+    out += ["", f"namespace {namespace} {{", "", *comment,
+            "enum class script : std::uint8_t { " + ", ".join(names) + " };"]
+    if listed:
+        out += ["", "// Their names, in the same order.",
+                "inline constexpr std::string_view scriptnames[] = {" + ", ".join(f'"{n}"' for n in names) + "};"]
+    out += ["", f"}} // namespace {namespace}", ""]
+    return out
+
+
 def main():
-    table, target = sys.argv[1], sys.argv[2]
+    table, target, listpath, publicpath = sys.argv[1:5]
     rows = readtable(table)
     names = scriptnames()
+    for path, lines in [
+        (listpath, enumheader("vocab", names, ["// The scripts kavrel writes: Devanagari, then the table's columns."], True)),
+        (publicpath, enumheader("lipisetu", names, [
+            "// The scripts kavrel writes its Devanagari in (sonwick reads them all):",
+            "// Devanagari, the default, then the other eight blocks of ISCII and",
+            "// Unicode, Assamese beside Bengali. The names, as nameof gives them, are",
+            "// the enumerators'.",
+        ]))]:
+        with open(path, "w", encoding="ascii") as f:
+            f.write("\n".join(lines))
     for cps in ([c for _, c in CHILLUS] + [c for _, c in CHILLUS_READ]):
         assert unicodedata.name(chr(cps)).startswith("MALAYALAM LETTER CHILLU"), hex(cps)
     supers, stops, stoptable = tamilstops(rows)

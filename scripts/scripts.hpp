@@ -34,6 +34,17 @@ struct writer {
 };
 
 void start(writer& w, script s);
+// Reduces what w holds to what decides what it writes from here on: the
+// characters it keeps back, and of the last one it wrote only what the
+// Gurmukhi nasal asks of it. Two writers that will write alike whatever
+// follows are then equal.
+void settle(writer& w);
+bool operator==(const writer& a, const writer& b);
+// Whether what w keeps back may be written otherwise because `next`
+// follows it than it is written before a character the conventions do not
+// look at (a space, or the end of the text): false lets a caller write it
+// ahead of time, as the end would.
+bool waitsfor(const writer& w, char32_t next);
 // The room `write` needs at `out` for n code points.
 constexpr std::size_t writeroom(std::size_t n) { return 4 * (n + 8); }
 // Converts in[0..n) and returns how many code points it wrote at `out`;

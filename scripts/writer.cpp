@@ -7,6 +7,7 @@
 #include "scripttables.hpp"
 
 #include <cstring>
+#include <iterator>
 
 namespace scripts {
 
@@ -196,10 +197,42 @@ std::size_t unit(writer& w, bool more, char32_t*& o)
     return 1;
 }
 
+// Whether a nukta after the consonant changes how it is written, or whether
+// it is written at all before what follows shows it.
+bool nuktawatched(script s, char32_t dev) { return writing[int(s)][dev - devfirst].watch & nuktabit; }
+
+// The first unit of the queue where it waits for the character after the
+// queue, and a consonant is held for the nukta that may follow it: written
+// as that consonant decides it, when it decides it alike with the nukta
+// and without. Returns the queued letters it took, as unit does; 0 when
+// the nukta decides, or the unit would take the held consonant too.
+std::size_t decideheld(writer& w, char32_t*& o)
+{
+    writer plain = w, dotted = w;
+    plain.held = dotted.held = 0;
+    queue(plain, w.held);
+    queue(dotted, nuktaletters[w.held - devfirst]);
+    char32_t a[32], b[32];
+    char32_t *pa = a, *pb = b;
+    std::size_t ka = unit(plain, true, pa), kb = unit(dotted, true, pb);
+    if (!ka || ka != kb || ka > w.nq || pa - a != pb - b || plain.doubled != dotted.doubled ||
+        plain.last != dotted.last)
+        return 0;
+    for (char32_t *x = a, *y = b; x < pa; x++, y++)
+        if (*x != *y)
+            return 0;
+    put(o, a, std::size_t(pa - a));
+    w.doubled = plain.doubled;
+    w.last = plain.last;
+    return ka;
+}
+
 void drain(writer& w, bool more, char32_t*& o)
 {
     while (w.nq) {
         std::size_t k = unit(w, more, o);
+        if (!k && w.held)
+            k = decideheld(w, o);
         if (!k)
             return;
         w.nq = std::uint8_t(w.nq - k);
@@ -209,7 +242,9 @@ void drain(writer& w, bool more, char32_t*& o)
 }
 
 // One character by the conventions: a consonant waits for the nukta that
-// may follow it, and a nukta letter is written as one.
+// may follow it, and a nukta letter is written as one. A consonant is held
+// only while the nukta would change it, or would change what the letters
+// before it wait to decide.
 void feed(writer& w, char32_t c, char32_t*& o)
 {
     if (char32_t h = w.held) {
@@ -221,11 +256,16 @@ void feed(writer& w, char32_t c, char32_t*& o)
         }
         queue(w, h);
     }
-    if (isdev(c) && nuktaletters[c - devfirst])
+    if (isdev(c) && nuktaletters[c - devfirst] && (w.nq || nuktawatched(w.s, c)))
         w.held = c;
     else
         queue(w, c);
     drain(w, true, o);
+    if (char32_t h = w.held; h && !w.nq && !nuktawatched(w.s, h)) {
+        w.held = 0;
+        queue(w, h);
+        drain(w, true, o);
+    }
 }
 
 } // namespace
@@ -234,6 +274,40 @@ void start(writer& w, script s)
 {
     w = writer{};
     w.s = s;
+}
+
+void settle(writer& w)
+{
+    for (std::size_t i = w.nq; i < std::size(w.q); i++)
+        w.q[i] = 0;
+    // Only the nasal reads the last character, and only when nothing is
+    // kept back (else what is kept is written first): its tippi or bindi.
+    bool tippi = w.s == script::gurmukhi && !w.held && !w.nq && tippiafter(w.last);
+    w.last = tippi ? added::tippiafter[0] : 0;
+    w.doubled = w.doubled && w.nq;
+}
+
+bool operator==(const writer& a, const writer& b)
+{
+    if (a.s != b.s || a.held != b.held || a.nq != b.nq || a.doubled != b.doubled || a.last != b.last)
+        return false;
+    for (std::size_t i = 0; i < a.nq; i++)
+        if (a.q[i] != b.q[i])
+            return false;
+    return true;
+}
+
+bool waitsfor(const writer& w, char32_t next)
+{
+    std::size_t kept = w.nq + (w.held ? 1u : 0u);
+    if (kept != 1)
+        return kept > 1; // the conventions may look past the next character
+    char32_t c = w.held ? w.held : w.q[0];
+    if (!isdev(c))
+        return false;
+    const wtable& t = writing[int(w.s)];
+    std::uint8_t watch = std::uint8_t(t[c - devfirst].watch | (w.held ? nuktabit : 0));
+    return isdev(next) && (watch & t[next - devfirst].bit);
 }
 
 std::size_t write(writer& w, const char32_t* in, std::size_t n, bool last, char32_t* out)

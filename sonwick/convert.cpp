@@ -65,6 +65,14 @@ bool start(state& st, vocab::scheme s, vocab::sink out)
     st.w = st.done ? nullptr : &writerfor(k);
     st.ctx = st.done ? 0 : st.w->neutral;
     st.out.bytes.keep = !st.done && st.w->accentmark[1] ? accentroom : 0;
+    if (!st.done) {
+        // A letter the scheme cannot spell stays in the script it came in.
+        scripts::keepset keep;
+        keep.bits[0] = st.w->unspellable[0];
+        keep.bits[1] = st.w->unspellable[1];
+        scripts::start(st.reader, keep);
+    }
+    st.scheme = static_cast<std::uint8_t>(k);
     return !st.done;
 }
 
@@ -176,6 +184,34 @@ bool whole(const codec::bytein& in)
     return b1 < 0x80 || left > static_cast<std::size_t>(codec::utf8tail(b1));
 }
 
+// Every Devanagari character is held back until the next one is read, so
+// that a consonant directly followed by the nukta sign can be read as the
+// precomposed consonant the two stand for.
+void take(state& st, lchar c)
+{
+    const writer& w = *st.w;
+    if (c == nukta && entryof(w, st.held).nuktaform) {
+        st.held = entryof(w, st.held).nuktaform;
+        return;
+    }
+    if (st.held >= 0)
+        puttch(st, st.held);
+    st.held = c;
+}
+
+// Whether a character lies in the blocks of the other eight scripts.
+constexpr bool otherscript(lchar c) { return c >= 0x0980 && c < 0x0D80; }
+
+// Reads `n` characters (none: the end of the text) through the scripts'
+// reader and takes the Devanagari it gives.
+void readscripts(state& st, const char32_t* c, std::size_t n)
+{
+    char32_t dev[scripts::readroom(1)];
+    std::size_t k = scripts::read(st.reader, c, n, n == 0, dev);
+    for (std::size_t i = 0; i < k; ++i)
+        take(st, static_cast<lchar>(dev[i]));
+}
+
 } // namespace
 
 void process(state& st)
@@ -184,12 +220,9 @@ void process(state& st)
         return;
     const writer& w = *st.w;
     codec::bytein& in = st.in.bytes;
-    // Every character is held back until the next one is read, so that a
-    // consonant directly followed by the nukta sign can be read as the
-    // precomposed consonant the two stand for.
     lchar& held = st.held;
     while (!st.out.bytes.error) {
-        if (st.fastlane && !entryof(w, held).nuktaform) {
+        if (st.fastlane && !st.reader.nq && !entryof(w, held).nuktaform) {
             // No nukta sign can join the held character, so it is written
             // now, and the fast lane starts from an empty hand.
             if (held >= 0)
@@ -204,14 +237,14 @@ void process(state& st)
         lchar c = codec::getuch(st.in);
         if (c < 0)
             break;
-        if (c == nukta && entryof(w, held).nuktaform) {
-            held = entryof(w, held).nuktaform;
-            continue;
+        if (st.reader.nq || otherscript(c)) {
+            char32_t one = static_cast<char32_t>(c);
+            readscripts(st, &one, 1);
+        } else {
+            take(st, c);
         }
-        if (held >= 0)
-            puttch(st, held);
-        held = c;
     }
+    readscripts(st, nullptr, 0);
     if (held >= 0 && !st.out.bytes.error)
         puttch(st, held);
     held = codec::endofinput;

@@ -4,11 +4,37 @@
 
 #include "codec.hpp"
 #include "engine.hpp"
+#include "scripts.hpp"
 #include "tables.hpp"
 
 #include <cstddef>
 
 namespace sonwick {
+
+// The fast lane over another script's block, for one scheme: the lane's
+// steps as the Devanagari lane's are laid out (the same contexts, the ASCII
+// characters' the same), the block's characters in place of Devanagari's,
+// each writing what the Devanagari it stands for writes; and for each
+// slot, the characters that after it make one letter with it (their bits
+// in `starts`) and its own bit among those (`follows`). See fastlane.cpp.
+struct slotbits {
+    std::uint8_t starts = 0, follows = 0;
+    std::uint8_t signs = 0; // for a vowel sign or virama (see fastlane.cpp)
+};
+struct blocklane {
+    const lanestep* lanes = nullptr; // contexts * laneslots steps
+    slotbits bits[laneslots];
+    // A Tamil stop with a superscript 1 to 4 after it or its sign: the
+    // Devanagari slot of the letter it reads as, or 0.
+    std::uint8_t supers[laneslots][4] = {};
+    bool tamil = false; // a superscript is read in the lane
+    bool nukta = false; // the block has a nukta, at Devanagari's place
+};
+// The eight other blocks, U+0980 to U+0D7F, each 128 code points.
+constexpr std::size_t otherblocks = 8;
+// The lane over block b (1 to 8) for scheme k, made when first asked
+// for; null when there was no memory for it.
+const blocklane* blocklanefor(std::size_t scheme, std::size_t block);
 
 // One conversion's state: the streams, the scheme's writer, and the
 // context the writer keeps between two characters.
@@ -26,6 +52,12 @@ struct state {
     // wherever a piece runs out, and the next piece goes on from there.
     codec::lchar held = codec::endofinput;
     bool done = false; // the input has ended, all is written and the sink flushed
+    // Text in the other scripts' blocks is read as the Devanagari it stands
+    // for, which then goes the way Devanagari goes; while the reader keeps
+    // characters back, every character goes through it, in turn. The fast
+    // lane reads it too, where it stands for Devanagari the lane knows.
+    scripts::reader reader;
+    std::uint8_t scheme = 0;
 };
 
 // Converts the input as far as the pieces so far allow, and to its end

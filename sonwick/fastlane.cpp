@@ -7,8 +7,16 @@
 // is left to the general way.
 #include "convert.hpp"
 
+#include "schemes.hpp"
+#include "scripttables.hpp"
+
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <vector>
 
 namespace sonwick {
 
@@ -51,48 +59,151 @@ struct lanepos {
     std::size_t row;
     const lanestep* last = &nostep;
     std::size_t lastrow = 0;
+    std::uint8_t starts = 0; // over another block: what after it reads with it
+    // Over another block, the character before the last one, which a Tamil
+    // superscript after a stop and its sign changes too.
+    const lanestep* last2 = &nostep;
+    std::size_t lastrow2 = 0;
+    unsigned lastslot = 0, lastslot2 = 0; // their slots, for a Tamil superscript
+    std::size_t lastbytes = 3;            // the last character's bytes, with a superscript after it
 };
 
-// Takes back the last character when a nukta sign could still join it,
+// In a block lane's starts: a Tamil stop, whose letter a superscript after
+// it selects (stopbit); and a vowel sign or virama after one, after which
+// the superscript does (signbit). The lane takes both back where it ends.
+// A letter that Devanagari's nukta after it joins, as the reader and the
+// general way read them (dotbit), is taken back too.
+constexpr std::uint8_t stopbit = 0x40, signbit = 0x80, viramabit = 0x20, dotbit = 0x10, followerbits = 0x0F;
+
+// Takes back the last character when a nukta sign could still join it, or
+// (over another block) a character after it still make one letter with it,
 // leaving it to the general way, which reads the character after it: its
 // bytes are unwritten and the context is the one it was written from.
 inline void takeback(lanepos& p)
 {
-    if (p.last->joined) {
+    if (p.starts & signbit) {
+        p.o -= p.last->n + p.last2->n;
+        p.ip -= 6;
+        p.row = p.lastrow2;
+        p.last = &nostep;
+        p.starts = 0;
+    } else if (p.last->joined || p.starts) {
         p.o -= p.last->n;
-        p.ip -= 3;
+        p.ip -= p.lastbytes;
         p.row = p.lastrow;
         p.last = &nostep;
+        p.starts = 0;
+    }
+}
+
+// What the lane over another script's block adds to the Devanagari one:
+// the block's bytes, the Devanagari steps that a joined letter takes, and
+// the characters that read with the one before.
+struct blockread {
+    std::uint32_t bits;        // the block's first two bytes, as blockbits
+    const lanestep* devanagari; // the Devanagari lane, same contexts
+    const slotbits* slots;
+    const std::uint8_t (*supers)[4];
+    bool nukta; // the block has a nukta, at Devanagari's place
+};
+
+// The superscript (1 to 4) that the bytes of w begin with, or 0: U+00B9,
+// U+00B2, U+00B3, U+2074.
+inline unsigned superscriptof(std::uint32_t w)
+{
+    switch (w & 0xFFFF) {
+    case 0xB9C2: return 1;
+    case 0xB2C2: return 2;
+    case 0xB3C2: return 3;
+    default: return (w & 0xFFFFFF) == 0xB481E2 ? 4 : 0;
     }
 }
 
 // Converts the characters that start at p.ip up to `stop`, the output
 // having room for them all; false when it stops at one the lane does not
-// read.
-template <bool stops> bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat)
+// read. Over another block (b), a character that makes one letter with
+// the one before stops it too, and that one is taken back.
+template <bool stops, bool other = false, bool tamil = false>
+bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const blockread* b = nullptr)
 {
     const unsigned char* ip = p.ip;
     unsigned char* o = p.o;
     std::size_t row = p.row;
     const lanestep* last = p.last;
     std::size_t lastrow = p.lastrow;
+    std::uint8_t starts = p.starts;
+    const lanestep* last2 = p.last2;
+    std::size_t lastrow2 = p.lastrow2;
+    unsigned lastslot = p.lastslot, lastslot2 = p.lastslot2;
+    std::size_t lastbytes = p.lastbytes;
     bool whole = true;
     while (ip <= stopat) {
         std::uint32_t w = fourbytes(ip);
         std::uint32_t high = (w >> 7) & 1; // 0 for ASCII, 1 for anything else
-        if (((w & blockmask) ^ blockbits) & (0u - high)) {
+        if (((w & blockmask) ^ (other ? b->bits : blockbits)) & (0u - high)) {
+            if constexpr (tamil) {
+                // A superscript after a stop, or after the vowel sign of
+                // one, selects the letter of the stop's row: the stop (and
+                // the sign) written again. After the virama the general
+                // way's, which sees whether vocalic r follows.
+                unsigned d = superscriptof(w);
+                bool afterstop = starts & stopbit;
+                if (d && (afterstop || (starts & (signbit | viramabit)) == signbit)) {
+                    const lanestep* letter = afterstop ? last : last2;
+                    std::size_t from = afterstop ? lastrow : lastrow2;
+                    unsigned selected = b->supers[afterstop ? lastslot : lastslot2][d - 1];
+                    if (selected) {
+                        o -= last->n + (afterstop ? 0 : letter->n);
+                        const lanestep* s = stepat(&b->devanagari[selected], from);
+                        last2 = s;
+                        lastrow2 = from;
+                        std::memcpy(o, s, sizeof *s);
+                        o += s->n;
+                        row = s->nextrow;
+                        last = s;
+                        lastrow = from;
+                        if (!afterstop) {
+                            const lanestep* t = stepat(&lanes[lastslot], row);
+                            std::memcpy(o, t, sizeof *t);
+                            o += t->n;
+                            last = t;
+                            lastrow = row;
+                            row = t->nextrow;
+                        }
+                        // After the sign the letter is settled; right after
+                        // the letter, Devanagari's nukta may still join it.
+                        last2 = &nostep;
+                        if (!afterstop)
+                            last = &nostep;
+                        starts = last->joined ? dotbit : 0;
+                        lastbytes = 3 + 2 + (d == 4);
+                        ip += 2 + (d == 4);
+                        continue;
+                    }
+                }
+            }
             whole = false;
             break;
         }
         unsigned slot = ((w >> (high << 4)) & 0xFF) | ((w >> 2) & (high << 6));
+        [[maybe_unused]] slotbits sb;
+        if constexpr (other) {
+            sb = b->slots[slot];
+            if (sb.follows & starts & followerbits) {
+                // It and the character before read as one letter: the
+                // general way reads them, that one taken back at the end.
+                whole = false;
+                break;
+            }
+        }
         const lanestep* s = stepat(&lanes[slot], row);
-        if (slot == nuktaslot && last->joined) {
+        if (slot == nuktaslot && last->joined && (!other || b->nukta)) {
             // The consonant just written and this nukta sign are one
             // letter, written in place of the consonant from the context
             // the consonant was written from.
             o -= last->n;
             row = lastrow;
-            s = stepat(&lanes[last->joined], row);
+            s = stepat(other ? &b->devanagari[last->joined] : &lanes[last->joined], row);
         }
         // A step the lane cannot take (an accent put on the vowel before)
         // is the general way's.
@@ -102,17 +213,225 @@ template <bool stops> bool run(const lanestep* lanes, lanepos& p, const unsigned
                 break;
             }
         }
+        if constexpr (tamil) {
+            last2 = last;
+            lastrow2 = lastrow;
+            lastslot2 = lastslot;
+            lastslot = slot;
+            lastbytes = 3;
+        }
         last = s;
         lastrow = row;
         std::memcpy(o, s, sizeof *s);
         o += s->n;
         row = s->nextrow;
+        if constexpr (tamil)
+            starts = static_cast<std::uint8_t>(sb.starts | (sb.signs & (0u - ((starts >> 6) & 1u))));
+        else if constexpr (other)
+            starts = sb.starts;
         // Tested on the byte itself, the step to the next character waits
         // on nothing but the load.
         ip = (w & 0x80) ? ip + 3 : ip + 1;
     }
-    p = {ip, o, row, last, lastrow};
+    p = {ip, o, row, last, lastrow, starts, last2, lastrow2, lastslot, lastslot2, lastbytes};
     return whole;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- The other scripts
+
+// The lane over another block reads each of its characters as the
+// Devanagari it stands for, as the scripts' reader reads it alone: the
+// steps of that Devanagari, one after the other (a chillu or khanda ta
+// stands for two), from each context. A letter and the script's nukta
+// that make a Devanagari nukta letter are joined as Devanagari's are. A
+// character that a following one may make another letter with (a vowel
+// sign whose second part may follow, a letter before Gurmukhi's virama
+// and ha, one before a nukta that makes another letter than sonwick's
+// join would) is written at once and taken back when one of those
+// follows. Tamil's stops, whose superscript may come after their sign,
+// Gurmukhi's addak, a letter the scheme cannot spell and one the reader
+// does not know are the general way's.
+namespace {
+
+using scripts::tables::reading;
+
+// The block's lane for writer w: its steps, and the followers.
+void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t block)
+{
+    scripts::keepset keep;
+    keep.bits[0] = w.unspellable[0];
+    keep.bits[1] = w.unspellable[1];
+    const char32_t first = static_cast<char32_t>(blockstart) + static_cast<char32_t>(block * blocksize);
+    std::vector<char32_t> followers; // each has the bit of its place, from 1
+    // The block's nukta, where it has one that reads as Devanagari's.
+    const char32_t dot = first + (nuktaslot - laneblock);
+    const scripts::tables::rentry& n = reading.at[dot - scripts::blocksfirst];
+    const bool hasnukta = n.set && n.n == 1 && n.dev[0] == static_cast<char32_t>(nukta);
+    l.nukta = hasnukta;
+    bool usable[blocksize] = {}, joins[blocksize] = {};
+    for (std::size_t i = 0; i < blocksize; ++i) {
+        char32_t c = first + static_cast<char32_t>(i);
+        const scripts::tables::rentry& r = reading.at[c - scripts::blocksfirst];
+        bool ok = r.set && r.p != scripts::tables::pass::slow && inblock(static_cast<lchar>(r.dev[0])) &&
+                  !scripts::kept(keep, r.dev[0]) && (r.n == 1 || inblock(static_cast<lchar>(r.dev[1])));
+        if (r.stop)
+            l.bits[laneblock + i].starts |= stopbit;
+        scripts::kind k = scripts::tables::kindof(r.dev[0]);
+        if (r.n == 1 && (k == scripts::kind::vowelsign || k == scripts::kind::virama))
+            l.bits[laneblock + i].signs = k == scripts::kind::virama ? signbit | viramabit : signbit;
+        for (int d = 1; r.stop && d <= 4; ++d) {
+            char32_t sel = scripts::tables::stopletter(c, d);
+            if (sel && inblock(static_cast<lchar>(sel)) && !scripts::kept(keep, sel))
+                l.supers[laneblock + i][d - 1] = static_cast<std::uint8_t>(laneslot(static_cast<lchar>(sel)));
+            l.tamil = true;
+        }
+        // The lane joins it and the nukta where sonwick joins what the
+        // reader reads them as: the letter of their reading (the key's) is
+        // the one sonwick joins its reading and the nukta into, or with no
+        // key they read apart and the nukta as Devanagari's.
+        char32_t joined = r.n == 1 && inblock(static_cast<lchar>(r.dev[0]))
+                              ? static_cast<char32_t>(w.at[r.dev[0] - static_cast<char32_t>(blockstart)].nuktaform)
+                              : 0;
+        bool keyed = false;
+        for (std::size_t k = r.key0; k < std::size_t(r.key0 + r.nkeys); ++k)
+            keyed = keyed || (reading.keys[k].n == 2 && reading.keys[k].cp[1] == dot);
+        joins[i] = hasnukta && joined && !(keyed ? false : scripts::kept(keep, n.dev[0]));
+        for (std::size_t k = r.key0; ok && k < std::size_t(r.key0 + r.nkeys); ++k) {
+            const scripts::tables::key& key = reading.keys[k];
+            char32_t f = key.cp[1];
+            if (r.stop && scripts::tables::superdigit(f))
+                continue; // a Tamil stop's superscript: see run
+            if (key.n == 2 && f == dot && joins[i] && key.dev == joined && !scripts::kept(keep, key.dev))
+                continue; // joined in the lane
+            if (f == dot)
+                joins[i] = false;
+            std::size_t bit = std::find(followers.begin(), followers.end(), f) - followers.begin();
+            if (f - first >= blocksize || (bit == followers.size() && followers.size() == 4)) {
+                ok = false; // one the lane cannot take back for
+                break;
+            }
+            if (bit == followers.size())
+                followers.push_back(f);
+            l.bits[laneblock + i].starts |= static_cast<std::uint8_t>(1u << bit);
+        }
+        if (joined)
+            l.bits[laneblock + i].starts |= dotbit;
+        usable[i] = ok;
+        if (!ok)
+            l.bits[laneblock + i].starts = l.bits[laneblock + i].signs = 0;
+    }
+    for (std::size_t b = 0; b < followers.size(); ++b)
+        l.bits[laneblock + (followers[b] - first)].follows = static_cast<std::uint8_t>(1u << b);
+    for (int k = 0; k < w.ncontexts; ++k)
+        for (unsigned slot = 0; slot < laneslots; ++slot) {
+            lanestep& st = steps[static_cast<std::size_t>(k) * laneslots + slot];
+            st = w.lanes[static_cast<std::size_t>(k) * laneslots + slot];
+            if (slot < laneblock)
+                continue; // ASCII, as for Devanagari
+            std::size_t i = slot - laneblock;
+            const scripts::tables::rentry& r = reading.at[first + static_cast<char32_t>(i) - scripts::blocksfirst];
+            if (!usable[i]) {
+                st = lanestep{};
+                st.n = stop;
+                continue;
+            }
+            const lanestep& a = stepof(w, static_cast<std::size_t>(k) * rowbytes, laneslot(static_cast<lchar>(r.dev[0])));
+            st = a;
+            if (!joins[i])
+                st.joined = 0;
+            if (r.n == 2 && a.n != stop) {
+                // The second from the context the first leaves; written
+                // together, in one padded move, two bytes at most for each
+                // byte read, as every step.
+                const lanestep& b = stepof(w, a.nextrow, laneslot(static_cast<lchar>(r.dev[1])));
+                if (b.n == stop || a.n + b.n > 6) {
+                    st.n = stop;
+                    continue;
+                }
+                for (std::size_t j = 0; j < b.n; ++j)
+                    st.text[a.n + j] = b.text[j];
+                st.n = static_cast<std::uint8_t>(a.n + b.n);
+                st.nextrow = b.nextrow;
+                st.joined = 0;
+            }
+        }
+}
+
+} // namespace
+
+const blocklane* blocklanefor(std::size_t scheme, std::size_t block)
+{
+    static std::once_flag once[schemes::count][otherblocks];
+    static std::unique_ptr<blocklane> made[schemes::count][otherblocks];
+    static std::unique_ptr<lanestep[]> steps[schemes::count][otherblocks];
+    if (scheme >= schemes::count || block < 1 || block > otherblocks)
+        return nullptr;
+    std::call_once(once[scheme][block - 1], [scheme, block] {
+        const writer& w = writerfor(scheme);
+        std::unique_ptr<blocklane> l(new (std::nothrow) blocklane);
+        std::unique_ptr<lanestep[]> s(new (std::nothrow) lanestep[static_cast<std::size_t>(w.ncontexts) * laneslots]);
+        if (!l || !s)
+            return;
+        makeblocklane(*l, s.get(), w, block);
+        l->lanes = s.get();
+        steps[scheme][block - 1] = std::move(s);
+        made[scheme][block - 1] = std::move(l);
+    });
+    return made[scheme][block - 1].get();
+}
+
+namespace {
+
+// The other block whose character starts at in.pos (1 to 8), or 0.
+std::size_t blockat(const codec::bytein& in)
+{
+    if (in.len - in.pos < 3 || in.buf[in.pos] != 0xE0)
+        return 0;
+    unsigned second = in.buf[in.pos + 1];
+    return second >= 0xA6 && second <= 0xB5 ? (second - 0xA4) / 2 : 0;
+}
+
+// The lane over another block from in.pos, as fastlane runs the
+// Devanagari one.
+void blockfastlane(state& st, const blocklane& l, std::size_t block)
+{
+    codec::bytein& in = st.in.bytes;
+    codec::byteout& out = st.out.bytes;
+    constexpr std::size_t readsize = 4;
+    const unsigned char* ilast;
+    if (in.eof && in.len > in.pos && codec::bufsize - in.len >= readsize - 1) {
+        std::memset(in.buf + in.len, 0, readsize - 1);
+        ilast = in.buf + in.len - 1;
+    } else if (in.len - in.pos >= readsize) {
+        ilast = in.buf + in.len - readsize;
+    } else {
+        return;
+    }
+    unsigned char* const olast = out.buf + codec::bufsize - sizeof(lanestep);
+    const blockread b{blockbits + static_cast<std::uint32_t>(block * 2) * 0x100, st.w->lanes, l.bits, l.supers,
+                      l.nukta};
+    lanepos p{in.buf + in.pos, out.buf + out.len, st.ctx * rowbytes};
+    while (p.ip <= ilast) {
+        if (p.o > olast) {
+            takeback(p);
+            out.len = static_cast<std::size_t>(p.o - out.buf);
+            bool ok = codec::drain(out);
+            p.o = out.buf + out.len;
+            if (!ok)
+                break;
+        }
+        std::size_t room = static_cast<std::size_t>(olast - p.o) / 2;
+        std::size_t left = static_cast<std::size_t>(ilast - p.ip);
+        const unsigned char* until = p.ip + (room < left ? room : left);
+        if (!(l.tamil ? run<true, true, true>(l.lanes, p, until, &b) : run<true, true>(l.lanes, p, until, &b)))
+            break;
+    }
+    takeback(p);
+    in.pos = static_cast<std::size_t>(p.ip - in.buf);
+    out.len = static_cast<std::size_t>(p.o - out.buf);
+    st.ctx = static_cast<std::uint8_t>(p.row / rowbytes);
 }
 
 } // namespace
@@ -160,6 +479,16 @@ void fastlane(state& st)
     in.pos = static_cast<std::size_t>(p.ip - in.buf);
     out.len = static_cast<std::size_t>(p.o - out.buf);
     st.ctx = static_cast<std::uint8_t>(p.row / rowbytes);
+    // Stopped at a character of another script: the lane over its block
+    // goes on from there, and so on while the text keeps to the blocks.
+    for (std::size_t block; (block = blockat(in)) != 0;) {
+        const blocklane* l = blocklanefor(st.scheme, block);
+        std::size_t from = in.pos;
+        if (l)
+            blockfastlane(st, *l, block);
+        if (!l || in.pos == from)
+            break;
+    }
 }
 
 } // namespace sonwick

@@ -165,6 +165,10 @@ struct writer {
     int nsigns = 0;
     daction act[maxcontexts][columns];
     lanestep lanes[maxcontexts * laneslots];
+    // The code points of the block that the scheme cannot spell (the
+    // virama, which it writes as a consonant without its a, aside), a bit
+    // each: a letter of another script that reads as one stays as it was.
+    std::uint64_t unspellable[2] = {};
 };
 
 // ---------------------------------------------------------------- Making a writer
@@ -613,6 +617,9 @@ constexpr void makewriter(writer& w, const schemes::scheme& s)
             w.stops = w.stops || st.n == stop;
             w.lanes[static_cast<std::size_t>(k) * laneslots + i] = st;
         }
+    for (std::size_t i = 0; i < blocksize; ++i)
+        if (w.at[i].row < 0 && blockstart + static_cast<lchar>(i) != virama)
+            w.unspellable[i / 64] |= std::uint64_t{1} << (i % 64);
 }
 
 // The step of `slot` from the context whose row is `row`.

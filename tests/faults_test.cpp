@@ -28,19 +28,21 @@ struct program {
     std::string standard;         // the second line of --version
     std::string numerals;         // kavrel's output for the sample with -n
     std::string hk;               // the output for the sample with --scheme hk
+    std::string tamil;            // kavrel's output for the sample with --script tamil
 };
 
 const program programs[] = {
     {"pellam", PELLAM_BIN, harness::bytes({0xB3, 0xDA, ' ', 0xB3, 0xE9, '\n'}),
      harness::utf8(U"\u0915\u093E \u0958\n"), harness::bytes({0xB3, 0xDA, ' '}),
-     "\nUnable to open file\n", "   Pellam converts from 8-bit ISCII", "ISCII: IS 13194:1991 (ISCII-91)\n", "", ""},
+     "\nUnable to open file\n", "   Pellam converts from 8-bit ISCII", "ISCII: IS 13194:1991 (ISCII-91)\n", "", "", ""},
     {"kavrel", KAVREL_BIN, harness::utf8(U"k\u0101 qa1\n"), harness::utf8(U"\u0915\u093E \u09581\n"),
      harness::utf8(U"k\u0101 "), "Unable to open file\n", "   Kavrel converts from Unicode Roman",
      "Transliteration: ISO 15919:2001\n", harness::utf8(U"\u0915\u093E \u0958\u0967\n"),
-     harness::utf8(U"\u0915\u094D\u0101 \u09581\n")}, // no long a in hk
+     harness::utf8(U"\u0915\u094D\u0101 \u09581\n"), // no long a in hk
+     harness::utf8(U"\u0B95\u0BBE \u0B951\n")},      // qa is written ka
     {"sonwick", SONWICK_BIN, harness::utf8(U"\u0915\u093E \u0958\n"), harness::utf8(U"k\u0101 qa\n"),
      harness::utf8(U"\u0915\u093E "), "Unable to open file\n", "   Sonwick converts from Unicode Devanagari",
-     "Transliteration: ISO 15919:2001\n", "", "kA qa\n"},
+     "Transliteration: ISO 15919:2001\n", "", "kA qa\n", ""},
 };
 
 // A named pipe that is unlinked halfway through the writing: what was
@@ -73,10 +75,12 @@ TEST(CommandLine, EachProgram)
     const std::string kavrelusage = harness::run(KAVREL_BIN, {"-x"}).err;
     for (const program& p : programs) {
         const bool kavrel = p.name == "kavrel", schemed = p.name != "pellam", pellam = !schemed;
-        std::string schemes = "; the schemes are";
+        std::string schemes = "; the schemes are", scripts = "; the scripts are";
         for (int k = 0; !lipisetu::nameof(static_cast<lipisetu::scheme>(k)).empty(); ++k)
             schemes.append(k ? ", " : " ").append(lipisetu::nameof(static_cast<lipisetu::scheme>(k)));
-        schemes += "\n";
+        for (int k = 0; !lipisetu::nameof(static_cast<lipisetu::script>(k)).empty(); ++k)
+            scripts.append(k ? ", " : " ").append(lipisetu::nameof(static_cast<lipisetu::script>(k)));
+        schemes += "\n", scripts += "\n";
         harness::tempfile sample(p.sample);
         // A folder holding a file named "-" with the sample twice over, so
         // that reading it cannot pass for reading standard input.
@@ -90,6 +94,7 @@ TEST(CommandLine, EachProgram)
         EXPECT_TRUE(help.starts_with(p.helphead)) << p.name << ": " << help;
         EXPECT_TRUE(!kavrel || help.find("\n      -s   --  text is Sanskrit: handle space and avagraha characters\n"
                                          "               appropriately\n") != std::string::npos);
+        EXPECT_TRUE(!kavrel || help.ends_with(scripts.substr(scripts.find(" are ") + 5))) << help;
         const std::string version = p.name + " (" LIPISETU_PACKAGE ") " LIPISETU_VERSION "\n" + p.standard;
         const std::string none, full = p.name + ": write error: No space left on device\n",
                                 closed = p.name + ": write error: Bad file descriptor\n";
@@ -131,6 +136,11 @@ TEST(CommandLine, EachProgram)
             {"unknown scheme", {"--scheme", "xx", sample.path}, {}, none,
              schemed ? p.name + ": unknown scheme 'xx'" + schemes : p.unable, 1},
             {"--scheme without a name", {"--scheme"}, {}, none, schemed ? p.name + ": --scheme needs a name" + schemes : p.unable, 1},
+            // kavrel's script, before the file; a file name for the others.
+            {"--script tamil file", {"--script", "tamil", sample.path}, {}, kavrel ? p.tamil : none, kavrel ? none : p.unable, !kavrel},
+            {"unknown script", {"--script=tamill", sample.path}, {}, none,
+             kavrel ? "kavrel: unknown script 'tamill'" + scripts : p.unable, 1},
+            {"--script without a name", {"--script"}, {}, none, kavrel ? "kavrel: --script needs a name" + scripts : p.unable, 1},
             // pellam's --atr before the file, "-" or --help; an unknown option
             // for kavrel, a file name for sonwick.
             {"--atr file", {"--atr", sample.path}, {}, pellam ? p.expected : none, pellam ? none : kavrel ? kavrelusage : p.unable, !pellam},

@@ -89,12 +89,20 @@ std::string hex(const std::string& s)
     return h;
 }
 
+std::size_t scriptcount()
+{
+    std::size_t n = 0;
+    while (!lipisetu::nameof(static_cast<lipisetu::script>(n)).empty())
+        ++n;
+    return n;
+}
+
 lipisetu::romanoptions optionsof(unsigned bits)
 {
     using lipisetu::form;
     const form forms[] = {form::detect, form::utf16le, form::utf16be, form::utf8};
     return {.sanskrit = (bits & 32) != 0, .numerals = (bits & 16) != 0, .input = forms[bits & 3],
-            .output = forms[bits >> 2 & 3]};
+            .output = forms[bits >> 2 & 3], .script = static_cast<lipisetu::script>(bits % scriptcount())};
 }
 
 namespace {
@@ -153,7 +161,8 @@ std::string kavrelconvert(const lipisetu::romanoptions& opt, const std::string& 
                    .nfc = opt.nfc,
                    .input = static_cast<vocab::form>(opt.input),
                    .output = static_cast<vocab::form>(opt.output),
-                   .scheme = static_cast<vocab::scheme>(opt.scheme)},
+                   .scheme = static_cast<vocab::scheme>(opt.scheme),
+                   .script = static_cast<vocab::script>(opt.script)},
                   {tostring, &out});
     st->fastlane = fastlane;
     feedall(*st, in, chunk);

@@ -28,9 +28,12 @@ std::string hex(const std::string& s);
 // The bytes of a file.
 std::string slurp(const std::string& path);
 
-// kavrel's options drawn from the low six bits of `bits`: the input form,
-// the output form, -n and -s.
+// kavrel's options drawn from `bits`: the input form, the output form, -n
+// and -s from its low six bits, and the script, which the number of them
+// counts through, from all of it.
 lipisetu::romanoptions optionsof(unsigned bits);
+// The scripts the library names.
+std::size_t scriptcount();
 
 // The in-process conversions, the input handed to the engine in pieces of
 // at most `chunk` bytes.

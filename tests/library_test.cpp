@@ -57,13 +57,14 @@ const std::vector<std::string> isciiinputs = {
 };
 
 // kavrel's flags for the options that harness::optionsof(bits) draws: the
-// input form, the output form, -n, -s.
+// input form, the output form, -n, -s, the script.
 std::vector<std::string> kavrelargs(unsigned bits)
 {
     const char* const forms[] = {"", "l", "b", "u"};
     std::vector<std::string> a{bits & 3 ? std::string("-i") + forms[bits & 3] : "",
                                bits >> 2 & 3 ? std::string("-o") + forms[bits >> 2 & 3] : "", bits & 16 ? "-n" : "",
-                               bits & 32 ? "-s" : ""};
+                               bits & 32 ? "-s" : "",
+                               "--script=" + std::string(lipisetu::nameof(harness::optionsof(bits).script))};
     std::erase(a, "");
     return a;
 }
