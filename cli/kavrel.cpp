@@ -184,8 +184,8 @@ int main(int argc, char** argv)
     case request::convert:
         break;
     case request::help:
-        return shell::tell("kavrel", (std::string(usage) + schemehelp + "      " + shell::schemelist() + "\n" +
-                                      autohelp() + scripthelp + "      " + shell::scriptlist() + "\n")
+        return shell::tell("kavrel", (std::string(usage) + schemehelp + shell::helplines(shell::schemelist()) +
+                                      autohelp() + scripthelp + shell::helplines(shell::scriptlist()))
                                          .c_str());
     case request::version:
         return shell::version("kavrel", "Transliteration: ISO 15919:2001\n");

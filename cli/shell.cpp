@@ -135,6 +135,30 @@ int scriptoption(const char* prog, int argc, char** argv, int i, lipisetu::scrip
     return unknown(prog, "--script", "script", name, scriptlist());
 }
 
+std::string helplines(const std::string& list)
+{
+    // Lines of at most 72 columns, each indented by six spaces, broken
+    // after a comma.
+    std::string out = "      ";
+    std::size_t width = 6;
+    for (std::size_t at = 0; at < list.size();) {
+        std::size_t end = list.find(", ", at);
+        std::size_t next = end == std::string::npos ? list.size() : end + 2;
+        std::string word = list.substr(at, (end == std::string::npos ? list.size() : end + 1) - at);
+        if (width > 6 && width + 1 + word.size() > 72) {
+            out += "\n      ";
+            width = 6;
+        } else if (width > 6) {
+            out += ' ';
+            ++width;
+        }
+        out += word;
+        width += word.size();
+        at = next;
+    }
+    return out + "\n";
+}
+
 std::string schemelist() { return namelist<lipisetu::scheme>(); }
 std::string scriptlist() { return namelist<lipisetu::script>(); }
 

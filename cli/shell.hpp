@@ -65,6 +65,9 @@ lipisetu::source aheadsource(readahead& r);
 // with a comma and a space between two.
 std::string schemelist();
 std::string scriptlist();
+// A list of names as a usage text writes it: lines of at most 72 columns,
+// each indented by six spaces and ended by a line feed.
+std::string helplines(const std::string& list);
 
 // A conversion from a source to a sink, with what it needs besides.
 using convertfn = lipisetu::status (*)(lipisetu::source in, lipisetu::sink out, const void* context);

@@ -34,7 +34,7 @@ int main(int argc, char** argv)
     int took = argc >= 2 ? shell::schemeoption("sonwick", argc, argv, 1, scheme) : 0;
     if (took < 0)
         return 1;
-    std::string help = std::string(usage) + "      " + shell::schemelist() + "\n";
+    std::string help = std::string(usage) + shell::helplines(shell::schemelist());
     shell::filter f{"sonwick", help.c_str(), "Transliteration: ISO 15919:2001\n", "Unable to open file\n", convert,
                     &scheme};
     return shell::runfilter(f, 1 + took < argc ? argv[1 + took] : nullptr);
