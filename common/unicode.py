@@ -32,12 +32,8 @@ def surrogate(c):
     return 0xD800 <= c <= 0xDFFF
 
 
-def nuktaheader():
-    """The Devanagari letters whose canonical decomposition is a letter and
-    the nukta sign, with that letter."""
-    nukta = 0x093C
-    pairs = [(d[0], c, "true" if nfc(d) == [c] else "false")
-             for c in range(0x0900, 0x0980) if len(d := decomposition(c)) == 2 and d[1] == nukta]
+def opening(namespace):
+    """The lines that begin a generated header, to its namespace."""
     return [
         "// Made by common/unicode.py from utf8proc %s (Unicode %s); not to be edited."
         % (lib.utf8proc_version().decode(), lib.utf8proc_unicode_version().decode()),
@@ -45,7 +41,18 @@ def nuktaheader():
         "",
         "#include <cstdint>",
         "",
-        "namespace vocab {",
+        "namespace %s {" % namespace,
+    ]
+
+
+def nuktaheader():
+    """The Devanagari letters whose canonical decomposition is a letter and
+    the nukta sign, with that letter."""
+    nukta = 0x093C
+    pairs = [(d[0], c, "true" if nfc(d) == [c] else "false")
+             for c in range(0x0900, 0x0980) if len(d := decomposition(c)) == 2 and d[1] == nukta]
+    return [
+        *opening("vocab"),
         "",
         "// A Devanagari consonant followed by the nukta sign, and the one letter",
         "// the pair stands for (its canonical decomposition); whether Unicode's",
@@ -105,13 +112,7 @@ def main():
         return "\n".join("    " + " ".join(items[i:i + per]) for i in range(0, len(items), per))
 
     out = [
-        "// Made by common/unicode.py from utf8proc %s (Unicode %s); not to be edited."
-        % (lib.utf8proc_version().decode(), lib.utf8proc_unicode_version().decode()),
-        "#pragma once",
-        "",
-        "#include <cstdint>",
-        "",
-        "namespace compose::tables {",
+        *opening("compose::tables"),
         "",
         "// Runs of characters with one canonical combining class: first, last, class.",
         "struct classrange {",

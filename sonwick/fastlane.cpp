@@ -393,22 +393,32 @@ std::size_t blockat(const codec::bytein& in)
     return second >= 0xA6 && second <= 0xB5 ? (second - 0xA4) / 2 : 0;
 }
 
+// The last place in the input buffer a lane may read a character at, or
+// null when there is too little to start. Four bytes are read for every
+// character, whatever its length. Once the input has ended, three zero
+// bytes after its last are read in place of what follows, which no
+// character of the lane ends in: the lane goes on to the last byte (a word
+// is read to its end), and a character cut by the end is still the general
+// way's.
+const unsigned char* lastread(codec::bytein& in)
+{
+    constexpr std::size_t readsize = 4;
+    if (in.eof && in.len > in.pos && codec::bufsize - in.len >= readsize - 1) {
+        std::memset(in.buf + in.len, 0, readsize - 1);
+        return in.buf + in.len - 1;
+    }
+    return in.len - in.pos >= readsize ? in.buf + in.len - readsize : nullptr;
+}
+
 // The lane over another block from in.pos, as fastlane runs the
 // Devanagari one.
 void blockfastlane(state& st, const blocklane& l, std::size_t block)
 {
     codec::bytein& in = st.in.bytes;
     codec::byteout& out = st.out.bytes;
-    constexpr std::size_t readsize = 4;
-    const unsigned char* ilast;
-    if (in.eof && in.len > in.pos && codec::bufsize - in.len >= readsize - 1) {
-        std::memset(in.buf + in.len, 0, readsize - 1);
-        ilast = in.buf + in.len - 1;
-    } else if (in.len - in.pos >= readsize) {
-        ilast = in.buf + in.len - readsize;
-    } else {
+    const unsigned char* const ilast = lastread(in);
+    if (!ilast)
         return;
-    }
     unsigned char* const olast = out.buf + codec::bufsize - sizeof(lanestep);
     const blockread b{blockbits + static_cast<std::uint32_t>(block * 2) * 0x100, st.w->lanes, l.bits, l.supers,
                       l.nukta};
@@ -440,21 +450,9 @@ void fastlane(state& st)
 {
     codec::bytein& in = st.in.bytes;
     codec::byteout& out = st.out.bytes;
-    // Four bytes are read for every character, whatever its length. Once
-    // the input has ended, three zero bytes after its last are read in
-    // place of what follows, which no character of the lane ends in: the
-    // lane goes on to the last byte (a word is read to its end), and a
-    // character cut by the end is still the general way's.
-    constexpr std::size_t readsize = 4;
-    const unsigned char* ilast;
-    if (in.eof && in.len > in.pos && codec::bufsize - in.len >= readsize - 1) {
-        std::memset(in.buf + in.len, 0, readsize - 1);
-        ilast = in.buf + in.len - 1;
-    } else if (in.len - in.pos >= readsize) {
-        ilast = in.buf + in.len - readsize;
-    } else {
+    const unsigned char* const ilast = lastread(in);
+    if (!ilast)
         return;
-    }
     unsigned char* const olast = out.buf + codec::bufsize - sizeof(lanestep);
     const lanestep* const lanes = st.w->lanes;
     lanepos p{in.buf + in.pos, out.buf + out.len, st.ctx * rowbytes};
