@@ -33,7 +33,10 @@ const forms = ['detect', 'utf-8', 'utf-16le', 'utf-16be'];
 /** The names of the Roman schemes, in the module's order: empty until the module is loaded. */
 export let schemes = Object.freeze([]);
 
-/** The names of the scripts toDevanagari writes, in the module's order, Devanagari first: empty until the module is loaded. */
+/**
+ * The names of the scripts toDevanagari writes, in the module's order,
+ * Devanagari first: empty until the module is loaded.
+ */
 export let scripts = Object.freeze([]);
 
 let memory, heap, heap16;
