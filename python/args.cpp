@@ -1,6 +1,6 @@
 // The arguments of the module's functions, read as Python reads them, and
-// the names their keywords take: the romanisations and the forms, as the
-// library names them.
+// the names their keywords take: the romanisations, the scripts and the
+// forms, as the library names them.
 #include "module.hpp"
 
 #include <algorithm>
@@ -65,6 +65,14 @@ bool schemenamed(PyObject* name, lipisetu::scheme& s)
     return misnamed("scheme", schemenames(), name);
 }
 
+bool scriptnamed(PyObject* name, lipisetu::script& s)
+{
+    std::string_view text;
+    if (textof(name, text) && lipisetu::scriptnamed(text, s))
+        return true;
+    return misnamed("script", scriptnames(), name);
+}
+
 bool readflag(PyObject* value, bool& flag)
 {
     int t = PyObject_IsTrue(value);
@@ -87,6 +95,7 @@ const keyword keywords[] = {
         {"output", formsarg, [](PyObject* v, options& o) { return formnamed(v, o.roman.output); }},
         {"on_message", onmessagearg, [](PyObject* v, options& o) { o.onmessage = v; return true; }},
         {"scheme", schemearg, [](PyObject* v, options& o) { return schemenamed(v, o.roman.scheme); }},
+        {"script", scriptarg, [](PyObject* v, options& o) { return scriptnamed(v, o.roman.script); }},
 };
 
 // Reads the keyword `name` with its value: a positional parameter's into
@@ -118,6 +127,12 @@ bool readkeyword(const signature& sig, PyObject* name, PyObject* value, PyObject
 const std::vector<std::string_view>& schemenames()
 {
     static const std::vector<std::string_view> names = listnames<lipisetu::scheme>();
+    return names;
+}
+
+const std::vector<std::string_view>& scriptnames()
+{
+    static const std::vector<std::string_view> names = listnames<lipisetu::script>();
     return names;
 }
 

@@ -1,5 +1,5 @@
 // The module: its functions, each with the signature help() shows and an
-// example, its version and scheme names, its classes and its codec.
+// example, its version, scheme and script names, its classes and its codec.
 #include "module.hpp"
 
 #include <iterator>
@@ -72,12 +72,14 @@ template <const signature& sig, bodyfn run> constexpr PyMethodDef method(const c
 }
 
 // Each docstring starts with the signature that help() shows. Where it
-// says {default}, {schemes} or {forms}, the module puts the default
-// scheme's name, the schemes' names and the forms' names, as the library
-// gives them. The examples are Python's doctests, and run as tests.
+// says {default}, {schemes}, {script}, {scripts} or {forms}, the module
+// puts the default scheme's name, the schemes' names, the default script's
+// name, the scripts' names and the forms' names, as the library gives them.
+// The examples are Python's doctests, and run as tests.
 PyMethodDef methods[] = {
         method<todevanagarisig, bodies::todevanagari>(
-                "to_devanagari($module, /, text, *, sanskrit=False, numerals=False, nfc=False, scheme='{default}')\n"
+                "to_devanagari($module, /, text, *, sanskrit=False, numerals=False, nfc=False, scheme='{default}', "
+                "script='{script}')\n"
                 "--\n\n"
                 "Roman to Unicode Devanagari, as kavrel converts it.\n\n"
                 ">>> lipisetu.to_devanagari('tat tvam asi', sanskrit=True)\n"
@@ -86,7 +88,9 @@ PyMethodDef methods[] = {
                 "apostrophe as the avagraha. numerals: kavrel -n, digits as Devanagari numerals.\n"
                 "nfc: kavrel --nfc, the output in Unicode's normal form C (the nukta letters\n"
                 "U+0958..095F as consonant and nukta sign).\n"
-                "scheme: the romanisation read, one of SCHEMES,\n{schemes}."),
+                "scheme: the romanisation read, one of SCHEMES,\n{schemes}.\n"
+                "script: kavrel --script, the script the Devanagari is written in, one of SCRIPTS,\n"
+                "{scripts}."),
         method<toromansig, bodies::toroman>(
                 "to_roman($module, /, text, *, scheme='{default}')\n--\n\n"
                 "Unicode Devanagari to Roman, as sonwick converts it, in the scheme.\n\n"
@@ -100,7 +104,7 @@ PyMethodDef methods[] = {
                 "('ab', [IsciiMessage(byte=160, line=1, kind='ignored', offset=1, span=1)])"),
         method<todevanagaribatchsig, bodies::todevanagaribatch>(
                 "to_devanagari_batch($module, /, texts, *, sanskrit=False, numerals=False, nfc=False, "
-                "scheme='{default}')\n--\n\n"
+                "scheme='{default}', script='{script}')\n--\n\n"
                 "to_devanagari of each str of an iterable (a list, a pandas Series, a NumPy array\n"
                 "of objects...), in one call: the list of results.\n\n"
                 ">>> lipisetu.to_devanagari_batch(['r\u0101ma', 's\u012Bt\u0101'])\n" // rama, sita
@@ -121,7 +125,7 @@ PyMethodDef methods[] = {
                 "[('\u0915\u0932', []), ('a', [])]"), // kala
         method<todevanagarifilesig, bodies::todevanagarifile>(
                 "to_devanagari_file($module, /, source, target, *, sanskrit=False, numerals=False, nfc=False, "
-                "input='detect', output='detect', scheme='{default}')\n--\n\n"
+                "input='detect', output='detect', scheme='{default}', script='{script}')\n--\n\n"
                 "Converts a file of Roman to Devanagari, in blocks, in constant memory.\n\n"
                 "source and target are paths or binary file objects. input is {forms}:\n"
                 "'detect' takes the form from a byte-order mark, else UTF-8; output is one of those\n"
@@ -152,6 +156,8 @@ std::string filled(std::string text)
     const std::string words[][2] = {
         {"{default}", std::string(lipisetu::nameof(lipisetu::romanoptions{}.scheme))},
         {"{schemes}", quoted(schemenames())},
+        {"{script}", std::string(lipisetu::nameof(lipisetu::romanoptions{}.script))},
+        {"{scripts}", quoted(scriptnames())},
         {"{forms}", quoted(formnames())},
     };
     for (const auto& [name, value] : words)
@@ -187,11 +193,13 @@ PYBIND11_MODULE(lipisetu, m)
 {
     m.doc() = "Devanagari conversions: ISO 15919 Roman to Unicode Devanagari and back, and ISCII to\n"
               "Unicode, with the bytes of the kavrel, sonwick and pellam programs.\n\n"
-              "SCHEMES names the romanisations the scheme arguments take, the default first.\n"
+              "SCHEMES names the romanisations the scheme arguments take, the default first;\n"
+              "SCRIPTS the scripts the script arguments take, the default first.\n"
               "Importing the module registers the codecs 'iscii-devanagari' and 'iscii' (ISCII\n"
               "with its ATR codes switching the script), decoding only.";
     m.attr("__version__") = LIPISETU_VERSION;
     m.attr("SCHEMES") = binding::tupleof(binding::schemenames());
+    m.attr("SCRIPTS") = binding::tupleof(binding::scriptnames());
     binding::addmessageclass(m);
     binding::adddetectionclass(m);
     binding::addfunctions(m);

@@ -64,7 +64,8 @@ enum : unsigned {
     schemearg = 16,
     nfcarg = 32,
     atrarg = 64,
-    romanargs = sanskritarg | numeralsarg | nfcarg | schemearg,
+    scriptarg = 128,
+    romanargs = sanskritarg | numeralsarg | nfcarg | schemearg | scriptarg,
 };
 
 // A function's parameters: those that come by position or by name, then
@@ -84,9 +85,11 @@ bool readargs(const signature& sig, PyObject* const* args, Py_ssize_t nargs, PyO
               options& o);
 
 // The names of the romanisations, from the library, in its order (the
-// default first), and of the forms, as the arguments take them; each list
-// also as words for a message: "'a', 'b' or 'c'".
+// default first), of the scripts (Devanagari first) and of the forms, as
+// the arguments take them; each list also as words for a message: "'a',
+// 'b' or 'c'".
 const std::vector<std::string_view>& schemenames();
+const std::vector<std::string_view>& scriptnames();
 const std::vector<std::string_view>& formnames();
 std::string quoted(const std::vector<std::string_view>& names);
 

@@ -24,11 +24,11 @@ def schemes(table):
     return [DEFAULT] + [n for n in names if n != DEFAULT]
 
 
-def forms(program):
-    names = subprocess.run([program], capture_output=True, text=True, check=True).stdout.split()
-    if not names:
-        sys.exit(f"{program}: no form names")
-    return names
+def names(program, *args):
+    listed = subprocess.run([program, *args], capture_output=True, text=True, check=True).stdout.split()
+    if not listed:
+        sys.exit(f"{program} {' '.join(args)}: no names")
+    return listed
 
 
 def literal(names):
@@ -39,7 +39,8 @@ def main():
     template, table, program, out = sys.argv[1:]
     with open(template, encoding="utf-8") as f:
         stub = f.read()
-    stub = stub.replace("@SCHEMES@", literal(schemes(table))).replace("@FORMS@", literal(forms(program)))
+    stub = stub.replace("@SCHEMES@", literal(schemes(table))).replace("@FORMS@", literal(names(program)))
+    stub = stub.replace("@SCRIPTS@", literal(names(program, "scripts")))
     with open(out, "w", encoding="utf-8") as f:
         f.write(stub)
 

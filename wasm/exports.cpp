@@ -16,8 +16,9 @@
 //   an output) into UTF-16 code units at lipisetu_units, which the loader
 //   makes a string of in one step; lipisetu_ascii tells a result that is
 //   ASCII alone, which it makes a string of from the bytes themselves.
-// - Names: lipisetu_schemes writes the library's scheme names, in the
-//   order of their numbers, at lipisetu_result(), for the loader's list.
+// - Names: lipisetu_schemes and lipisetu_scripts write the library's
+//   scheme and script names, in the order of their numbers, at
+//   lipisetu_result(), for the loader's lists.
 // - Detection: lipisetu_detect tells what the text in the input area is
 //   written in, and lipisetu_detectscore how sure it is.
 //
@@ -39,9 +40,11 @@ namespace {
 constexpr unsigned romankind = 0, devanagarikind = 1, isciikind = 2;
 
 // Option bits of a Roman conversion: -s, -n, then the input form (two
-// bits: detect, UTF-8, UTF-16LE, UTF-16BE), the output form, and --nfc;
+// bits: detect, UTF-8, UTF-16LE, UTF-16BE), the output form, --nfc, and
+// the number of the script written (--script) in four bits from bit 7;
 // of an ISCII one: --atr.
 constexpr unsigned sanskritbit = 1, numeralsbit = 2, nfcbit = 64;
+constexpr unsigned scriptshift = 7, scriptbits = 15u << scriptshift;
 constexpr unsigned atrbit = 1;
 
 lipisetu::form formof(unsigned two)
@@ -57,16 +60,39 @@ bool schemeof(unsigned k, lipisetu::scheme& s)
     return k < 256 && !lipisetu::nameof(s).empty();
 }
 
-lipisetu::romanoptions optionsof(unsigned flags, lipisetu::scheme s)
+bool scriptof(unsigned k, lipisetu::script& s)
 {
-    lipisetu::romanoptions o;
+    s = static_cast<lipisetu::script>(k);
+    return k < 256 && !lipisetu::nameof(s).empty();
+}
+
+// kavrel's options from the option bits and the scheme; false when the
+// script bits name no script.
+bool optionsof(unsigned flags, lipisetu::scheme s, lipisetu::romanoptions& o)
+{
     o.sanskrit = flags & sanskritbit;
     o.numerals = flags & numeralsbit;
     o.nfc = flags & nfcbit;
     o.input = formof(flags >> 2);
     o.output = formof(flags >> 4);
     o.scheme = s;
-    return o;
+    return scriptof((flags & scriptbits) >> scriptshift, o.script);
+}
+
+// The names of the enumeration's values, numbered from 0, separated by
+// spaces, at lipisetu_result(); their count of bytes.
+template <class E> std::size_t writenames(std::string& out)
+{
+    out.clear();
+    for (unsigned k = 0; k < 256; ++k) {
+        std::string_view name = lipisetu::nameof(static_cast<E>(k));
+        if (name.empty())
+            break;
+        if (k > 0)
+            out += ' ';
+        out += name;
+    }
+    return out.size();
 }
 
 // A growing area of memory; null when there is no memory for `size`.
@@ -122,15 +148,18 @@ unsigned char* lipisetu_input(std::size_t size) { return room(input, size); }
 
 const unsigned char* lipisetu_result(void) { return reinterpret_cast<const unsigned char*>(result.data()); }
 
-// Roman (UTF-8) to Devanagari (UTF-8) with the option bits (-s, -n, --nfc)
-// in the scheme; the count of bytes at lipisetu_result().
+// Roman (UTF-8) to Devanagari (UTF-8), or to the script of the script
+// bits, with the option bits (-s, -n, --nfc) in the scheme; the count of
+// bytes at lipisetu_result().
 std::size_t lipisetu_todevanagari(std::size_t size, unsigned flags, unsigned scheme)
 {
     result.clear();
     lipisetu::scheme s;
-    if (size > input.size() || !schemeof(scheme, s))
+    lipisetu::romanoptions o;
+    if (size > input.size() || !schemeof(scheme, s) ||
+        !optionsof(flags & (sanskritbit | numeralsbit | nfcbit | scriptbits), s, o))
         return 0;
-    lipisetu::todevanagari(std::string_view(input.data(), size), result, optionsof(flags & (sanskritbit | numeralsbit | nfcbit), s));
+    lipisetu::todevanagari(std::string_view(input.data(), size), result, o);
     return result.size();
 }
 
@@ -147,17 +176,10 @@ std::size_t lipisetu_toroman(std::size_t size, unsigned scheme)
 
 // The names of the schemes, numbered from 0, separated by spaces; the count
 // of bytes at lipisetu_result().
-std::size_t lipisetu_schemes(void)
-{
-    result.clear();
-    lipisetu::scheme s;
-    for (unsigned k = 0; schemeof(k, s); ++k) {
-        if (k > 0)
-            result += ' ';
-        result += lipisetu::nameof(s);
-    }
-    return result.size();
-}
+std::size_t lipisetu_schemes(void) { return writenames<lipisetu::scheme>(result); }
+
+// The names of the scripts, the same way.
+std::size_t lipisetu_scripts(void) { return writenames<lipisetu::script>(result); }
 
 // What the first `size` bytes of the input area (UTF-8) are written in: 0
 // nothing that fits, 1 Devanagari, 2 + k the scheme numbered k. Only the
@@ -178,17 +200,18 @@ std::size_t lipisetu_detectblock(void) { return lipisetu::detectblock; }
 
 // A stream of the kind, with the option bits and scheme of a Roman one (the
 // scheme of a Devanagari one); null when there is no memory or no such
-// kind or scheme.
+// kind, scheme or script.
 stream* lipisetu_open(unsigned kind, unsigned flags, unsigned scheme)
 {
     lipisetu::scheme s;
-    if (kind > isciikind || !schemeof(scheme, s))
+    lipisetu::romanoptions o;
+    if (kind > isciikind || !schemeof(scheme, s) || (kind == romankind && !optionsof(flags, s, o)))
         return nullptr;
     auto* st = new (std::nothrow) stream;
     if (!st)
         return nullptr;
     if (kind == romankind)
-        st->roman = lipisetu::newromandecoder(optionsof(flags, s));
+        st->roman = lipisetu::newromandecoder(o);
     else if (kind == devanagarikind)
         st->devanagari = lipisetu::newdevanagaridecoder(s);
     else

@@ -36,7 +36,8 @@ WebAssembly.instantiate = instantiate;
 export const moduleMemory = () => memory.buffer.byteLength;
 
 export const schemes = L.schemes;
-export const optionSets = [{}, { sanskrit: true }, { numerals: true }, { sanskrit: true, numerals: true, nfc: true }];
+export const optionSets = [{}, { sanskrit: true }, { numerals: true }, { sanskrit: true, numerals: true, nfc: true },
+  { numerals: true, script: 'tamil' }];
 
 // The program's arguments for those options and scheme.
 export function args(options = {}, scheme = 'iso') {
@@ -44,6 +45,7 @@ export function args(options = {}, scheme = 'iso') {
   if (options.sanskrit) a.push('-s');
   if (options.numerals) a.push('-n');
   if (options.nfc) a.push('--nfc');
+  if (options.script) a.push('--script', options.script);
   if (scheme !== 'iso') a.push('--scheme', scheme);
   return a;
 }

@@ -2,7 +2,8 @@
 // over the library compiled to WebAssembly (lipisetu.wasm, beside this
 // file). Every call gives the bytes the programs give:
 //
-//   toDevanagari(text, options)   Roman (ISO 15919 or another scheme) to Devanagari, as kavrel
+//   toDevanagari(text, options)   Roman (ISO 15919 or another scheme) to Devanagari or another
+//                                 script, as kavrel
 //   toRoman(text, options)        Devanagari to Roman, as sonwick
 //   fromIscii(bytes)              ISCII to Unicode, as pellam, with its messages
 //   detect(text)                  the scheme a text is most likely in (or Devanagari)
@@ -22,8 +23,8 @@
 // string is converted in parts, as a stream converts a file, so that the
 // module's memory stays bounded whatever the length. No call throws for
 // any text or bytes but one whose result is longer than a JavaScript
-// string can be (a RangeError); a wrong argument (an unknown scheme, an
-// option of the wrong type) throws a TypeError or a RangeError.
+// string can be (a RangeError); a wrong argument (an unknown scheme or
+// script, an option of the wrong type) throws a TypeError or a RangeError.
 
 const forms = ['detect', 'utf-8', 'utf-16le', 'utf-16be'];
 
@@ -31,6 +32,12 @@ const forms = ['detect', 'utf-8', 'utf-16le', 'utf-16be'];
 
 /** The names of the Roman schemes, in the module's order: empty until the module is loaded. */
 export let schemes = Object.freeze([]);
+
+/**
+ * The names of the scripts toDevanagari writes, in the module's order,
+ * Devanagari first: empty until the module is loaded.
+ */
+export let scripts = Object.freeze([]);
 
 let memory, heap, heap16;
 let wasmInput, wasmResult, wasmToDevanagari, wasmToRoman, wasmOpen, wasmPiece, wasmPush, wasmOutput,
@@ -63,7 +70,7 @@ let loading = null, ready = false;
  * beside this file when there is none. Every call gives the first call's
  * promise, whatever its source, unless that one failed: then it tries
  * again. Until the promise is resolved, a conversion throws and `schemes`
- * is empty.
+ * and `scripts` are empty.
  */
 export function init(source) {
   if (loading === null) {
@@ -120,6 +127,8 @@ function start(instance) {
   detectBlock = e.lipisetu_detectblock() >>> 0;
   const size = e.lipisetu_schemes() >>> 0;
   schemes = Object.freeze(takeText(wasmResult() >>> 0, size).split(' '));
+  const scriptsSize = e.lipisetu_scripts() >>> 0;
+  scripts = Object.freeze(takeText(wasmResult() >>> 0, scriptsSize).split(' '));
   ready = true;
 }
 
@@ -130,14 +139,21 @@ function loaded() {
 // ---------------------------------------------------------------- Options
 
 // The option bits of the module: -s, -n, then the input form and the
-// output form, two bits each.
-const SANSKRIT = 1, NUMERALS = 2, NFC = 64, ATR = 1;
+// output form, two bits each, --nfc, and the script's number from bit 7.
+const SANSKRIT = 1, NUMERALS = 2, NFC = 64, SCRIPT_SHIFT = 7, ATR = 1;
 
 function schemeIndex(scheme) {
   // Seven names: a scan costs no more than a look-up.
   for (let k = 0; k < schemes.length; k++) if (schemes[k] === scheme) return k;
   if (typeof scheme !== 'string') throw new TypeError(`lipisetu: scheme must be a string, not ${describe(scheme)}`);
   throw new RangeError(`lipisetu: unknown scheme '${scheme}'; the schemes are ${schemes.join(', ')}`);
+}
+
+function scriptIndex(script) {
+  const k = scripts.indexOf(script);
+  if (k >= 0) return k;
+  if (typeof script !== 'string') throw new TypeError(`lipisetu: script must be a string, not ${describe(script)}`);
+  throw new RangeError(`lipisetu: unknown script '${script}'; the scripts are ${scripts.join(', ')}`);
 }
 
 function formIndex(name, form) {
@@ -152,10 +168,11 @@ function flag(name, value) {
   return value;
 }
 
-// The module's option bits of kavrel's -s, -n and --nfc.
-function romanFlags(sanskrit, numerals, nfc) {
+// The module's option bits of kavrel's -s, -n, --nfc and --script (the
+// default script when it is undefined).
+function romanFlags(sanskrit, numerals, nfc, script) {
   return (flag('sanskrit', sanskrit) ? SANSKRIT : 0) | (flag('numerals', numerals) ? NUMERALS : 0) |
-    (flag('nfc', nfc) ? NFC : 0);
+    (flag('nfc', nfc) ? NFC : 0) | (script === undefined ? 0 : scriptIndex(script) << SCRIPT_SHIFT);
 }
 
 // The module's option bit of pellam's --atr.
@@ -180,8 +197,8 @@ function checkKeys(options, known, call) {
       throw new TypeError(`lipisetu: ${call} has no option '${key}'; its options are ${known.join(', ')}`);
 }
 
-const devanagariKeys = ['sanskrit', 'numerals', 'nfc', 'scheme'];
-const streamKeys = ['sanskrit', 'numerals', 'nfc', 'scheme', 'input', 'output'];
+const devanagariKeys = ['sanskrit', 'numerals', 'nfc', 'scheme', 'script'];
+const streamKeys = ['sanskrit', 'numerals', 'nfc', 'scheme', 'script', 'input', 'output'];
 const isciiKeys = ['atr'];
 const romanKeys = ['scheme'];
 
@@ -322,7 +339,8 @@ function unitsText(u, n) {
  * and reads the apostrophe as avagraha (kavrel -s), `numerals` writes
  * digits as Devanagari numerals (kavrel -n), `nfc` writes Unicode's
  * normal form C (kavrel --nfc: the nukta letters U+0958..095F as
- * consonant and nukta sign).
+ * consonant and nukta sign), `script` writes the Devanagari in another of
+ * `scripts` (kavrel --script).
  */
 export function toDevanagari(text, options) {
   loaded();
@@ -330,8 +348,8 @@ export function toDevanagari(text, options) {
   let flags = 0, scheme = 0;
   if (options !== undefined) {
     checkKeys(options, devanagariKeys, 'toDevanagari');
-    const { sanskrit = false, numerals = false, nfc = false, scheme: name = 'iso' } = options;
-    flags = romanFlags(sanskrit, numerals, nfc);
+    const { sanskrit = false, numerals = false, nfc = false, scheme: name = 'iso', script } = options;
+    flags = romanFlags(sanskrit, numerals, nfc, script);
     scheme = schemeIndex(name);
   }
   if (text.length > PART_UNITS) return inParts(text, new Conversion(ROMAN, flags, scheme), 'ToDevanagariStream');
@@ -611,9 +629,9 @@ export class ToDevanagariStream extends TransformStream {
   constructor(options = {}) {
     loaded();
     checkKeys(options, streamKeys, 'ToDevanagariStream');
-    const { sanskrit = false, numerals = false, nfc = false, scheme = 'iso', input = 'detect', output = 'detect' } =
-      options;
-    const flags = romanFlags(sanskrit, numerals, nfc) |
+    const { sanskrit = false, numerals = false, nfc = false, scheme = 'iso', script, input = 'detect',
+      output = 'detect' } = options;
+    const flags = romanFlags(sanskrit, numerals, nfc, script) |
       (formIndex('input', input) << 2) | (formIndex('output', output) << 4);
     const conversion = new Conversion(ROMAN, flags, schemeIndex(scheme));
     super(transformer(conversion, 'ToDevanagariStream'));

@@ -26,15 +26,24 @@ try {
   status.classList.add('error');
   throw e;
 }
-const { schemes, toDevanagari, toRoman, ToDevanagariStream, ToRomanStream, FromIsciiStream } = lipisetu;
+const { schemes, scripts, toDevanagari, toRoman, ToDevanagariStream, ToRomanStream, FromIsciiStream } = lipisetu;
 
 if ('serviceWorker' in navigator) {
   navigator.serviceWorker.register('sw.js').catch(() => {}); // the page works without it, online
 }
 
-for (const select of document.querySelectorAll('select.scheme')) {
-  for (const s of schemes) select.add(new Option(s, s));
-  select.value = schemes[0];
+// The choices of scheme and of the script Roman text is written in, as the
+// module lists them, the default first.
+for (const [selector, names] of [['select.scheme', schemes], ['select.script', scripts]]) {
+  for (const select of document.querySelectorAll(selector)) {
+    for (const s of names) select.add(new Option(s, s));
+    select.value = names[0];
+  }
+}
+
+// A script's name as a heading shows it: "tamil" as "Tamil".
+function scriptTitle(name) {
+  return name.charAt(0).toUpperCase() + name.slice(1);
 }
 
 // ---------------------------------------------------------------- Text
@@ -61,6 +70,7 @@ function settingsOf(form) {
   const s = {
     direction: f.direction.value,
     scheme: f.scheme.value,
+    script: f.script.value,
     sanskrit: f.sanskrit.checked,
     numerals: f.numerals.checked,
     nfc: f.nfc.checked,
@@ -83,8 +93,9 @@ function convertText(asked = false) {
   const [roman, devanagari] = languages(s.sanskrit && s.direction === 'devanagari');
   const toDeva = s.direction === 'devanagari';
   $('text-options').disabled = !toDeva;
+  textForm.elements.script.disabled = !toDeva; // Devanagari to Roman reads every script
   $('text-input-label').textContent = toDeva ? `Roman text (${s.scheme})` : 'Devanagari text';
-  $('text-output-label').textContent = toDeva ? 'Devanagari' : `Roman (${s.scheme})`;
+  $('text-output-label').textContent = toDeva ? scriptTitle(s.script) : `Roman (${s.scheme})`;
   textInput.lang = toDeva ? roman : devanagari;
   textOutput.lang = toDeva ? devanagari : roman;
   textInput.classList.toggle('deva', !toDeva);
@@ -96,7 +107,9 @@ function convertText(asked = false) {
   $('copy-note').textContent = '';
   if (live) {
     textOutput.value = toDeva
-      ? toDevanagari(text, { scheme: s.scheme, sanskrit: s.sanskrit, numerals: s.numerals, nfc: s.nfc })
+      ? toDevanagari(text, {
+        scheme: s.scheme, script: s.script, sanskrit: s.sanskrit, numerals: s.numerals, nfc: s.nfc,
+      })
       : toRoman(text, { scheme: s.scheme });
   } else {
     textOutput.value = '';
@@ -169,6 +182,7 @@ function keep(s, text) {
     const q = new URLSearchParams();
     if (text && text.length <= ADDRESS_LIMIT) q.set('text', text);
     if (s.scheme !== schemes[0]) q.set('scheme', s.scheme);
+    if (s.script !== scripts[0]) q.set('script', s.script);
     if (s.direction !== 'devanagari') q.set('dir', s.direction);
     if (s.sanskrit) q.set('sanskrit', '1');
     if (s.numerals) q.set('numerals', '1');
@@ -193,14 +207,16 @@ function restore() {
     // Nothing kept, or not ours.
   }
   const q = new URLSearchParams(location.search);
-  const shared = [...q.keys()].some((k) => ['text', 'scheme', 'dir', 'sanskrit', 'numerals', 'nfc'].includes(k));
+  const shared = [...q.keys()].some((k) =>
+    ['text', 'scheme', 'script', 'dir', 'sanskrit', 'numerals', 'nfc'].includes(k));
   const flag = (name) => ['1', 'true', 'yes'].includes(q.get(name));
   const s = shared
-    ? { text: q.get('text') ?? '', scheme: q.get('scheme'), direction: q.get('dir'), sanskrit: flag('sanskrit'),
-      numerals: flag('numerals'), nfc: flag('nfc') }
+    ? { text: q.get('text') ?? '', scheme: q.get('scheme'), script: q.get('script'), direction: q.get('dir'),
+      sanskrit: flag('sanskrit'), numerals: flag('numerals'), nfc: flag('nfc') }
     : kept;
   const f = textForm.elements;
   if (schemes.includes(s.scheme)) f.scheme.value = s.scheme;
+  if (scripts.includes(s.script)) f.script.value = s.script;
   if (['devanagari', 'roman'].includes(s.direction)) f.direction.value = s.direction;
   f.sanskrit.checked = s.sanskrit === true;
   f.numerals.checked = s.numerals === true;
@@ -249,8 +265,10 @@ dropTarget(textInput, async (files) => {
   const f = fileForm.elements;
   f.direction.value = s.direction;
   f.scheme.value = s.scheme;
+  f.script.value = s.script;
   f.sanskrit.checked = s.sanskrit;
   f.numerals.checked = s.numerals;
+  f.nfc.checked = s.nfc;
   fileInput.files = files;
   fileDirectionChanged();
   fileForm.requestSubmit();
@@ -363,6 +381,7 @@ function fileDirectionChanged() {
   const roman = settingsOf(fileForm).direction !== 'devanagari';
   $('file-options').disabled = roman;
   $('file-forms').disabled = roman;
+  fileForm.elements.script.disabled = roman;
 }
 fileForm.addEventListener('change', fileDirectionChanged);
 
@@ -385,7 +404,8 @@ fileForm.addEventListener('submit', async (e) => {
   const s = settingsOf(fileForm);
   const conversion = s.direction === 'devanagari'
     ? new ToDevanagariStream({
-      scheme: s.scheme, sanskrit: s.sanskrit, numerals: s.numerals, nfc: s.nfc, input: s.input, output: s.output,
+      scheme: s.scheme, script: s.script, sanskrit: s.sanskrit, numerals: s.numerals, nfc: s.nfc, input: s.input,
+      output: s.output,
     })
     : new ToRomanStream({ scheme: s.scheme });
   const sink = blobSink();
@@ -398,7 +418,7 @@ fileForm.addEventListener('submit', async (e) => {
       .pipeThrough(counter(file.size, $('file-progress'), $('file-progress-text')))
       .pipeThrough(conversion)
       .pipeTo(sink.stream, { signal: fileRun.signal });
-    const name = resultName(file.name, s.direction === 'devanagari' ? 'devanagari' : s.scheme);
+    const name = resultName(file.name, s.direction === 'devanagari' ? s.script : s.scheme);
     const blob = sink.blob(resultType(s));
     const link = download(blob, name);
     announce(`${file.name} converted: ${bytes(blob.size)}. `, fileResult);

@@ -93,8 +93,9 @@ def run(program, args, data=b''):
     return done.stdout, done.stderr
 
 
-def kavrel_args(scheme='iso', sanskrit=False, numerals=False, input='detect', output='detect', nfc=False):
-    args = []
+def kavrel_args(scheme='iso', sanskrit=False, numerals=False, input='detect', output='detect', nfc=False,
+                script='devanagari'):
+    args = ['--script', script]
     if input != 'detect':
         args.append('-i' + FORM_FLAGS[input])
     if output != 'detect':
@@ -224,7 +225,7 @@ def shows(driver, want, id='text-output'):
 
 
 def choose(driver, form, direction=None, scheme=None, sanskrit=None, numerals=None, input=None, output=None,
-           nfc=None):
+           nfc=None, script=None):
     """Sets the form's controls as a reader would, by clicks and choices."""
     f = driver.find_element(By.ID, form)
     if direction is not None:
@@ -236,7 +237,7 @@ def choose(driver, form, direction=None, scheme=None, sanskrit=None, numerals=No
             box = f.find_element(By.NAME, name)
             if box.is_selected() != want:
                 box.click()
-    for name, want in (('input', input), ('output', output)):
+    for name, want in (('input', input), ('output', output), ('script', script)):
         if want is not None:
             Select(f.find_element(By.NAME, name)).select_by_value(want)
 
@@ -248,8 +249,8 @@ def type_text(driver, text):
     box.send_keys(text)
 
 
-def kavrel(text, scheme='iso', sanskrit=False, numerals=False, nfc=False):
-    return run(KAVREL, kavrel_args(scheme, sanskrit, numerals, nfc=nfc), text.encode())[0].decode()
+def kavrel(text, scheme='iso', sanskrit=False, numerals=False, nfc=False, script='devanagari'):
+    return run(KAVREL, kavrel_args(scheme, sanskrit, numerals, nfc=nfc, script=script), text.encode())[0].decode()
 
 
 # ---------------------------------------------------------------- Text
@@ -289,7 +290,7 @@ def settings_of(driver):
     return driver.execute_script(
         "const f = document.getElementById('text-form').elements;"
         "return { scheme: f.scheme.value, sanskrit: f.sanskrit.checked, numerals: f.numerals.checked,"
-        " nfc: f.nfc.checked }")
+        " nfc: f.nfc.checked, script: f.script.value }")
 
 
 def test_swap(driver):
@@ -338,17 +339,19 @@ def test_shared_address_and_kept_state(driver, url):
     # A shared link opens with its text and settings; a change is written
     # back into the address, and a reload without a query keeps it all.
     text = "tat tvam asi so'ham 108 qalam"
-    query = f'?text={urllib.parse.quote(text)}&scheme=iast&dir=devanagari&sanskrit=1&numerals=1&nfc=1'
+    query = f'?text={urllib.parse.quote(text)}&scheme=iast&script=tamil&dir=devanagari&sanskrit=1&numerals=1&nfc=1'
     open_page(driver, url + query, forget=True)
     assert value(driver, 'text-input') == text
-    assert settings_of(driver) == {'scheme': 'iast', 'sanskrit': True, 'numerals': True, 'nfc': True}
-    shows(driver, kavrel(text, 'iast', True, True, True))
-    choose(driver, 'text-form', scheme='velthuis')
-    WebDriverWait(driver, WAIT).until(lambda d: 'scheme=velthuis' in d.current_url)
+    settings = {'scheme': 'iast', 'sanskrit': True, 'numerals': True, 'nfc': True, 'script': 'tamil'}
+    assert settings_of(driver) == settings
+    shows(driver, kavrel(text, **settings))
+    choose(driver, 'text-form', scheme='velthuis', script='malayalam')
+    WebDriverWait(driver, WAIT).until(lambda d: 'scheme=velthuis' in d.current_url and 'script=malayalam' in d.current_url)
     open_page(driver, url)
     assert value(driver, 'text-input') == text
-    assert settings_of(driver) == {'scheme': 'velthuis', 'sanskrit': True, 'numerals': True, 'nfc': True}
-    shows(driver, kavrel(text, 'velthuis', True, True, True))
+    settings.update(scheme='velthuis', script='malayalam')
+    assert settings_of(driver) == settings
+    shows(driver, kavrel(text, **settings))
 
 
 def test_dropped_file(driver, url):
@@ -424,8 +427,8 @@ def wait_download(folder, name):
 FILE_CASES = [
     ('roman.txt', lambda: b'\xff\xfe' + repeated((SAMPLES / 'roman.txt').read_bytes(), 1 << 20).decode().encode('utf-16-le'),
      'devanagari', {'scheme': 'iso', 'sanskrit': True, 'numerals': True, 'nfc': True, 'input': 'detect',
-                    'output': 'utf-8'},
-     'roman-devanagari.txt'),
+                    'output': 'utf-8', 'script': 'bengali'},
+     'roman-bengali.txt'),
     ('devanagari.txt', lambda: repeated((SAMPLES / 'devanagari.txt').read_bytes(), 1 << 20), 'roman',
      {'scheme': 'hk'}, 'devanagari-hk.txt'),
 ]

@@ -50,10 +50,13 @@ CODECS = [("iscii-devanagari", {}, []), ("iscii", {"atr": True}, ["--atr"])]
 @pytest.mark.parametrize("convert, program, texts, options", [
     (lipisetu.to_devanagari, "KAVREL", ROMAN, {}), (lipisetu.to_devanagari, "KAVREL", ROMAN, {"sanskrit": True}),
     (lipisetu.to_devanagari, "KAVREL", ROMAN, {"numerals": True}), (lipisetu.to_devanagari, "KAVREL", ROMAN, {"nfc": True}),
+    (lipisetu.to_devanagari, "KAVREL", ROMAN[:2], {"script": "tamil"}),
+    (lipisetu.to_devanagari, "KAVREL", ROMAN[:2], {"script": "malayalam", "numerals": True}),
     (lipisetu.to_roman, "SONWICK", DEVANAGARI, {})])
 def test_str_in_and_out_as_the_programs(convert, program, texts, options):
     # Short texts, results past 1 KiB and a text past 64 Ki characters, read in blocks.
     flags = ["-s"] * ("sanskrit" in options) + ["-n"] * ("numerals" in options) + ["--nfc"] * ("nfc" in options)
+    flags += ["--script", options["script"]] if "script" in options else []
     for text in texts:
         want = run(program, text.encode("utf-8", "surrogatepass"), *flags)[0]
         assert convert(text, **options) == want.decode("utf-8", "surrogatepass")
@@ -83,8 +86,8 @@ def test_batches_as_single_calls():
     # stride, one through a memoryview), and a batch large enough for two threads.
     for batch, items in [(words, words), (tuple(words), words), (iter(words), words), (array, words),
                          (array[::-3], words[::-3]), (memoryview(array), words), (words * 40, words * 40), ([], [])]:
-        want = [lipisetu.to_devanagari(t, numerals=True) for t in items]
-        assert lipisetu.to_devanagari_batch(batch, numerals=True) == want
+        want = [lipisetu.to_devanagari(t, numerals=True, script="bengali") for t in items]
+        assert lipisetu.to_devanagari_batch(batch, numerals=True, script="bengali") == want
     deva = [lipisetu.to_devanagari(t) for t in words]
     assert lipisetu.to_roman_batch(deva * 3) == [lipisetu.to_roman(t) for t in deva * 3]
     iscii = ISCII + [bytearray(ISCII[1]), memoryview(ISCII[2]), bytes(range(256)) * 600]
@@ -112,8 +115,9 @@ def test_pandas_columns():
     (lambda: lipisetu.from_iscii_batch([b"a", "a"]), TypeError, "bytes-like"),
     (lambda: lipisetu.to_roman_batch(5), TypeError, "not iterable"),
     (lambda: lipisetu.to_roman_batch([], numerals=True), TypeError, "unexpected keyword argument 'numerals'"),
-    (lambda: lipisetu.to_roman("क", scheme=3), TypeError, "scheme must be a str, not int"),
     (lambda: lipisetu.to_roman("क", scheme="klingon"), ValueError, "', '".join(lipisetu.SCHEMES[:-1])),
+    (lambda: lipisetu.to_devanagari("ka", script=3), TypeError, "script must be a str, not int"),
+    (lambda: lipisetu.to_devanagari_batch([], script="latin"), ValueError, "', '".join(lipisetu.SCRIPTS[:-1])),
     (lambda: lipisetu.to_devanagari(b"ka"), TypeError, "expected str"),
     (lambda: lipisetu.to_devanagari("ka", text="ka"), TypeError, "multiple values for argument 'text'"),
     (lambda: lipisetu.to_devanagari("ka", False), TypeError, "takes 1 positional argument but 2"),
@@ -157,8 +161,8 @@ def test_files_as_the_programs(tmp_path, source):
         return tmp_path / "in"
 
     out = io.BytesIO()
-    lipisetu.to_devanagari_file(opened(roman), out, sanskrit=True, nfc=True, output="utf-16le")
-    assert out.getvalue() == run("KAVREL", roman, "-s", "--nfc", "-ol")[0]
+    lipisetu.to_devanagari_file(opened(roman), out, sanskrit=True, nfc=True, output="utf-16le", script="gurmukhi")
+    assert out.getvalue() == run("KAVREL", roman, "-s", "--nfc", "-ol", "--script", "gurmukhi")[0]
     target = tmp_path / "out"
     lipisetu.to_roman_file(opened(deva), target)
     assert target.read_bytes() == run("SONWICK", deva)[0]
@@ -301,8 +305,8 @@ def test_threads_convert_at_once():
 
 
 def test_stub_and_documentation():
-    # The stub names what the module has, with the schemes the library takes, and the
-    # examples in the docstrings are true.
+    # The stub names what the module has, with the schemes and scripts the library takes, and
+    # the examples in the docstrings are true.
     stub = ast.parse((pathlib.Path(lipisetu.__file__).parent / "__init__.pyi").read_text())
     named = {n.name for n in stub.body if isinstance(n, (ast.FunctionDef, ast.ClassDef))}
     named |= {n.target.id for n in stub.body if isinstance(n, ast.AnnAssign)}
@@ -310,6 +314,7 @@ def test_stub_and_documentation():
     aliases = {n.targets[0].id: n.value for n in stub.body if isinstance(n, ast.Assign)}
     literal = [e.value for e in aliases["_Scheme"].slice.elts]  # the default first, in both
     assert sorted(literal) == sorted(lipisetu.SCHEMES) and literal[0] == lipisetu.SCHEMES[0]
+    assert [e.value for e in aliases["_Script"].slice.elts] == list(lipisetu.SCRIPTS)
     failed, attempted = doctest.testmod(lipisetu, extraglobs={"lipisetu": lipisetu})
     assert failed == 0 and attempted >= 6
     assert inspect.signature(lipisetu.to_roman).parameters["scheme"].default == lipisetu.SCHEMES[0]

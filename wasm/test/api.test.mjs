@@ -77,6 +77,8 @@ const mistakes = [
   ['bytes for text', () => L.toRoman(new Uint8Array(2)), TypeError, /takes a string/],
   ['an unknown scheme', () => L.toDevanagari('ka', { scheme: 'klingon' }), RangeError, /unknown scheme 'klingon'; the schemes are iso, /],
   ['a scheme by number', () => L.toRoman('क', { scheme: 1 }), TypeError, /scheme must be a string/],
+  ['an unknown script', () => L.toDevanagari('ka', { script: 'latin' }), RangeError, /unknown script 'latin'; the scripts are devanagari, /],
+  ['a script by number', () => new L.ToDevanagariStream({ script: 6 }), TypeError, /script must be a string/],
   ['a misspelt option', () => L.toDevanagari('ka', { sanscrit: true }), TypeError, /no option 'sanscrit'/],
   ['an option of the other call', () => L.toRoman('क', { numerals: true }), TypeError, /no option 'numerals'/],
   ['a flag as a number', () => L.toDevanagari('ka', { sanskrit: 1 }), TypeError, /sanskrit must be true or false/],
@@ -94,16 +96,18 @@ test("a caller's mistakes throw", () => {
     assert.throws(call, (e) => e instanceof type && message.test(e.message), name);
 });
 
-// The declarations are made from the romanisation table at build time, the
-// list of schemes from the library when the module is loaded: the two must
-// agree, and every export must be declared.
-test('the declarations name every export and the schemes of the module', () => {
+// The declarations are made from the romanisation table and the library's
+// script enumeration at build time, the lists of schemes and scripts from
+// the library when the module is loaded: they must agree, and every export
+// must be declared.
+test('the declarations name every export and the schemes and scripts of the module', () => {
   const dts = readFileSync(path.join(packageDir, 'lipisetu.d.ts'), 'utf8');
   const declared = [...dts.matchAll(/^export declare (?:let|const|function|class) (\w+)/gm)].map((m) => m[1]);
   assert.deepEqual(declared.sort(), Object.keys(L).sort());
   const union = dts.match(/^export type Scheme = (.*);$/m)[1];
   assert.deepEqual(union.split(' | '), L.schemes.map((s) => `'${s}'`));
-  assert.ok(Object.isFrozen(L.schemes));
+  assert.deepEqual(dts.match(/^export type Script = (.*);$/m)[1].split(' | '), L.scripts.map((s) => `'${s}'`));
+  assert.ok(Object.isFrozen(L.schemes) && Object.isFrozen(L.scripts));
 });
 
 test("package.json: the project's version, its files there", () => {
