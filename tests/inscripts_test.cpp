@@ -75,11 +75,8 @@ TEST(InScripts, EachConventionBothWays)
             continue;
         lipisetu::romanoptions o = optionsfor(r);
         EXPECT_EQ(harness::everyway(true, o, roman, text), "");
-        // UTF-16 output of either order, and UTF-16 input, which the
-        // output follows.
-        o.output = lipisetu::form::utf16le;
-        EXPECT_EQ(harness::hex(harness::kavrelconvert(o, roman)), harness::hex(harness::utf16(text, true, true)));
-        o.output = lipisetu::form::detect;
+        // UTF-16 input, which the output follows (the byte orders are
+        // the codec's, compared in kavrel's own tests).
         EXPECT_EQ(harness::everyway(true, o, harness::utf16(roman, false, true), harness::utf16(text, false, true)), "");
     }
 }
