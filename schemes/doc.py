@@ -20,12 +20,19 @@ In roff, the line after each line
     .\\" scheme list: made by schemes/doc.py
 
 names the schemes in the table's order, `.BR "iso, iast, ..."` and what
-punctuation follows.
+punctuation follows; after each line
+
+    .\\" script list: made by schemes/doc.py
+
+the line names the scripts as kavrel's --script takes them, from the
+scripts' table (scripts/table.tsv, read as scripts/generate.py reads it),
+in the same form.
 
 --check exits 1 and shows the difference when a file's table or a list is
 not the one the rows make now; --update rewrites them."""
 
 import difflib
+import importlib.util
 import os
 import re
 import sys
@@ -44,6 +51,7 @@ MARKERS = {
 }
 
 LISTMARK = '.\\" scheme list: made by schemes/doc.py'
+SCRIPTMARK = '.\\" script list: made by schemes/doc.py'
 LISTLINE = re.compile(r'^\.BR "[^"]*"(.*)$')
 
 # The project's own dialect, which the table shows by the spelling it
@@ -137,15 +145,29 @@ def block(path, lines):
     return lines.index(begin), lines.index(end)
 
 
+def scripts():
+    """The scripts' names in the order of the library's enumeration, made by
+    the scripts' own generator from their table."""
+    where = os.path.join(HERE, "..", "scripts")
+    spec = importlib.util.spec_from_file_location("scriptsgenerate", os.path.join(where, "generate.py"))
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    module.readtable(os.path.join(where, "table.tsv"))
+    return module.scriptnames()
+
+
 def withlists(path, lines):
-    """The lines with each scheme list after its marker made anew."""
+    """The lines with each scheme list and script list after its marker
+    made anew."""
     schemes, _, _ = readtable(TABLE)
     lines = list(lines)
-    for i in [i for i, line in enumerate(lines) if line == LISTMARK]:
-        m = LISTLINE.match(lines[i + 1]) if i + 1 < len(lines) else None
-        if not m:
-            sys.exit(f"{path}:{i + 2}: no line .BR \"...\" after {LISTMARK!r}")
-        lines[i + 1] = f'.BR "{", ".join(schemes)}"{m.group(1)}'
+    for mark, names in ((LISTMARK, schemes), (SCRIPTMARK, None)):
+        for i in [i for i, line in enumerate(lines) if line == mark]:
+            m = LISTLINE.match(lines[i + 1]) if i + 1 < len(lines) else None
+            if not m:
+                sys.exit(f"{path}:{i + 2}: no line .BR \"...\" after {mark!r}")
+            names = names or scripts()
+            lines[i + 1] = f'.BR "{", ".join(names)}"{m.group(1)}'
     return lines
 
 

@@ -34,12 +34,16 @@ void queue(writer& w, char32_t c)
     }
 }
 
-bool joinsta(char32_t next)
+// Whether ta and the virama before `next` stay apart rather than become
+// khanda ta: before the letters ta joins, a joiner, and a nukta, Devanagari's
+// or the script's own (copied as it came, as when a romanisation that
+// cannot spell it leaves it in its script).
+bool joinsta(script s, char32_t next)
 {
     for (char32_t j : added::khandatajoins)
         if (next == j)
             return true;
-    return next == zwj || next == zwnj || next == nukta;
+    return next == zwj || next == zwnj || next == nukta || next == cellof(s, nukta).cp[0];
 }
 
 // The chillu a consonant ending in the virama becomes before `next`, or 0
@@ -80,7 +84,7 @@ bool fastcluster(script s, const wtable& t, char32_t c, char32_t next, char32_t*
     switch (s) {
     case script::bengali:
     case script::assamese:
-        if (joinsta(next))
+        if (joinsta(s, next))
             put(o, e.cp, e.n), put(o, h.cp, h.n);
         else
             *o++ = added::khandata;
@@ -140,7 +144,7 @@ std::size_t unit(writer& w, bool more, char32_t*& o)
             case script::bengali:
             case script::assamese:
                 if (halant) {
-                    if (joinsta(next))
+                    if (joinsta(w.s, next))
                         put(o, e.cp, e.n), put(o, writing[int(w.s)][virama - devfirst].cp, 1);
                     else
                         *o++ = added::khandata;

@@ -22,10 +22,12 @@ struct row {
 };
 
 const row rows[] = {
-    // Bengali khanda ta, and ta joined before ta, va (written ba) and na.
-    {script::bengali, U"utsava jagat tattva patn\u012B", 0,
-     U"\u0989\u09CE\u09B8\u09AC \u099C\u0997\u09CE \u09A4\u09A4\u09CD\u09A4\u09CD\u09AC \u09AA\u09A4\u09CD\u09A8\u09C0",
-     U"utsaba jagat tattba patn\u012B"},
+    // Bengali khanda ta, and ta joined before ta, va (written ba), na and
+    // the Bengali nukta that a scheme left in its script.
+    {script::bengali, U"utsava jagat tattva patn\u012B ut\u09BCka\u1E6Da", 0,
+     U"\u0989\u09CE\u09B8\u09AC \u099C\u0997\u09CE \u09A4\u09A4\u09CD\u09A4\u09CD\u09AC \u09AA\u09A4\u09CD\u09A8\u09C0 "
+     U"\u0989\u09A4\u09CD\u09BC\u0995\u099F",
+     U"utsaba jagat tattba patn\u012B ut\u09BCka\u1E6Da"},
     {script::assamese, U"rava", 0, U"\u09F0\u09F1", U""},
     // Malayalam chillus, and a conjunct that keeps the virama.
     {script::malayalam, U"bhagav\u0101n dharma kalpan\u0101 anna", 0,
@@ -73,11 +75,8 @@ TEST(InScripts, EachConventionBothWays)
             continue;
         lipisetu::romanoptions o = optionsfor(r);
         EXPECT_EQ(harness::everyway(true, o, roman, text), "");
-        // UTF-16 output of either order, and UTF-16 input, which the
-        // output follows.
-        o.output = lipisetu::form::utf16le;
-        EXPECT_EQ(harness::hex(harness::kavrelconvert(o, roman)), harness::hex(harness::utf16(text, true, true)));
-        o.output = lipisetu::form::detect;
+        // UTF-16 input, which the output follows (the byte orders are
+        // the codec's, compared in kavrel's own tests).
         EXPECT_EQ(harness::everyway(true, o, harness::utf16(roman, false, true), harness::utf16(text, false, true)), "");
     }
 }
