@@ -186,17 +186,23 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
             break;
         }
         unsigned slot = ((w >> (high << 4)) & 0xFF) | ((w >> 2) & (high << 6));
-        [[maybe_unused]] slotbits sb;
-        if constexpr (other) {
-            sb = b->slots[slot];
-            if (sb.follows & starts & followerbits) {
-                // It and the character before read as one letter: the
-                // general way reads them, that one taken back at the end.
-                whole = false;
-                break;
-            }
-        }
         const lanestep* s = stepat(&lanes[slot], row);
+        [[maybe_unused]] std::uint8_t nextstarts = 0;
+        if constexpr (other) {
+            // It and the character before read as one letter, or its step
+            // is one the lane cannot take: the general way's (the one
+            // before taken back at the end). A nukta sign that joins the
+            // consonant before takes the joined letter's step instead of
+            // its own.
+            if (s->breaks & (starts | stopbreak)) {
+                bool joins = slot == nuktaslot && last->joined && b->nukta;
+                if (!joins || (s->breaks & starts & followerbits)) {
+                    whole = false;
+                    break;
+                }
+            }
+            nextstarts = s->starts;
+        }
         if (slot == nuktaslot && last->joined && (!other || b->nukta)) {
             // The consonant just written and this nukta sign are one
             // letter, written in place of the consonant from the context
@@ -204,10 +210,16 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
             o -= last->n;
             row = lastrow;
             s = stepat(other ? &b->devanagari[last->joined] : &lanes[last->joined], row);
+            if constexpr (other) {
+                if (s->n == stop) {
+                    whole = false;
+                    break;
+                }
+            }
         }
         // A step the lane cannot take (an accent put on the vowel before)
         // is the general way's.
-        if constexpr (stops) {
+        if constexpr (stops && !other) {
             if (s->n == stop) {
                 whole = false;
                 break;
@@ -226,9 +238,9 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
         o += s->n;
         row = s->nextrow;
         if constexpr (tamil)
-            starts = static_cast<std::uint8_t>(sb.starts | (sb.signs & (0u - ((starts >> 6) & 1u))));
+            starts = static_cast<std::uint8_t>(nextstarts | (b->slots[slot].signs & (0u - ((starts >> 6) & 1u))));
         else if constexpr (other)
-            starts = sb.starts;
+            starts = nextstarts;
         // Tested on the byte itself, the step to the next character waits
         // on nothing but the load.
         ip = (w & 0x80) ? ip + 3 : ip + 1;
@@ -357,6 +369,12 @@ void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t b
                 st.joined = 0;
             }
         }
+    // Each step carries its slot's bits, read with the step itself.
+    for (std::size_t k = 0; k < static_cast<std::size_t>(w.ncontexts) * laneslots; ++k) {
+        const slotbits& sb = l.bits[k % laneslots];
+        steps[k].breaks = static_cast<std::uint8_t>(sb.follows | (steps[k].n == stop ? stopbreak : 0));
+        steps[k].starts = sb.starts;
+    }
 }
 
 } // namespace
