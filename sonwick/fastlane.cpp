@@ -142,13 +142,26 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
         std::uint32_t high = (w >> 7) & 1; // 0 for ASCII, 1 for anything else
         if (((w & blockmask) ^ (other ? b->bits : blockbits)) & (0u - high)) {
             if constexpr (tamil) {
-                // A superscript after a stop, or after the vowel sign of
-                // one, selects the letter of the stop's row: the stop (and
-                // the sign) written again. After the virama the general
-                // way's, which sees whether vocalic r follows.
+                // A superscript after a stop, or after the vowel sign or
+                // virama of one, selects the letter of the stop's row: the
+                // stop (and the sign) written again. After the virama, a
+                // character that begins a letter of several (vocalic r)
+                // may read with the virama: the general way's then, and
+                // so is one past what the lane may read.
                 unsigned d = superscriptof(w);
                 bool afterstop = starts & stopbit;
-                if (d && (afterstop || (starts & (signbit | viramabit)) == signbit)) {
+                bool aftersign = (starts & (signbit | viramabit)) == signbit;
+                if (d && !afterstop && (starts & viramabit)) {
+                    const unsigned char* q = ip + 2 + (d == 4);
+                    if (q <= stopat) {
+                        std::uint32_t v = fourbytes(q);
+                        if (!(v & 0x80))
+                            aftersign = true;
+                        else if (!((v & blockmask) ^ b->bits))
+                            aftersign = !b->slots[((v >> 16) & 0xFF) | ((v >> 2) & 0x40)].keyed;
+                    }
+                }
+                if (d && (afterstop || aftersign)) {
                     const lanestep* letter = afterstop ? last : last2;
                     std::size_t from = afterstop ? lastrow : lastrow2;
                     unsigned selected = b->supers[afterstop ? lastslot : lastslot2][d - 1];
@@ -290,6 +303,7 @@ void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t b
                   !scripts::kept(keep, r.dev[0]) && (r.n == 1 || inblock(static_cast<lchar>(r.dev[1])));
         if (r.stop)
             l.bits[laneblock + i].starts |= stopbit;
+        l.bits[laneblock + i].keyed = r.nkeys != 0;
         scripts::kind k = scripts::tables::kindof(r.dev[0]);
         if (r.n == 1 && (k == scripts::kind::vowelsign || k == scripts::kind::virama))
             l.bits[laneblock + i].signs = k == scripts::kind::virama ? signbit | viramabit : signbit;
