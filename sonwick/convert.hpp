@@ -20,7 +20,6 @@ namespace sonwick {
 struct slotbits {
     std::uint8_t starts = 0, follows = 0;
     std::uint8_t signs = 0; // for a vowel sign or virama (see fastlane.cpp)
-    bool keyed = false;     // it begins a letter of several characters
 };
 struct blocklane {
     const lanestep* lanes = nullptr; // contexts * laneslots steps

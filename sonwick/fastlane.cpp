@@ -72,7 +72,8 @@ struct lanepos {
 // it selects (stopbit); and a vowel sign or virama after one, after which
 // the superscript does (signbit). The lane takes both back where it ends.
 // A letter that Devanagari's nukta after it joins, as the reader and the
-// general way read them (dotbit), is taken back too.
+// general way read them, or a superscript makes another with (dotbit), is
+// taken back too.
 constexpr std::uint8_t stopbit = 0x40, signbit = 0x80, viramabit = 0x20, dotbit = 0x10, followerbits = 0x0F;
 
 // Takes back the last character when a nukta sign could still join it, or
@@ -145,9 +146,9 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
                 // A superscript after a stop, or after the vowel sign or
                 // virama of one, selects the letter of the stop's row: the
                 // stop (and the sign) written again. After the virama, a
-                // character that begins a letter of several (vocalic r)
-                // may read with the virama: the general way's then, and
-                // so is one past what the lane may read.
+                // character that makes one letter with the virama (ra, of
+                // vocalic r's sign) is the general way's, and so is one
+                // past what the lane may read.
                 unsigned d = superscriptof(w);
                 bool afterstop = starts & stopbit;
                 bool aftersign = (starts & (signbit | viramabit)) == signbit;
@@ -158,7 +159,7 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
                         if (!(v & 0x80))
                             aftersign = true;
                         else if (!((v & blockmask) ^ b->bits))
-                            aftersign = !b->slots[((v >> 16) & 0xFF) | ((v >> 2) & 0x40)].keyed;
+                            aftersign = !(b->slots[((v >> 16) & 0xFF) | ((v >> 2) & 0x40)].follows & starts & followerbits);
                     }
                 }
                 if (d && (afterstop || aftersign)) {
@@ -303,7 +304,6 @@ void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t b
                   !scripts::kept(keep, r.dev[0]) && (r.n == 1 || inblock(static_cast<lchar>(r.dev[1])));
         if (r.stop)
             l.bits[laneblock + i].starts |= stopbit;
-        l.bits[laneblock + i].keyed = r.nkeys != 0;
         scripts::kind k = scripts::tables::kindof(r.dev[0]);
         if (r.n == 1 && (k == scripts::kind::vowelsign || k == scripts::kind::virama))
             l.bits[laneblock + i].signs = k == scripts::kind::virama ? signbit | viramabit : signbit;
@@ -329,6 +329,13 @@ void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t b
             char32_t f = key.cp[1];
             if (r.stop && scripts::tables::superdigit(f))
                 continue; // a Tamil stop's superscript: see run
+            if (key.n == 2 && scripts::tables::superdigit(f)) {
+                // A superscript after it makes another letter (Tamil's
+                // anusvara and candrabindu): it is taken back where the
+                // lane ends, and a superscript after it ends the lane.
+                l.bits[laneblock + i].starts |= dotbit;
+                continue;
+            }
             if (key.n == 2 && f == dot && joins[i] && key.dev == joined && !scripts::kept(keep, key.dev))
                 continue; // joined in the lane
             if (f == dot)
