@@ -102,6 +102,7 @@ inline void takeback(lanepos& p)
 // the characters that read with the one before.
 struct blockread {
     std::uint32_t bits;        // the block's first two bytes, as blockbits
+    char32_t first;            // its first code point
     const lanestep* devanagari; // the Devanagari lane, same contexts
     const slotbits* slots;
     const std::uint8_t (*supers)[4];
@@ -118,6 +119,45 @@ inline unsigned superscriptof(std::uint32_t w)
     case 0xB3C2: return 3;
     default: return (w & 0xFFFFFF) == 0xB481E2 ? 4 : 0;
     }
+}
+
+// Whether the characters of slots `before` and `slot` of block b, and
+// those from q on, begin with a letter of several characters (a key of
+// the one in `before` whose second is the one in `slot`): true too where
+// the bytes from q are past `stopat` or not whole characters, which the
+// general way reads.
+bool keyat(const blockread& b, unsigned before, unsigned slot, const unsigned char* q, const unsigned char* stopat)
+{
+    using scripts::tables::reading;
+    const scripts::tables::rentry& r = reading.at[b.first + (before - laneblock) - scripts::blocksfirst];
+    const char32_t second = b.first + (slot - laneblock);
+    for (std::size_t k = r.key0; k < std::size_t(r.key0 + r.nkeys); ++k) {
+        const scripts::tables::key& key = reading.keys[k];
+        bool same = key.cp[1] == second;
+        const unsigned char* at = q;
+        for (std::size_t j = 2; same && j < key.n; ++j) {
+            if (at > stopat)
+                return true;
+            std::uint32_t v = fourbytes(at);
+            char32_t c;
+            if (!(v & 0x80)) {
+                c = v & 0x7F;
+                at += 1;
+            } else if ((v & 0xC0E0) == 0x80C0) {
+                c = (v & 0x1F) << 6 | (v >> 8 & 0x3F);
+                at += 2;
+            } else if ((v & 0xC0C0F0) == 0x8080E0) {
+                c = (v & 0x0F) << 12 | (v >> 8 & 0x3F) << 6 | (v >> 16 & 0x3F);
+                at += 3;
+            } else {
+                return true;
+            }
+            same = c == key.cp[j];
+        }
+        if (same)
+            return true;
+    }
+    return false;
 }
 
 // Converts the characters that start at p.ip up to `stop`, the output
@@ -210,7 +250,16 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
             // its own.
             if (s->breaks & (starts | stopbreak)) {
                 bool joins = slot == nuktaslot && last->joined && b->nukta;
-                if (!joins || (s->breaks & starts & followerbits)) {
+                bool follows = s->breaks & starts & followerbits;
+                bool takes = joins && !follows;
+                // Over Tamil, where letters of three and four characters
+                // begin with common pairs (a virama and ra, ra and u, of
+                // vocalic r), a pair that the rest of no such letter
+                // follows is the lane's.
+                if constexpr (tamil)
+                    takes = takes || (follows && !joins && !(s->breaks & stopbreak) &&
+                                      !keyat(*b, lastslot, slot, ip + 3, stopat));
+                if (!takes) {
                     whole = false;
                     break;
                 }
@@ -459,8 +508,9 @@ void blockfastlane(state& st, const blocklane& l, std::size_t block)
     if (!ilast)
         return;
     unsigned char* const olast = out.buf + codec::bufsize - sizeof(lanestep);
-    const blockread b{blockbits + static_cast<std::uint32_t>(block * 2) * 0x100, st.w->lanes, l.bits, l.supers,
-                      l.nukta};
+    const blockread b{blockbits + static_cast<std::uint32_t>(block * 2) * 0x100,
+                      static_cast<char32_t>(blockstart) + static_cast<char32_t>(block * blocksize), st.w->lanes, l.bits,
+                      l.supers, l.nukta};
     lanepos p{in.buf + in.pos, out.buf + out.len, st.ctx * rowbytes};
     while (p.ip <= ilast) {
         if (p.o > olast) {
