@@ -241,7 +241,7 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
         }
         unsigned slot = ((w >> (high << 4)) & 0xFF) | ((w >> 2) & (high << 6));
         const lanestep* s = stepat(&lanes[slot], row);
-        [[maybe_unused]] std::uint8_t nextstarts = 0;
+        [[maybe_unused]] std::uint8_t nextstarts = 0, nextsigns = 0;
         if constexpr (other) {
             // It and the character before read as one letter, or its step
             // is one the lane cannot take: the general way's (the one
@@ -265,6 +265,8 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
                 }
             }
             nextstarts = s->starts;
+            if constexpr (tamil)
+                nextsigns = s->signs;
         }
         if (slot == nuktaslot && last->joined && (!other || b->nukta)) {
             // The consonant just written and this nukta sign are one
@@ -301,7 +303,7 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
         o += s->n;
         row = s->nextrow;
         if constexpr (tamil)
-            starts = static_cast<std::uint8_t>(nextstarts | (b->slots[slot].signs & (0u - ((starts >> 6) & 1u))));
+            starts = static_cast<std::uint8_t>(nextstarts | (nextsigns & (0u - ((starts >> 6) & 1u))));
         else if constexpr (other)
             starts = nextstarts;
         // Tested on the byte itself, the step to the next character waits
@@ -444,6 +446,7 @@ void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t b
         const slotbits& sb = l.bits[k % laneslots];
         steps[k].breaks = static_cast<std::uint8_t>(sb.follows | (steps[k].n == stop ? stopbreak : 0));
         steps[k].starts = sb.starts;
+        steps[k].signs = sb.signs;
     }
 }
 
