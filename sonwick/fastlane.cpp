@@ -348,6 +348,7 @@ void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t b
     const bool hasnukta = n.set && n.n == 1 && n.dev[0] == static_cast<char32_t>(nukta);
     l.nukta = hasnukta;
     bool usable[blocksize] = {}, joins[blocksize] = {};
+    char32_t joinedto[blocksize] = {}; // the letter each joins into with the nukta
     for (std::size_t i = 0; i < blocksize; ++i) {
         char32_t c = first + static_cast<char32_t>(i);
         const scripts::tables::rentry& r = reading.at[c - scripts::blocksfirst];
@@ -371,6 +372,14 @@ void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t b
         char32_t joined = r.n == 1 && inblock(static_cast<lchar>(r.dev[0]))
                               ? static_cast<char32_t>(w.at[r.dev[0] - static_cast<char32_t>(blockstart)].nuktaform)
                               : 0;
+        // A letter that the nukta after it makes another (Gurmukhi's sa,
+        // sha with it) is joined into that one as one that Devanagari's
+        // nukta joins.
+        for (std::size_t k = r.key0; !joined && r.n == 1 && k < std::size_t(r.key0 + r.nkeys); ++k) {
+            const scripts::tables::key& key = reading.keys[k];
+            if (key.n == 2 && key.cp[1] == dot && inblock(static_cast<lchar>(key.dev)) && !scripts::kept(keep, key.dev))
+                joined = key.dev;
+        }
         bool keyed = false;
         for (std::size_t k = r.key0; k < std::size_t(r.key0 + r.nkeys); ++k)
             keyed = keyed || (reading.keys[k].n == 2 && reading.keys[k].cp[1] == dot);
@@ -402,6 +411,7 @@ void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t b
         }
         if (joined)
             l.bits[laneblock + i].starts |= dotbit;
+        joinedto[i] = joined;
         usable[i] = ok;
         if (!ok)
             l.bits[laneblock + i].starts = l.bits[laneblock + i].signs = 0;
@@ -423,8 +433,7 @@ void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t b
             }
             const lanestep& a = stepof(w, static_cast<std::size_t>(k) * rowbytes, laneslot(static_cast<lchar>(r.dev[0])));
             st = a;
-            if (!joins[i])
-                st.joined = 0;
+            st.joined = joins[i] ? static_cast<std::uint8_t>(laneslot(static_cast<lchar>(joinedto[i]))) : 0;
             if (r.n == 2 && a.n != stop) {
                 // The second from the context the first leaves; written
                 // together, in one padded move, two bytes at most for each
