@@ -122,6 +122,9 @@ struct making {
     const vocabulary& v;
     codec::form out;
     devstep dev[3][units];
+    // The same Devanagari has the same number here: `distinct` of them.
+    std::uint16_t kindof[3][units];
+    std::size_t distinct = 0;
     std::vector<kept> keeps;
     std::vector<std::size_t> keepof; // for each state: its entry in keeps, or none
 };
@@ -145,6 +148,27 @@ devstep devof(const vocabulary& v, std::size_t u, std::size_t syl)
     }
     d.lane = true;
     return d;
+}
+
+// Numbers the steps' Devanagari, each the same for the same characters.
+void number(making& m)
+{
+    std::vector<std::uint16_t> order(3 * units);
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<std::uint16_t>(i);
+    auto devat = [&m](std::uint16_t i) -> const devstep& { return m.dev[i / units][i % units]; };
+    auto less = [&devat](std::uint16_t a, std::uint16_t b) {
+        const devstep &x = devat(a), &y = devat(b);
+        return std::lexicographical_compare(x.cp, x.cp + x.n, y.cp, y.cp + y.n);
+    };
+    std::sort(order.begin(), order.end(), less);
+    m.distinct = 0;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (i > 0 && less(order[i - 1], order[i]))
+            ++m.distinct;
+        m.kindof[order[i] / units][order[i] % units] = static_cast<std::uint16_t>(m.distinct);
+    }
+    ++m.distinct;
 }
 
 simulated run(const scripts::writer& from, const devstep& d)
@@ -179,15 +203,22 @@ const kept& keptby(making& m, const scripts::writer& w)
     scripts::settle(k.after);
     k.ahead = encode(m.out, written, n, k.bytes);
     // Only a unit whose first character the writer waits for may change it.
+    // Many units (the spellings of one letter, a consonant from each
+    // syllable state) put the same Devanagari through the writer: each
+    // Devanagari is tried once.
+    std::vector<std::int8_t> tried(m.distinct, -1); // for each Devanagari: same (1) or not (0)
     for (std::size_t syl = 0; syl < 3 && k.ahead; ++syl)
         for (std::size_t u = 0; u < units && k.ahead; ++u) {
             const devstep& d = m.dev[syl][u];
             if (!d.lane || !d.n || !scripts::waitsfor(w, d.cp[0]))
                 continue;
-            simulated kept = run(w, d), later = run(k.after, d);
-            bool same = kept.n == n + later.n && kept.w == later.w;
-            for (std::size_t c = 0; same && c < kept.n; ++c)
-                same = kept.out[c] == (c < n ? written[c] : later.out[c - n]);
+            std::int8_t& same = tried[m.kindof[syl][u]];
+            if (same < 0) {
+                simulated kept = run(w, d), later = run(k.after, d);
+                same = kept.n == n + later.n && kept.w == later.w;
+                for (std::size_t c = 0; same && c < kept.n; ++c)
+                    same = kept.out[c] == (c < n ? written[c] : later.out[c - n]);
+            }
             if (!same)
                 k.changers.push_back({syl, u});
             k.ahead = k.changers.size() <= fewconflicts;
@@ -242,6 +273,9 @@ void makerow(making& m, std::size_t i)
 {
     const scriptstate from = m.t.states[i];
     std::size_t syl = static_cast<std::size_t>(sylindex(from.sylstate));
+    // What the writer makes of each Devanagari, put through it once.
+    std::vector<std::int16_t> ran(m.distinct, -1);
+    std::vector<simulated> runs;
     for (std::size_t u = 0; u < units; ++u) {
         scriptstep& st = m.t.steps[i * units + u];
         st = scriptstep{};
@@ -255,7 +289,12 @@ void makerow(making& m, std::size_t i)
             st.n = unsafe;
             continue;
         }
-        simulated r = run(from.w, d);
+        std::int16_t& at = ran[m.kindof[syl][u]];
+        if (at < 0) {
+            at = static_cast<std::int16_t>(runs.size());
+            runs.push_back(run(from.w, d));
+        }
+        simulated r = runs[static_cast<std::size_t>(at)];
         if (u >= copies)
             for (std::size_t c = r.n; c-- > 0;)
                 if (r.out[c] == standin) {
@@ -331,12 +370,13 @@ const lane::scripttables* scriptlanesfor(const options& opt, codec::form out)
         if (!v || !t)
             return;
         t->steps.reset(new (std::nothrow) scriptstep[maxscriptstates * units]);
-        std::unique_ptr<making> m(new (std::nothrow) making{*t, *v, out, {}, {}, {}});
+        std::unique_ptr<making> m(new (std::nothrow) making{*t, *v, out, {}, {}, 0, {}, {}});
         if (!t->steps || !m)
             return;
         for (std::size_t syl = 0; syl < 3; ++syl)
             for (std::size_t u = 0; u < units; ++u)
                 m->dev[syl][u] = devof(*v, u, syl);
+        number(*m);
         // First the syllable states with a writer that keeps nothing back,
         // in the order of their offsets; then those the steps lead to. A
         // state whose consonant is written ahead comes after the state it

@@ -72,7 +72,8 @@ struct lanepos {
 // it selects (stopbit); and a vowel sign or virama after one, after which
 // the superscript does (signbit). The lane takes both back where it ends.
 // A letter that Devanagari's nukta after it joins, as the reader and the
-// general way read them (dotbit), is taken back too.
+// general way read them, or a superscript makes another with (dotbit), is
+// taken back too.
 constexpr std::uint8_t stopbit = 0x40, signbit = 0x80, viramabit = 0x20, dotbit = 0x10, followerbits = 0x0F;
 
 // Takes back the last character when a nukta sign could still join it, or
@@ -101,6 +102,7 @@ inline void takeback(lanepos& p)
 // the characters that read with the one before.
 struct blockread {
     std::uint32_t bits;        // the block's first two bytes, as blockbits
+    char32_t first;            // its first code point
     const lanestep* devanagari; // the Devanagari lane, same contexts
     const slotbits* slots;
     const std::uint8_t (*supers)[4];
@@ -117,6 +119,45 @@ inline unsigned superscriptof(std::uint32_t w)
     case 0xB3C2: return 3;
     default: return (w & 0xFFFFFF) == 0xB481E2 ? 4 : 0;
     }
+}
+
+// Whether the characters of slots `before` and `slot` of block b, and
+// those from q on, begin with a letter of several characters (a key of
+// the one in `before` whose second is the one in `slot`): true too where
+// the bytes from q are past `stopat` or not whole characters, which the
+// general way reads.
+bool keyat(const blockread& b, unsigned before, unsigned slot, const unsigned char* q, const unsigned char* stopat)
+{
+    using scripts::tables::reading;
+    const scripts::tables::rentry& r = reading.at[b.first + (before - laneblock) - scripts::blocksfirst];
+    const char32_t second = b.first + (slot - laneblock);
+    for (std::size_t k = r.key0; k < std::size_t(r.key0 + r.nkeys); ++k) {
+        const scripts::tables::key& key = reading.keys[k];
+        bool same = key.cp[1] == second;
+        const unsigned char* at = q;
+        for (std::size_t j = 2; same && j < key.n; ++j) {
+            if (at > stopat)
+                return true;
+            std::uint32_t v = fourbytes(at);
+            char32_t c;
+            if (!(v & 0x80)) {
+                c = v & 0x7F;
+                at += 1;
+            } else if ((v & 0xC0E0) == 0x80C0) {
+                c = (v & 0x1F) << 6 | (v >> 8 & 0x3F);
+                at += 2;
+            } else if ((v & 0xC0C0F0) == 0x8080E0) {
+                c = (v & 0x0F) << 12 | (v >> 8 & 0x3F) << 6 | (v >> 16 & 0x3F);
+                at += 3;
+            } else {
+                return true;
+            }
+            same = c == key.cp[j];
+        }
+        if (same)
+            return true;
+    }
+    return false;
 }
 
 // Converts the characters that start at p.ip up to `stop`, the output
@@ -142,13 +183,26 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
         std::uint32_t high = (w >> 7) & 1; // 0 for ASCII, 1 for anything else
         if (((w & blockmask) ^ (other ? b->bits : blockbits)) & (0u - high)) {
             if constexpr (tamil) {
-                // A superscript after a stop, or after the vowel sign of
-                // one, selects the letter of the stop's row: the stop (and
-                // the sign) written again. After the virama the general
-                // way's, which sees whether vocalic r follows.
+                // A superscript after a stop, or after the vowel sign or
+                // virama of one, selects the letter of the stop's row: the
+                // stop (and the sign) written again. After the virama, a
+                // character that makes one letter with the virama (ra, of
+                // vocalic r's sign) is the general way's, and so is one
+                // past what the lane may read.
                 unsigned d = superscriptof(w);
                 bool afterstop = starts & stopbit;
-                if (d && (afterstop || (starts & (signbit | viramabit)) == signbit)) {
+                bool aftersign = (starts & (signbit | viramabit)) == signbit;
+                if (d && !afterstop && (starts & viramabit)) {
+                    const unsigned char* q = ip + 2 + (d == 4);
+                    if (q <= stopat) {
+                        std::uint32_t v = fourbytes(q);
+                        if (!(v & 0x80))
+                            aftersign = true;
+                        else if (!((v & blockmask) ^ b->bits))
+                            aftersign = !(b->slots[((v >> 16) & 0xFF) | ((v >> 2) & 0x40)].follows & starts & followerbits);
+                    }
+                }
+                if (d && (afterstop || aftersign)) {
                     const lanestep* letter = afterstop ? last : last2;
                     std::size_t from = afterstop ? lastrow : lastrow2;
                     unsigned selected = b->supers[afterstop ? lastslot : lastslot2][d - 1];
@@ -186,17 +240,34 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
             break;
         }
         unsigned slot = ((w >> (high << 4)) & 0xFF) | ((w >> 2) & (high << 6));
-        [[maybe_unused]] slotbits sb;
-        if constexpr (other) {
-            sb = b->slots[slot];
-            if (sb.follows & starts & followerbits) {
-                // It and the character before read as one letter: the
-                // general way reads them, that one taken back at the end.
-                whole = false;
-                break;
-            }
-        }
         const lanestep* s = stepat(&lanes[slot], row);
+        [[maybe_unused]] std::uint8_t nextstarts = 0, nextsigns = 0;
+        if constexpr (other) {
+            // It and the character before read as one letter, or its step
+            // is one the lane cannot take: the general way's (the one
+            // before taken back at the end). A nukta sign that joins the
+            // consonant before takes the joined letter's step instead of
+            // its own.
+            if (s->breaks & (starts | stopbreak)) {
+                bool joins = slot == nuktaslot && last->joined && b->nukta;
+                bool follows = s->breaks & starts & followerbits;
+                bool takes = joins && !follows;
+                // Over Tamil, where letters of three and four characters
+                // begin with common pairs (a virama and ra, ra and u, of
+                // vocalic r), a pair that the rest of no such letter
+                // follows is the lane's.
+                if constexpr (tamil)
+                    takes = takes || (follows && !joins && !(s->breaks & stopbreak) &&
+                                      !keyat(*b, lastslot, slot, ip + 3, stopat));
+                if (!takes) {
+                    whole = false;
+                    break;
+                }
+            }
+            nextstarts = s->starts;
+            if constexpr (tamil)
+                nextsigns = s->signs;
+        }
         if (slot == nuktaslot && last->joined && (!other || b->nukta)) {
             // The consonant just written and this nukta sign are one
             // letter, written in place of the consonant from the context
@@ -204,10 +275,16 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
             o -= last->n;
             row = lastrow;
             s = stepat(other ? &b->devanagari[last->joined] : &lanes[last->joined], row);
+            if constexpr (other) {
+                if (s->n == stop) {
+                    whole = false;
+                    break;
+                }
+            }
         }
         // A step the lane cannot take (an accent put on the vowel before)
         // is the general way's.
-        if constexpr (stops) {
+        if constexpr (stops && !other) {
             if (s->n == stop) {
                 whole = false;
                 break;
@@ -226,12 +303,17 @@ bool run(const lanestep* lanes, lanepos& p, const unsigned char* stopat, const b
         o += s->n;
         row = s->nextrow;
         if constexpr (tamil)
-            starts = static_cast<std::uint8_t>(sb.starts | (sb.signs & (0u - ((starts >> 6) & 1u))));
+            starts = static_cast<std::uint8_t>(nextstarts | (nextsigns & (0u - ((starts >> 6) & 1u))));
         else if constexpr (other)
-            starts = sb.starts;
+            starts = nextstarts;
         // Tested on the byte itself, the step to the next character waits
-        // on nothing but the load.
-        ip = (w & 0x80) ? ip + 3 : ip + 1;
+        // on nothing but the load. Over Tamil the compiler makes the test
+        // a branch, which its mix of ASCII superscripts and letters
+        // defeats: there the length is worked out.
+        if constexpr (tamil)
+            ip += 1 + 2 * high;
+        else
+            ip = (w & 0x80) ? ip + 3 : ip + 1;
     }
     p = {ip, o, row, last, lastrow, starts, last2, lastrow2, lastslot, lastslot2, lastbytes};
     return whole;
@@ -271,6 +353,7 @@ void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t b
     const bool hasnukta = n.set && n.n == 1 && n.dev[0] == static_cast<char32_t>(nukta);
     l.nukta = hasnukta;
     bool usable[blocksize] = {}, joins[blocksize] = {};
+    char32_t joinedto[blocksize] = {}; // the letter each joins into with the nukta
     for (std::size_t i = 0; i < blocksize; ++i) {
         char32_t c = first + static_cast<char32_t>(i);
         const scripts::tables::rentry& r = reading.at[c - scripts::blocksfirst];
@@ -294,6 +377,14 @@ void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t b
         char32_t joined = r.n == 1 && inblock(static_cast<lchar>(r.dev[0]))
                               ? static_cast<char32_t>(w.at[r.dev[0] - static_cast<char32_t>(blockstart)].nuktaform)
                               : 0;
+        // A letter that the nukta after it makes another (Gurmukhi's sa,
+        // sha with it) is joined into that one as one that Devanagari's
+        // nukta joins.
+        for (std::size_t k = r.key0; !joined && r.n == 1 && k < std::size_t(r.key0 + r.nkeys); ++k) {
+            const scripts::tables::key& key = reading.keys[k];
+            if (key.n == 2 && key.cp[1] == dot && inblock(static_cast<lchar>(key.dev)) && !scripts::kept(keep, key.dev))
+                joined = key.dev;
+        }
         bool keyed = false;
         for (std::size_t k = r.key0; k < std::size_t(r.key0 + r.nkeys); ++k)
             keyed = keyed || (reading.keys[k].n == 2 && reading.keys[k].cp[1] == dot);
@@ -303,6 +394,13 @@ void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t b
             char32_t f = key.cp[1];
             if (r.stop && scripts::tables::superdigit(f))
                 continue; // a Tamil stop's superscript: see run
+            if (key.n == 2 && scripts::tables::superdigit(f)) {
+                // A superscript after it makes another letter (Tamil's
+                // anusvara and candrabindu): it is taken back where the
+                // lane ends, and a superscript after it ends the lane.
+                l.bits[laneblock + i].starts |= dotbit;
+                continue;
+            }
             if (key.n == 2 && f == dot && joins[i] && key.dev == joined && !scripts::kept(keep, key.dev))
                 continue; // joined in the lane
             if (f == dot)
@@ -318,6 +416,7 @@ void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t b
         }
         if (joined)
             l.bits[laneblock + i].starts |= dotbit;
+        joinedto[i] = joined;
         usable[i] = ok;
         if (!ok)
             l.bits[laneblock + i].starts = l.bits[laneblock + i].signs = 0;
@@ -339,8 +438,7 @@ void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t b
             }
             const lanestep& a = stepof(w, static_cast<std::size_t>(k) * rowbytes, laneslot(static_cast<lchar>(r.dev[0])));
             st = a;
-            if (!joins[i])
-                st.joined = 0;
+            st.joined = joins[i] ? static_cast<std::uint8_t>(laneslot(static_cast<lchar>(joinedto[i]))) : 0;
             if (r.n == 2 && a.n != stop) {
                 // The second from the context the first leaves; written
                 // together, in one padded move, two bytes at most for each
@@ -357,6 +455,13 @@ void makeblocklane(blocklane& l, lanestep* steps, const writer& w, std::size_t b
                 st.joined = 0;
             }
         }
+    // Each step carries its slot's bits, read with the step itself.
+    for (std::size_t k = 0; k < static_cast<std::size_t>(w.ncontexts) * laneslots; ++k) {
+        const slotbits& sb = l.bits[k % laneslots];
+        steps[k].breaks = static_cast<std::uint8_t>(sb.follows | (steps[k].n == stop ? stopbreak : 0));
+        steps[k].starts = sb.starts;
+        steps[k].signs = sb.signs;
+    }
 }
 
 } // namespace
@@ -420,8 +525,9 @@ void blockfastlane(state& st, const blocklane& l, std::size_t block)
     if (!ilast)
         return;
     unsigned char* const olast = out.buf + codec::bufsize - sizeof(lanestep);
-    const blockread b{blockbits + static_cast<std::uint32_t>(block * 2) * 0x100, st.w->lanes, l.bits, l.supers,
-                      l.nukta};
+    const blockread b{blockbits + static_cast<std::uint32_t>(block * 2) * 0x100,
+                      static_cast<char32_t>(blockstart) + static_cast<char32_t>(block * blocksize), st.w->lanes, l.bits,
+                      l.supers, l.nukta};
     lanepos p{in.buf + in.pos, out.buf + out.len, st.ctx * rowbytes};
     while (p.ip <= ilast) {
         if (p.o > olast) {

@@ -84,17 +84,24 @@ struct daction {
 // bytes writes from one context, its own bytes included when it is
 // copied, padded so that every step is one fixed-size move.
 struct lanestep {
-    unsigned char text[10] = {}; // the bytes to write, padded
-    std::uint8_t n = 0;          // their count, or `stop`: the general way's
+    unsigned char text[7] = {}; // the bytes to write, padded
+    std::uint8_t n = 0;         // their count, or `stop`: the general way's
     // For a consonant that the nukta sign joins: the slot of the joined
     // letter; 0 for the others.
     std::uint8_t joined = 0;
+    // Over another script's block only (0 in Devanagari's lane): the bits
+    // of the characters before it that make one letter with it, with
+    // `stopbreak` where n is `stop`, so that one test tells both; and the
+    // bits of what after it makes one letter with it, and those a vowel
+    // sign or virama adds after a Tamil stop (see fastlane.cpp).
+    std::uint8_t breaks = 0, starts = 0, signs = 0;
     // The context left, as the place of its row: in bytes from the start
     // of the steps, so that the lane finds the next step with one addition.
     std::uint32_t nextrow = 0;
 };
 static_assert(sizeof(lanestep) == 16, "a step is one 16-byte move");
 constexpr std::uint8_t stop = 0xFF;
+constexpr std::uint8_t stopbreak = 0x80;
 
 // The lane's slots: 0 to 127 the ASCII characters, 128 to 255 the code
 // points of the block.

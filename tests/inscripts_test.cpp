@@ -33,10 +33,11 @@ const row rows[] = {
     {script::malayalam, U"bhagav\u0101n dharma kalpan\u0101 anna", 0,
      U"\u0D2D\u0D17\u0D35\u0D3E\u0D7B \u0D27\u0D7C\u0D2E \u0D15\u0D7D\u0D2A\u0D28\u0D3E \u0D05\u0D28\u0D4D\u0D28", U""},
     // Tamil stops with their superscripts after the vowel sign and the
-    // virama, vocalic r, candrabindu.
-    {script::tamil, U"bhagavadg\u012Bt\u0101 kr\u0325\u1E63\u1E47a dhr\u0325ta ham\u0310", 0,
+    // virama (before a letter, and before a space), vocalic r, candrabindu.
+    {script::tamil, U"bhagavadg\u012Bt\u0101 kr\u0325\u1E63\u1E47a dhr\u0325ta tad ham\u0310", 0,
      U"\u0BAA\u2074\u0B95\u00B3\u0BB5\u0BA4\u0BCD\u00B3\u0B95\u0BC0\u00B3\u0BA4\u0BBE "
-     U"\u0B95\u0BCD\u0BB0\u0BC1\u00B2\u0BB7\u0BCD\u0BA3 \u0BA4\u0BCD\u2074\u0BB0\u0BC1\u00B2\u0BA4 \u0BB9\u0B82\u00B2",
+     U"\u0B95\u0BCD\u0BB0\u0BC1\u00B2\u0BB7\u0BCD\u0BA3 \u0BA4\u0BCD\u2074\u0BB0\u0BC1\u00B2\u0BA4 "
+     U"\u0BA4\u0BA4\u0BCD\u00B3 \u0BB9\u0B82\u00B2",
      U""},
     // Gurmukhi addak for a doubled and an aspirated pair, tippi and bindi,
     // and the substitutes for sa and vocalic r, which read back as theirs.
