@@ -149,9 +149,9 @@ def scripts():
     """The scripts' names in the order of the library's enumeration, made by
     the scripts' own generator from their table."""
     where = os.path.join(HERE, "..", "scripts")
-    spec = importlib.util.spec_from_file_location("scriptsgenerate", os.path.join(where, "generate.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("scriptsgenerate", os.path.join(where, "generate.py"))
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     module.readtable(os.path.join(where, "table.tsv"))
     return module.scriptnames()
 

@@ -515,9 +515,9 @@ const unsigned char* lastread(codec::bytein& in)
     return in.len - in.pos >= readsize ? in.buf + in.len - readsize : nullptr;
 }
 
-// The lane over another block from in.pos, as fastlane runs the
-// Devanagari one.
-void blockfastlane(state& st, const blocklane& l, std::size_t block)
+// Runs a lane from in.pos for as long as `step` (one of the run
+// instantiations, inlined) goes on, draining the output between its runs.
+template <class Step> void lanes(state& st, Step step)
 {
     codec::bytein& in = st.in.bytes;
     codec::byteout& out = st.out.bytes;
@@ -525,42 +525,6 @@ void blockfastlane(state& st, const blocklane& l, std::size_t block)
     if (!ilast)
         return;
     unsigned char* const olast = out.buf + codec::bufsize - sizeof(lanestep);
-    const blockread b{blockbits + static_cast<std::uint32_t>(block * 2) * 0x100,
-                      static_cast<char32_t>(blockstart) + static_cast<char32_t>(block * blocksize), st.w->lanes, l.bits,
-                      l.supers, l.nukta};
-    lanepos p{in.buf + in.pos, out.buf + out.len, st.ctx * rowbytes};
-    while (p.ip <= ilast) {
-        if (p.o > olast) {
-            takeback(p);
-            out.len = static_cast<std::size_t>(p.o - out.buf);
-            bool ok = codec::drain(out);
-            p.o = out.buf + out.len;
-            if (!ok)
-                break;
-        }
-        std::size_t room = static_cast<std::size_t>(olast - p.o) / 2;
-        std::size_t left = static_cast<std::size_t>(ilast - p.ip);
-        const unsigned char* until = p.ip + (room < left ? room : left);
-        if (!(l.tamil ? run<true, true, true>(l.lanes, p, until, &b) : run<true, true>(l.lanes, p, until, &b)))
-            break;
-    }
-    takeback(p);
-    in.pos = static_cast<std::size_t>(p.ip - in.buf);
-    out.len = static_cast<std::size_t>(p.o - out.buf);
-    st.ctx = static_cast<std::uint8_t>(p.row / rowbytes);
-}
-
-} // namespace
-
-void fastlane(state& st)
-{
-    codec::bytein& in = st.in.bytes;
-    codec::byteout& out = st.out.bytes;
-    const unsigned char* const ilast = lastread(in);
-    if (!ilast)
-        return;
-    unsigned char* const olast = out.buf + codec::bufsize - sizeof(lanestep);
-    const lanestep* const lanes = st.w->lanes;
     lanepos p{in.buf + in.pos, out.buf + out.len, st.ctx * rowbytes};
     while (p.ip <= ilast) {
         if (p.o > olast) {
@@ -575,14 +539,37 @@ void fastlane(state& st)
         }
         std::size_t room = static_cast<std::size_t>(olast - p.o) / 2;
         std::size_t left = static_cast<std::size_t>(ilast - p.ip);
-        const unsigned char* until = p.ip + (room < left ? room : left);
-        if (!(st.w->stops ? run<true>(lanes, p, until) : run<false>(lanes, p, until)))
+        if (!step(p, p.ip + (room < left ? room : left)))
             break;
     }
     takeback(p);
     in.pos = static_cast<std::size_t>(p.ip - in.buf);
     out.len = static_cast<std::size_t>(p.o - out.buf);
     st.ctx = static_cast<std::uint8_t>(p.row / rowbytes);
+}
+
+// The lane over another block from in.pos, as fastlane runs the
+// Devanagari one.
+void blockfastlane(state& st, const blocklane& l, std::size_t block)
+{
+    const blockread b{blockbits + static_cast<std::uint32_t>(block * 2) * 0x100,
+                      static_cast<char32_t>(blockstart) + static_cast<char32_t>(block * blocksize), st.w->lanes, l.bits,
+                      l.supers, l.nukta};
+    lanes(st, [&l, &b](lanepos& p, const unsigned char* until) {
+        return l.tamil ? run<true, true, true>(l.lanes, p, until, &b) : run<true, true>(l.lanes, p, until, &b);
+    });
+}
+
+} // namespace
+
+void fastlane(state& st)
+{
+    const lanestep* const steps = st.w->lanes;
+    const bool stops = st.w->stops;
+    lanes(st, [steps, stops](lanepos& p, const unsigned char* until) {
+        return stops ? run<true>(steps, p, until) : run<false>(steps, p, until);
+    });
+    codec::bytein& in = st.in.bytes;
     // Stopped at a character of another script: the lane over its block
     // goes on from there, and so on while the text keeps to the blocks.
     for (std::size_t block; (block = blockat(in)) != 0;) {
