@@ -161,7 +161,9 @@ void number(making& m)
         const devstep &x = devat(a), &y = devat(b);
         return std::lexicographical_compare(x.cp, x.cp + x.n, y.cp, y.cp + y.n);
     };
-    std::sort(order.begin(), order.end(), less);
+    // Sorted through pointers: a debug build would otherwise export the
+    // library's instance of the iterators' three-way comparison.
+    std::sort(order.data(), order.data() + order.size(), less);
     m.distinct = 0;
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (i > 0 && less(order[i - 1], order[i]))
