@@ -17,8 +17,15 @@ scheme's spellings. Every row is kept in every scheme, with no spellings
 where the scheme has none, so that the writer knows the consonants a scheme
 cannot spell. Spellings are written as escapes: the headers stay ASCII."""
 
+import os
 import sys
 import unicodedata
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from headers import enumheader, write  # noqa: E402
+
+MAKER = "schemes/generate.py from schemes/table.tsv"
 
 KINDS = {"vowel", "consonant", "cluster", "sign", "punctuation", "accent", "virama", "nukta"}
 # The properties each scheme has a value for, and the values each takes
@@ -144,43 +151,12 @@ def rowsheader(schemes, properties, rows):
     return out
 
 
-def enumheader(namespace, schemes, comment, names=False):
-    out = [
-        "// Made by schemes/generate.py from schemes/table.tsv: do not edit.",
-        "#pragma once",
-        "",
-        "#include <cstdint>",
-    ]
-    if names:
-        out.append("#include <string_view>")
-    out += [
-        "",
-        f"namespace {namespace} {{",
-        "",
-        *comment,
-        "enum class scheme : std::uint8_t { " + ", ".join(schemes) + " };",
-    ]
-    if names:
-        out += [
-            "",
-            "// Their names, in the same order.",
-            "inline constexpr std::string_view schemenames[] = {" + ", ".join(f'"{s}"' for s in schemes) + "};",
-        ]
-    out += ["", f"}} // namespace {namespace}"]
-    return out
-
-
-def write(path, lines):
-    with open(path, "w", encoding="ascii") as f:
-        f.write("\n".join(lines) + "\n")
-
-
 def main():
     table, rows_hpp, names_hpp, public_hpp = sys.argv[1:5]
     schemes, properties, rows = readtable(table)
     write(rows_hpp, rowsheader(schemes, properties, rows))
-    write(names_hpp, enumheader("vocab", schemes, ["// The romanisations, in the order of the rows' table."], names=True))
-    write(public_hpp, enumheader("lipisetu", schemes, [
+    write(names_hpp, enumheader(MAKER, "scheme", "vocab", schemes, ["// The romanisations, in the order of the rows' table."], True))
+    write(public_hpp, enumheader(MAKER, "scheme", "lipisetu", schemes, [
         "// The romanisations the conversions read and write: the ISO 15919",
         "// dialect of kavrel and sonwick (the default), then the others. The",
         "// names, as nameof gives them, are the enumerators'.",

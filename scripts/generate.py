@@ -30,6 +30,9 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
 from utf8proc import COMPAT, DECOMPOSE, STABLE, lib  # noqa: E402
 from utf8proc import decomposition as canonical  # noqa: E402
+from headers import enumheader, write  # noqa: E402
+
+MAKER = "scripts/generate.py from scripts/table.tsv"
 
 # The scripts' columns, as the table's header names them (see readtable).
 COLUMNS = []
@@ -180,39 +183,18 @@ def hexes(values):
     return ", ".join("0x%04X" % v for v in values)
 
 
-def enumheader(namespace, names, comment, listed=False):
-    """An enumeration of the scripts, and with `listed` their names."""
-    out = [
-        "// Made by scripts/generate.py from scripts/table.tsv: do not edit.",
-        "#pragma once",
-        "",
-        "#include <cstdint>",
-    ]
-    if listed:
-        out.append("#include <string_view>")
-    out += ["", f"namespace {namespace} {{", "", *comment,
-            "enum class script : std::uint8_t { " + ", ".join(names) + " };"]
-    if listed:
-        out += ["", "// Their names, in the same order.",
-                "inline constexpr std::string_view scriptnames[] = {" + ", ".join(f'"{n}"' for n in names) + "};"]
-    out += ["", f"}} // namespace {namespace}", ""]
-    return out
-
-
 def main():
     table, target, listpath, publicpath = sys.argv[1:5]
     rows = readtable(table)
     names = scriptnames()
-    for path, lines in [
-        (listpath, enumheader("vocab", names, ["// The scripts kavrel writes: Devanagari, then the table's columns."], True)),
-        (publicpath, enumheader("lipisetu", names, [
-            "// The scripts kavrel writes its Devanagari in (sonwick reads them all):",
-            "// Devanagari, the default, then the other eight blocks of ISCII and",
-            "// Unicode, Assamese beside Bengali. The names, as nameof gives them, are",
-            "// the enumerators'.",
-        ]))]:
-        with open(path, "w", encoding="ascii") as f:
-            f.write("\n".join(lines))
+    write(listpath, enumheader(MAKER, "script", "vocab", names,
+                               ["// The scripts kavrel writes: Devanagari, then the table's columns."], True))
+    write(publicpath, enumheader(MAKER, "script", "lipisetu", names, [
+        "// The scripts kavrel writes its Devanagari in (sonwick reads them all):",
+        "// Devanagari, the default, then the other eight blocks of ISCII and",
+        "// Unicode, Assamese beside Bengali. The names, as nameof gives them, are",
+        "// the enumerators'.",
+    ]))
     for cps in ([c for _, c in CHILLUS] + [c for _, c in CHILLUS_READ]):
         assert unicodedata.name(chr(cps)).startswith("MALAYALAM LETTER CHILLU"), hex(cps)
     supers, stops, stoptable = tamilstops(rows)
@@ -333,10 +315,8 @@ def main():
         "} // namespace added",
         "",
         "} // namespace scripts",
-        "",
     ]
-    with open(target, "w", encoding="ascii") as f:
-        f.write("\n".join(out))
+    write(target, out)
 
 
 if __name__ == "__main__":
